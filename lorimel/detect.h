@@ -1,0 +1,6 @@
+// Telling a file's format from its name and its first bytes.
+#pragma once
+
+// Writes the format's name (upper case) into `format` and returns true, or
+// returns false when no registered format accepts the file.
+bool DetectFormat(const char* path, char* format, size_t formatSize);

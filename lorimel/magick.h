@@ -1,0 +1,13 @@
+// The one place that includes the imaging core's headers.  The core is linked
+// from Corvane.dll; its headers are compiled as for a static core (no
+// dllimport decoration), and functions are bound through the import library.
+#pragma once
+
+#ifndef _LIB
+#define _LIB
+#endif
+#ifndef STATIC_MAGICK
+#define STATIC_MAGICK
+#endif
+
+#include <magick/MagickCore.h>

@@ -1,0 +1,33 @@
+// Row progress while the core decodes: the process-wide callback that callers
+// install, and the hooks that hand each finished row to it (and, when the
+// caller's buffer has the page's own size, copy the row straight into it so
+// that a viewer can paint rows as they arrive).
+#pragma once
+
+#include "lorimel.h"
+
+struct _ImageInfo;
+
+void SetProgressCallback(LorimelProgress callback);
+
+// One decode into a caller's buffer.  Lives on the decoding thread's stack
+// for the duration of the core's read.
+struct DecodeTarget {
+    BYTE* pixels = nullptr;  // caller's buffer, width * height * 4 bytes
+    LONG width = 0;
+    LONG height = 0;
+    LONG page = 0;
+    bool copyRows = false;   // the decoded page has the buffer's size
+    bool cancelled = false;  // the callback asked to stop
+    bool rowsReported = false;
+};
+
+// Attaches the hooks to an image info used for one read; the target must
+// outlive the read.  Detach after the read, before the target goes away.
+bool AttachDecodeHooks(_ImageInfo* info, DecodeTarget* target);
+void DetachDecodeHooks();
+
+// Converts one row of the core's pixels (blue, green, red, opacity bytes) into
+// the caller's blue, green, red, zero layout, composing see-through pixels
+// over white.
+void StoreRow(BYTE* out, const void* corePixels, LONG count, bool hasAlpha);
