@@ -27,12 +27,12 @@ im() { "$convert" "$@"; }
 
 # --- BMP at the four classic depths (version 3 headers) ---------------------
 im -size 96x64 pattern:checkerboard -scale 200% -crop 96x64+0+0 +repage \
-   -type bilevel -colors 2 "${plain[@]}" "BMP3:$work/bmp-1bit-checkers.bmp"
+   -type bilevel -colors 2 "${plain[@]}" "BMP3:$work/bmp-1bit.bmp"
 im -size 120x90 gradient:navy-gold -colors 16 -type palette -dither None \
-   "${plain[@]}" "BMP3:$work/bmp-4bit-gradient.bmp"
+   "${plain[@]}" "BMP3:$work/bmp-4bit.bmp"
 im rose: -resize 140x92 -colors 256 -type palette -dither None \
-   "${plain[@]}" "BMP3:$work/bmp-8bit-rose.bmp"
-im logo: -resize 160x120 -type truecolor "${plain[@]}" "BMP3:$work/bmp-24bit-logo.bmp"
+   "${plain[@]}" "BMP3:$work/bmp-8bit.bmp"
+im logo: -resize 160x120 -type truecolor "${plain[@]}" "BMP3:$work/bmp-24bit.bmp"
 
 # --- A 640x480 baseline JPEG: a sky, hills, a sun and a row of posts --------
 im -size 640x480 gradient:'#4a7cc9'-'#dcecff' \
@@ -41,36 +41,36 @@ im -size 640x480 gradient:'#4a7cc9'-'#dcecff' \
    -fill '#2f6430' -draw 'ellipse 520,540 360,230 180,360' \
    -fill '#5b3b1e' -draw 'rectangle 60,330 72,420 rectangle 140,340 152,430 rectangle 220,350 232,440' \
    \( rose: -resize 120x80 \) -geometry +430+330 -composite \
-   -interlace none -sampling-factor 2x2 -quality 85 "${plain[@]}" "JPEG:$work/photo-640x480.jpg"
+   -interlace none -sampling-factor 2x2 -quality 85 "${plain[@]}" "JPEG:$work/photo.jpg"
 
 # --- PNG with an alpha channel: overlapping translucent discs --------------
 im -size 200x160 xc:none \
    -fill 'rgba(220,40,40,0.8)' -draw 'circle 75,65 75,15' \
    -fill 'rgba(40,160,60,0.6)' -draw 'circle 125,65 125,15' \
    -fill 'rgba(40,70,220,0.7)' -draw 'circle 100,105 100,55' \
-   "${plain[@]}" "PNG32:$work/png-alpha-discs.png"
+   "${plain[@]}" "PNG32:$work/alpha.png"
 
 # --- TIFF, single page and three pages of different colours ----------------
-im rose: -resize 280x184 -compress lzw "${plain[@]}" "TIFF:$work/tiff-rose.tif"
+im rose: -resize 280x184 -compress lzw "${plain[@]}" "TIFF:$work/rose.tif"
 im -size 160x120 xc:firebrick xc:seagreen xc:royalblue \
    -fill white -draw 'rectangle 20,20 60,100' -depth 8 -compress lzw "${plain[@]}" \
-   "TIFF:$work/tiff-3-pages.tif"
+   "TIFF:$work/multipage.tif"
 
 # --- Animated GIF: a ball crossing in four steps ---------------------------
 frames=()
 for x in 25 65 105 145; do
   frames+=(\( -size 170x60 xc:lightyellow -fill crimson -draw "circle $x,30 $((x + 18)),30" \))
 done
-im -delay 40 "${frames[@]}" -loop 0 "${plain[@]}" "GIF:$work/gif-animated-4.gif"
+im -delay 20 "${frames[@]}" -loop 0 "${plain[@]}" "GIF:$work/animated.gif"
 
 # --- Icon with two sizes ----------------------------------------------------
-im \( rose: -resize 32x32! \) \( rose: -resize 16x16! \) "${plain[@]}" "ICO:$work/icon-rose.ico"
+im \( rose: -resize 32x32! \) \( rose: -resize 16x16! \) "${plain[@]}" "ICO:$work/icon.ico"
 
 # --- Checks -----------------------------------------------------------------
 fail() { echo "make-samples: $*" >&2; exit 1; }
 
 bmp_bits() { od -An -t u2 -j 28 -N 2 "$1" | tr -d ' '; }
-for pair in 1bit-checkers:1 4bit-gradient:4 8bit-rose:8 24bit-logo:24; do
+for pair in 1bit:1 4bit:4 8bit:8 24bit:24; do
   f="$work/bmp-${pair%%:*}.bmp"
   [ "$(bmp_bits "$f")" = "${pair##*:}" ] || fail "$f has $(bmp_bits "$f") bits per pixel"
   # A version 3 header is 40 bytes long.
@@ -78,18 +78,18 @@ for pair in 1bit-checkers:1 4bit-gradient:4 8bit-rose:8 24bit-logo:24; do
 done
 
 frames_of() { "$identify" "$1" | wc -l; }
-[ "$(frames_of "$work/tiff-3-pages.tif")" = 3 ] || fail "the TIFF does not have 3 pages"
-[ "$(frames_of "$work/gif-animated-4.gif")" = 4 ] || fail "the GIF does not have 4 frames"
-[ "$("$identify" -format '%T ' "$work/gif-animated-4.gif")" = "40 40 40 40 " ] \
+[ "$(frames_of "$work/multipage.tif")" = 3 ] || fail "the TIFF does not have 3 pages"
+[ "$(frames_of "$work/animated.gif")" = 4 ] || fail "the GIF does not have 4 frames"
+[ "$("$identify" -format '%T ' "$work/animated.gif")" = "20 20 20 20 " ] \
   || fail "the GIF frames lack their delays"
-[ "$("$identify" -format '%wx%h ' "$work/icon-rose.ico")" = "32x32 16x16 " ] \
+[ "$("$identify" -format '%wx%h ' "$work/icon.ico")" = "32x32 16x16 " ] \
   || fail "the icon does not hold 32x32 and 16x16"
-[ "$("$identify" -format '%wx%h %[interlace]' "$work/photo-640x480.jpg")" = "640x480 None" ] \
+[ "$("$identify" -format '%wx%h %[interlace]' "$work/photo.jpg")" = "640x480 None" ] \
   || fail "the JPEG is not a 640x480 baseline picture"
-[ "$("$identify" -format '%A' "$work/png-alpha-discs.png")" != Undefined ] \
+[ "$("$identify" -format '%A' "$work/alpha.png")" != Undefined ] \
   || fail "the PNG has no alpha channel"
 # The page colours differ: the mean red of page 1 beats that of pages 2 and 3.
-reds=$("$identify" -format '%[fx:int(100*mean.r)] ' "$work/tiff-3-pages.tif")
+reds=$("$identify" -format '%[fx:int(100*mean.r)] ' "$work/multipage.tif")
 set -- $reds
 [ "$1" -gt "$2" ] && [ "$1" -gt "$3" ] && [ "$2" != "$3" ] || fail "TIFF pages look alike: $reds"
 
