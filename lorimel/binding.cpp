@@ -1,6 +1,8 @@
 // Binds Lorimel's operations by export ordinal, the way the viewer loads it.
 #include "lorimel.h"
 
+#include <cstring>
+
 namespace {
 
 template <typename Fn>
@@ -12,9 +14,24 @@ bool Bind(HMODULE module, Fn& slot, int ordinal) {
 
 }  // namespace
 
+extern "C" {
+// Where LorimelRecoveryPoint goes; set when the library is bound.
+PFN_SetErrorJump g_lorimelSetErrorJump = nullptr;
+
+// A tail jump, so that SetErrorJump sees the caller's own return address and
+// stack and records the caller's context, not this function's.
+__attribute__((naked)) LONG WINAPI LorimelRecoveryPoint(jmp_buf) {
+    asm volatile("jmp *_g_lorimelSetErrorJump\n\t");
+}
+}
+
 bool BindLorimel(LorimelApi& api, const char* path) {
     api = LorimelApi{};
-    api.module = LoadLibraryA(path);
+    // A path with a folder loads the library's own dependencies (Corvane.dll)
+    // from that folder too.
+    const bool hasFolder = path && (strchr(path, '\\') || strchr(path, '/'));
+    api.module = hasFolder ? LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                           : LoadLibraryA(path);
     if (!api.module) return false;
     HMODULE m = api.module;
     bool ok = Bind(m, api.InitImageLibrary, kOrdInitImageLibrary) &&
@@ -46,6 +63,7 @@ bool BindLorimel(LorimelApi& api, const char* path) {
               Bind(m, api.SetErrorJump, kOrdSetErrorJump) &&
               Bind(m, api.TakeErrorJump, kOrdTakeErrorJump);
     if (!ok) UnbindLorimel(api);
+    g_lorimelSetErrorJump = api.SetErrorJump;
     return ok;
 }
 

@@ -108,9 +108,9 @@ Image* ImageFromDib(const ImageInfo* info, const DibView& view, LONG width, LONG
         if (AcquireImageColormap(image, view.paletteEntries) == MagickFalse)
             return DestroyImage(image);
         for (int i = 0; i < view.paletteEntries; ++i) {
-            image->colormap[i].blue = ScaleCharToQuantum(view.palette[i].rgbBlue);
-            image->colormap[i].green = ScaleCharToQuantum(view.palette[i].rgbGreen);
-            image->colormap[i].red = ScaleCharToQuantum(view.palette[i].rgbRed);
+            image->colormap[i].blue = static_cast<Quantum>(view.palette[i].rgbBlue);
+            image->colormap[i].green = static_cast<Quantum>(view.palette[i].rgbGreen);
+            image->colormap[i].red = static_cast<Quantum>(view.palette[i].rgbRed);
             image->colormap[i].opacity = OpaqueOpacity;
         }
     }
@@ -128,9 +128,9 @@ Image* ImageFromDib(const ImageInfo* info, const DibView& view, LONG width, LONG
             } else {
                 BYTE b, g, r;
                 DibPixel(view, row, x, b, g, r);
-                SetPixelBlue(q, ScaleCharToQuantum(b));
-                SetPixelGreen(q, ScaleCharToQuantum(g));
-                SetPixelRed(q, ScaleCharToQuantum(r));
+                SetPixelBlue(q, static_cast<Quantum>(b));
+                SetPixelGreen(q, static_cast<Quantum>(g));
+                SetPixelRed(q, static_cast<Quantum>(r));
                 SetPixelOpacity(q, OpaqueOpacity);
             }
         }

@@ -112,8 +112,7 @@ enum LorimelOrdinal {
     kLorimelOrdinalCount = 28
 };
 
-// The operations, as function pointer types.  SetErrorJump returns twice,
-// like setjmp; the attribute tells the compiler so at every call site.
+// The operations, as function pointer types.
 typedef LONG(WINAPI* PFN_InitImageLibrary)(const char* directory);
 typedef LONG(WINAPI* PFN_FreeImageLibrary)(void);
 typedef LONG(WINAPI* PFN_DetectImageFormat)(const char* path, char* format);
@@ -138,7 +137,7 @@ typedef LorimelFormat(WINAPI* PFN_NextImageFormat)(LorimelFormat entry, const ch
                                                    const char** group, const char** description);
 typedef LONG(WINAPI* PFN_FormatQuery)(LorimelFormat entry);
 typedef LONG(WINAPI* PFN_SmoothPixelRow)(DWORD* row, LONG count);
-typedef LONG(WINAPI* PFN_SetErrorJump)(jmp_buf jump) __attribute__((returns_twice));
+typedef LONG(WINAPI* PFN_SetErrorJump)(jmp_buf jump);
 typedef void(WINAPI* PFN_TakeErrorJump)(jmp_buf jump, LONG value) __attribute__((noreturn));
 
 // The binding table: what the viewer holds after loading the library.
@@ -182,4 +181,10 @@ typedef struct LorimelApi {
 // when it cannot be loaded or an ordinal is missing.
 bool BindLorimel(LorimelApi& api, const char* path = "Lorimel.dll");
 void UnbindLorimel(LorimelApi& api);
+
+// Records a recovery point through the bound SetErrorJump.  Call this rather
+// than api.SetErrorJump: like setjmp it returns twice (0 when recording, the
+// jump's value when TakeErrorJump comes back), and only a declared function
+// can tell the compiler so.
+extern "C" LONG WINAPI LorimelRecoveryPoint(jmp_buf jump) __attribute__((returns_twice));
 #endif

@@ -10,4 +10,6 @@
 #define STATIC_MAGICK
 #endif
 
+// Both the runtime headers and the core define this; the core's word wins.
+#undef _CRT_SECURE_NO_DEPRECATE
 #include <magick/MagickCore.h>

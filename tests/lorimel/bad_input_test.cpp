@@ -15,6 +15,15 @@ protected:
     }
 };
 
+// Decodes under a recovery point, as the viewer does; a fatal error inside
+// the core comes back here as a failed decode.
+Decoded DecodeGuarded(const std::string& path) {
+    static Decoded failed;
+    static jmp_buf jump;
+    if (LorimelRecoveryPoint(jump) != 0) return failed;
+    return DecodeFile(path);
+}
+
 }  // namespace
 
 TEST_F(LorimelBadInputTest, NullAndEmptyArgumentsAreRefused) {
@@ -121,11 +130,11 @@ TEST_F(LorimelBadInputTest, TruncatedFilesFailOrDecodePartlyWithoutHarm) {
             SCOPED_TRACE(std::string(f) + " keeping " + std::to_string(keep));
             std::string path = Scratch(std::string("cut-") + std::to_string(keep) + "." + f);
             WriteBytes(path, std::vector<BYTE>(whole.begin(), whole.begin() + keep));
-            jmp_buf jump;
-            if (api.SetErrorJump(jump) != 0) continue;  // a fatal error came back here
-            Decoded d = DecodeFile(path);
+            Decoded d = DecodeGuarded(path);
             EXPECT_LE(d.result, 1);
-            if (d.result) EXPECT_EQ(40u * 30u, d.pixels.size());
+            if (d.result) {
+                EXPECT_EQ(40u * 30u, d.pixels.size());
+            }
         }
     }
 }

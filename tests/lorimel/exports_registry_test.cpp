@@ -100,7 +100,9 @@ TEST_F(LorimelRegistryTest, FormatGroupsGatherTheTagsOfOneCoder) {
             if (g == "JPEG" && (!strcmp(groups[i].names[s], "JPEG") || !strcmp(groups[i].names[s], "JPG") ||
                                 !strcmp(groups[i].names[s], "JPEG24")))
                 ++jpegTags;
-            if (!strcmp(groups[i].names[s], "JPEG")) EXPECT_EQ(1, groups[i].canWrite[s]);
+            if (!strcmp(groups[i].names[s], "JPEG")) {
+                EXPECT_EQ(1, groups[i].canWrite[s]);
+            }
         }
     }
     EXPECT_EQ(3, jpegTags) << "JPEG, JPG and the 24-bit tag share the JPEG group";
@@ -113,7 +115,7 @@ TEST_F(LorimelRegistryTest, FormatGroupsGatherTheTagsOfOneCoder) {
 TEST_F(LorimelRegistryTest, RecoveryPointComesBackWithTheValueGiven) {
     jmp_buf jump;
     volatile int passes = 0;
-    volatile LONG got = api.SetErrorJump(jump);
+    volatile LONG got = LorimelRecoveryPoint(jump);
     ++passes;
     if (passes == 1) {
         EXPECT_EQ(0, got);

@@ -11,10 +11,12 @@
 #include "lorimel.h"
 
 class LorimelTest : public ::testing::Test {
+public:
+    static LorimelApi api;
+
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    static LorimelApi api;
 
     // A fresh scratch folder per test program, under the build tree's prefix.
     static std::string Scratch(const std::string& name);

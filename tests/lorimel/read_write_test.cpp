@@ -220,7 +220,9 @@ TEST_F(LorimelReadWriteTest, BundledSamplesOpenWithTheirPagesAndDelays) {
         EXPECT_EQ(s.format, d.format);
         EXPECT_EQ(s.pages, d.pages);
         EXPECT_EQ(1, d.result);
-        if (s.bits) EXPECT_EQ(s.bits, d.info.bitsPerPixel);
+        if (s.bits) {
+            EXPECT_EQ(s.bits, d.info.bitsPerPixel);
+        }
     }
     // Animation delays in milliseconds; a GIF page is the composed canvas.
     char format[200] = {};
