@@ -100,6 +100,11 @@ common_env() { # build dir, arch
   OMMAVU_SAMPLES=$(winpath "$1/samples")
 }
 
+wine_setting() { # reg add arguments; uses $loader and $session of the caller
+  ( close_fds; DISPLAY= exec "$loader" reg add "$@" /f ) >>"$session/wineboot.log" 2>&1 \
+    || die "could not set $*"
+}
+
 # Makes the prefix once per build tree and architecture.  Parallel callers
 # wait on a lock; a prefix whose creation was cut short is made again.
 ensure_prefix() { # build dir, arch
@@ -115,8 +120,9 @@ ensure_prefix() { # build dir, arch
     ( close_fds; DISPLAY= exec "$loader" wineboot -i ) >"$session/wineboot.log" 2>&1 || {
       tail -20 "$session/wineboot.log" >&2; die "wineboot failed"; }
     # A crashing program must end, not wait for someone to close a dialog.
-    ( close_fds; DISPLAY= exec "$loader" reg add 'HKCU\Software\Wine\WineDbg' \
-        /v ShowCrashDialog /t REG_DWORD /d 0 /f ) >>"$session/wineboot.log" 2>&1 || true
+    # Xvfb has no window manager, so Wine draws the window frames itself.
+    wine_setting 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+    wine_setting 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
     wineserver -w
     touch "$WINEPREFIX/.ommavu-ready"
     log "prefix ready after $((SECONDS - t0)) s"
