@@ -7,6 +7,8 @@
 #
 #   deps/build-deps.sh            build if needed; print the prefix
 #   OMMAVU_DEPS_CACHE=/some/dir   where the builds are kept
+#   OMMAVU_TARGET=x86_64          the 64-bit twin used for tests on machines
+#                                 that cannot execute 32-bit code (default i686)
 #
 # Needs root only the first time, to add the deb-src entries.
 set -euo pipefail
@@ -14,7 +16,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 cache=${OMMAVU_DEPS_CACHE:-/var/cache/ommavu-deps}
-host=i686-w64-mingw32
+target=${OMMAVU_TARGET:-i686}
+case $target in
+  i686) host=i686-w64-mingw32; toolchain=$root/cmake/mingw-i686.cmake; gxx_package=g++-mingw-w64-i686-posix; zlib_package=libz-mingw-w64-dev ;;
+  x86_64) host=x86_64-w64-mingw32; toolchain=$root/cmake/mingw-x86_64.cmake; gxx_package=g++-mingw-w64-x86-64-posix; zlib_package=libz-mingw-w64-dev ;;
+  *) echo "unknown OMMAVU_TARGET $target" >&2; exit 1 ;;
+esac
 jobs=$(( $(nproc) + 1 ))
 packages=(bzip2 jbigkit libjpeg-turbo libpng1.6 tiff imagemagick)
 
@@ -65,9 +72,10 @@ for p in "${packages[@]}"; do
   [ -n "${ver[$p]:-}" ] || { log "no downloadable source for $p"; exit 1; }
 done
 
-key=$( { for p in "${packages[@]}"; do echo "$p ${ver[$p]}"; done
-         dpkg-query -W -f='${Version}\n' libz-mingw-w64-dev g++-mingw-w64-i686-posix
-         cat "$0" "$root/cmake/mingw-i686.cmake" "$here"/patches/*; } | sha256sum | cut -c1-16)
+key=$( { echo "target $target"
+         for p in "${packages[@]}"; do echo "$p ${ver[$p]}"; done
+         dpkg-query -W -f='${Version}\n' "$zlib_package" "$gxx_package"
+         cat "$0" "$toolchain" "$here"/patches/*; } | sha256sum | cut -c1-16)
 prefix="$cache/$key"
 if [ -f "$prefix/.complete" ]; then echo "$prefix"; exit 0; fi
 
@@ -116,7 +124,7 @@ d=$(unpack jbigkit)
 log "libjpeg-turbo ${ver[libjpeg-turbo]}"
 d=$(unpack libjpeg-turbo)
 cmake -S "$d" -B "$d/build" -G "Unix Makefiles" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF \
   -DWITH_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm -DREQUIRE_SIMD=ON >/dev/null
@@ -140,7 +148,7 @@ d=$(unpack libpng1.6)
 log "tiff ${ver[tiff]}"
 d=$(unpack tiff)
 cmake -S "$d" -B "$d/build" -G "Unix Makefiles" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
   -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
   -Dcxx=OFF -Djpeg=ON -Djbig=ON -Dzlib=ON -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF \

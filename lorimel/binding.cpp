@@ -21,7 +21,11 @@ PFN_SetErrorJump g_lorimelSetErrorJump = nullptr;
 // A tail jump, so that SetErrorJump sees the caller's own return address and
 // stack and records the caller's context, not this function's.
 __attribute__((naked)) LONG WINAPI LorimelRecoveryPoint(jmp_buf) {
+#if defined(__i386__)
     asm volatile("jmp *_g_lorimelSetErrorJump\n\t");
+#else
+    asm volatile("jmp *g_lorimelSetErrorJump(%rip)\n\t");
+#endif
 }
 }
 

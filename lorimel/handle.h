@@ -26,6 +26,7 @@ struct ImageFileRecord {
 };
 #pragma pack(pop)
 
+#if defined(__i386__)
 static_assert(sizeof(ImageFileRecord) == 316, "image file handle must stay 316 bytes");
 static_assert(offsetof(ImageFileRecord, coreImage) == 16, "layout");
 static_assert(offsetof(ImageFileRecord, fileName) == 20, "layout");
@@ -33,6 +34,7 @@ static_assert(offsetof(ImageFileRecord, formatName) == 280, "layout");
 static_assert(offsetof(ImageFileRecord, format) == 296, "layout");
 static_assert(offsetof(ImageFileRecord, mode) == 304, "layout");
 static_assert(offsetof(ImageFileRecord, pageCount) == 308, "layout");
+#endif
 
 inline bool IsReadMode(const ImageFileRecord& r) { return r.mode == 'r' || r.mode == 'R'; }
 inline bool IsWriteMode(const ImageFileRecord& r) { return r.mode == 'w' || r.mode == 'W'; }

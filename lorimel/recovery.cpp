@@ -1,10 +1,5 @@
 #include "recovery.h"
 
-// The saved context, in the caller's jmp_buf (which has room for 16 words):
-// ebx, esi, edi, ebp, the stack pointer after SetErrorJump returns, the
-// return address and the head of the structured exception handler chain.
-static_assert(sizeof(jmp_buf) >= 7 * sizeof(DWORD), "jmp_buf too small");
-
 namespace {
 thread_local void* t_recoveryPoint = nullptr;
 }
@@ -13,6 +8,13 @@ extern "C" void RememberRecoveryPoint(void* jump) { t_recoveryPoint = jump; }
 
 // Hand-written because a compiled function cannot record its own caller's
 // context: the frame would be gone by the time anyone jumped back to it.
+#if defined(__i386__)
+
+// Saved in the caller's jmp_buf (room for 16 words): ebx, esi, edi, ebp, the
+// stack pointer once SetErrorJump has returned, the return address, and the
+// head of the structured exception handler chain.
+static_assert(sizeof(jmp_buf) >= 7 * 4, "jmp_buf too small");
+
 extern "C" __attribute__((naked)) LONG WINAPI SetErrorJump(jmp_buf) {
     asm volatile(
         "movl 4(%esp), %eax\n\t"
@@ -50,6 +52,77 @@ extern "C" __attribute__((naked)) void WINAPI TakeErrorJump(jmp_buf, LONG) {
         "movl 16(%edx), %esp\n\t"
         "jmp *20(%edx)\n\t");
 }
+
+#elif defined(__x86_64__)
+
+// The 64-bit twin (tests only): rbx, rbp, rdi, rsi, r12-r15, the stack
+// pointer after return, the return address, then xmm6-xmm15, all callee-saved
+// under the Windows x64 convention.
+static_assert(sizeof(jmp_buf) >= 10 * 8 + 10 * 16, "jmp_buf too small");
+
+extern "C" __attribute__((naked)) LONG WINAPI SetErrorJump(jmp_buf) {
+    asm volatile(
+        "movq %rbx, 0(%rcx)\n\t"
+        "movq %rbp, 8(%rcx)\n\t"
+        "movq %rdi, 16(%rcx)\n\t"
+        "movq %rsi, 24(%rcx)\n\t"
+        "movq %r12, 32(%rcx)\n\t"
+        "movq %r13, 40(%rcx)\n\t"
+        "movq %r14, 48(%rcx)\n\t"
+        "movq %r15, 56(%rcx)\n\t"
+        "leaq 8(%rsp), %rax\n\t"
+        "movq %rax, 64(%rcx)\n\t"
+        "movq (%rsp), %rax\n\t"
+        "movq %rax, 72(%rcx)\n\t"
+        "movdqu %xmm6, 80(%rcx)\n\t"
+        "movdqu %xmm7, 96(%rcx)\n\t"
+        "movdqu %xmm8, 112(%rcx)\n\t"
+        "movdqu %xmm9, 128(%rcx)\n\t"
+        "movdqu %xmm10, 144(%rcx)\n\t"
+        "movdqu %xmm11, 160(%rcx)\n\t"
+        "movdqu %xmm12, 176(%rcx)\n\t"
+        "movdqu %xmm13, 192(%rcx)\n\t"
+        "movdqu %xmm14, 208(%rcx)\n\t"
+        "movdqu %xmm15, 224(%rcx)\n\t"
+        "subq $40, %rsp\n\t"         // shadow space, 16-byte alignment
+        "call RememberRecoveryPoint\n\t"
+        "addq $40, %rsp\n\t"
+        "xorl %eax, %eax\n\t"
+        "ret\n\t");
+}
+
+extern "C" __attribute__((naked)) void WINAPI TakeErrorJump(jmp_buf, LONG) {
+    asm volatile(
+        "movl %edx, %eax\n\t"
+        "testl %eax, %eax\n\t"
+        "jnz 1f\n\t"
+        "incl %eax\n"
+        "1:\n\t"
+        "movq 0(%rcx), %rbx\n\t"
+        "movq 8(%rcx), %rbp\n\t"
+        "movq 16(%rcx), %rdi\n\t"
+        "movq 24(%rcx), %rsi\n\t"
+        "movq 32(%rcx), %r12\n\t"
+        "movq 40(%rcx), %r13\n\t"
+        "movq 48(%rcx), %r14\n\t"
+        "movq 56(%rcx), %r15\n\t"
+        "movdqu 80(%rcx), %xmm6\n\t"
+        "movdqu 96(%rcx), %xmm7\n\t"
+        "movdqu 112(%rcx), %xmm8\n\t"
+        "movdqu 128(%rcx), %xmm9\n\t"
+        "movdqu 144(%rcx), %xmm10\n\t"
+        "movdqu 160(%rcx), %xmm11\n\t"
+        "movdqu 176(%rcx), %xmm12\n\t"
+        "movdqu 192(%rcx), %xmm13\n\t"
+        "movdqu 208(%rcx), %xmm14\n\t"
+        "movdqu 224(%rcx), %xmm15\n\t"
+        "movq 64(%rcx), %rsp\n\t"
+        "jmp *72(%rcx)\n\t");
+}
+
+#else
+#error "recovery points are written for x86 and x86-64"
+#endif
 
 void JumpToRecoveryPoint() {
     void* jump = t_recoveryPoint;
