@@ -165,6 +165,8 @@ d=$(unpack imagemagick)
 for p in "$here"/patches/imagemagick-*.patch; do
   [ -f "$p" ] && patch -d "$d" -p1 -s < "$p"
 done
+# No distributed pixel cache: its socket code is written for POSIX hosts
+# (configure finds the Windows socket library in 64-bit builds).
 (cd "$d" && ./configure --host=$host --prefix="$prefix" \
    --disable-shared --enable-static --without-modules --disable-openmp --without-x \
    --with-quantum-depth=8 --disable-hdri --disable-docs --disable-deprecated \
@@ -176,6 +178,7 @@ done
    --without-jxl --without-lqr --without-openexr --without-pango --without-raw \
    --without-rsvg --without-dps --without-flif --without-gslib --without-raqm \
    --without-autotrace --without-dmr \
+   ac_cv_func_socket=no \
    CC=$CC CXX="$host-g++-posix" CFLAGS="$common_cflags" \
    CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" \
    LIBS="-ljbig -ljpeg -lbz2 -lz -lws2_32" > "$work/im-configure.log" 2>&1) \

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Checks the shipped 32-bit deliverables without running them: each is an
+# i386 PE file, needs no MinGW runtime DLL, and Lorimel.dll exports its 28
+# operations by ordinal only.
+#   check-deliverables.sh BIN_DIR
+set -euo pipefail
+bin=$1
+objdump=i686-w64-mingw32-objdump
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+for f in Tavirsel.exe Lorimel.dll Corvane.dll; do
+  [ -f "$bin/$f" ] || { bad "$bin/$f is missing"; continue; }
+  head=$($objdump -f "$bin/$f")
+  grep -q 'file format pei-i386' <<<"$head" || bad "$f is not a 32-bit Windows file"
+  imports=$($objdump -p "$bin/$f" | awk '/DLL Name:/ {print $3}')
+  if grep -qiE 'libgcc|libstdc|libwinpthread' <<<"$imports"; then
+    bad "$f needs a MinGW runtime DLL: $(tr '\n' ' ' <<<"$imports")"
+  fi
+done
+
+exports=$($objdump -p "$bin/Lorimel.dll")
+hex_after() { grep -m1 -E "$1[[:space:]]+[0-9a-f]+$" <<<"$exports" | awk '{print $NF}'; }
+functions=$(( 16#$(hex_after 'Export Address Table') ))
+names=$(( 16#$(hex_after '\[Name Pointer/Ordinal\] Table') ))
+[ "$functions" = 28 ] || bad "Lorimel.dll exports $functions functions, not 28"
+[ "$names" = 0 ] || bad "Lorimel.dll exports $names names; it must export by ordinal only"
+grep -q 'DLL Name: Corvane.dll' <<<"$exports" || bad "Lorimel.dll does not link Corvane.dll"
+
+[ $fail = 0 ] && echo "deliverables in $bin: ok"
+exit $fail
