@@ -22,6 +22,9 @@ case $target in
   x86_64) host=x86_64-w64-mingw32; toolchain=$root/cmake/mingw-x86_64.cmake; gxx_package=g++-mingw-w64-x86-64-posix; zlib_package=libz-mingw-w64-dev ;;
   *) echo "unknown OMMAVU_TARGET $target" >&2; exit 1 ;;
 esac
+# Answers for the configure scripts that differ per target.
+site=
+if [ -f "$here/config-$target.site" ]; then site=$here/config-$target.site; export CONFIG_SITE=$site; fi
 jobs=$(( $(nproc) + 1 ))
 packages=(bzip2 jbigkit libjpeg-turbo libpng1.6 tiff imagemagick)
 
@@ -63,11 +66,13 @@ for p in "${packages[@]}"; do
   for v in $(versions_of "$p"); do
     uv=${v#*:}
     if ls "$dl/${p}_${uv}.dsc" >/dev/null 2>&1; then ver[$p]=$uv; break; fi
+    if grep -qxF "$p $v" "$dl/.unavailable" 2>/dev/null; then continue; fi
     log "fetching $p $v"
     if (cd "$dl" && apt-get source --download-only -qq "$p=$v" >/dev/null 2>&1); then
       ver[$p]=$uv; break
     fi
     log "$p $v did not download; trying an older version"
+    echo "$p $v" >> "$dl/.unavailable"
   done
   [ -n "${ver[$p]:-}" ] || { log "no downloadable source for $p"; exit 1; }
 done
@@ -75,7 +80,7 @@ done
 key=$( { echo "target $target"
          for p in "${packages[@]}"; do echo "$p ${ver[$p]}"; done
          dpkg-query -W -f='${Version}\n' "$zlib_package" "$gxx_package"
-         cat "$0" "$toolchain" "$here"/patches/*; } | sha256sum | cut -c1-16)
+         cat "$here/recipe.sh" "$toolchain" "$here"/patches/* $site; } | sha256sum | cut -c1-16)
 prefix="$cache/$key"
 if [ -f "$prefix/.complete" ]; then echo "$prefix"; exit 0; fi
 
@@ -85,110 +90,9 @@ work="$cache/work-$key"
 mkdir -p "$prefix"/{include,lib/pkgconfig} "$work"
 export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
 export PKG_CONFIG_PATH=
-CC="$host-gcc-posix"; AR="$host-ar"; RANLIB="$host-ranlib"
-common_cflags="-O2 -g0"
-
-unpack() { # package → source directory
-  local p=$1 d="$work/$1"
-  dpkg-source --no-check -x "$dl/${p}_${ver[$p]}.dsc" "$d" >/dev/null
-  echo "$d"
-}
-
-# zlib comes prebuilt for MinGW from Debian (libz-mingw-w64-dev); describe it
-# to pkg-config so that every configure below finds the same copy.
-cat > "$prefix/lib/pkgconfig/zlib.pc" <<EOF
-prefix=/usr/$host
-libdir=\${prefix}/lib
-includedir=\${prefix}/include
-Name: zlib
-Description: zlib compression library
-Version: 1.2.13
-Libs: -L\${libdir} -lz
-Cflags: -I\${includedir}
-EOF
-
-log "bzip2 ${ver[bzip2]}"
-d=$(unpack bzip2)
-# Debian's bzlib.h declares WINAPI entry points on Windows; the static library
-# uses plain C calls so that configure scripts' link tests find it.
-sed -i 's|^#ifdef _WIN32$|#if 0 /* plain C calls in the static library */|' "$d/bzlib.h"
-(cd "$d" && for f in blocksort huffman crctable randtable compress decompress bzlib; do
-   $CC $common_cflags -D_FILE_OFFSET_BITS=64 -c $f.c -o $f.o; done
- $AR rcs "$prefix/lib/libbz2.a" *.o && cp bzlib.h "$prefix/include/")
-
-log "jbigkit ${ver[jbigkit]}"
-d=$(unpack jbigkit)
-(cd "$d/libjbig" && $CC $common_cflags -c jbig.c jbig_ar.c \
- && $AR rcs "$prefix/lib/libjbig.a" jbig.o jbig_ar.o && cp jbig.h jbig_ar.h "$prefix/include/")
-
-log "libjpeg-turbo ${ver[libjpeg-turbo]}"
-d=$(unpack libjpeg-turbo)
-cmake -S "$d" -B "$d/build" -G "Unix Makefiles" \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF \
-  -DWITH_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm -DREQUIRE_SIMD=ON >/dev/null
-make -C "$d/build" -j"$jobs" jpeg-static >/dev/null
-make -C "$d/build" install >/dev/null 2>&1 || {
-  # install also wants the command-line tools; copy what the project needs
-  cp "$d/build/libjpeg.a" "$prefix/lib/"
-  cp "$d"/{jpeglib.h,jmorecfg.h,jerror.h} "$d/build/jconfig.h" "$prefix/include/"; }
-
-log "libpng ${ver[libpng1.6]}"
-d=$(unpack libpng1.6)
-(cd "$d" && ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
-   CC=$CC CFLAGS="$common_cflags" CPPFLAGS="-I$prefix/include" >/dev/null \
- && make -j"$jobs" libpng16.la >/dev/null && make install-libLTLIBRARIES install-nodist_pkgincludeHEADERS \
-   install-pkgincludeHEADERS install-pkgconfigDATA install-header-links install-library-links >/dev/null 2>&1 \
- || make install >/dev/null 2>&1 || true)
-[ -f "$prefix/lib/libpng16.a" ] || { log "libpng did not build"; exit 1; }
-[ -f "$prefix/lib/libpng.a" ] || ln -sf libpng16.a "$prefix/lib/libpng.a"
-[ -f "$prefix/lib/pkgconfig/libpng.pc" ] || ln -sf libpng16.pc "$prefix/lib/pkgconfig/libpng.pc"
-
-log "tiff ${ver[tiff]}"
-d=$(unpack tiff)
-cmake -S "$d" -B "$d/build" -G "Unix Makefiles" \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
-  -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
-  -Dcxx=OFF -Djpeg=ON -Djbig=ON -Dzlib=ON -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF \
-  -Dlibdeflate=OFF -Dpixarlog=ON -Dold-jpeg=ON \
-  -DJPEG_INCLUDE_DIR="$prefix/include" -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" \
-  -DJBIG_INCLUDE_DIR="$prefix/include" -DJBIG_LIBRARY="$prefix/lib/libjbig.a" > "$work/tiff-cmake.log" 2>&1 \
-  || { tail -30 "$work/tiff-cmake.log"; exit 1; }
-grep -iE 'jpeg|jbig|zlib' "$work/tiff-cmake.log" | grep -i support >&2 || true
-make -C "$d/build" -j"$jobs" tiff >/dev/null && make -C "$d/build/libtiff" install >/dev/null
-[ -f "$prefix/lib/libtiff.a" ] || { log "libtiff did not build"; exit 1; }
-
-log "imagemagick ${ver[imagemagick]}"
-d=$(unpack imagemagick)
-for p in "$here"/patches/imagemagick-*.patch; do
-  [ -f "$p" ] && patch -d "$d" -p1 -s < "$p"
-done
-# No distributed pixel cache: its socket code is written for POSIX hosts
-# (configure finds the Windows socket library in 64-bit builds).
-(cd "$d" && ./configure --host=$host --prefix="$prefix" \
-   --disable-shared --enable-static --without-modules --disable-openmp --without-x \
-   --with-quantum-depth=8 --disable-hdri --disable-docs --disable-deprecated \
-   --without-magick-plus-plus --without-perl --without-utilities \
-   --with-bzlib --with-jbig --with-jpeg --with-png --with-tiff --with-zlib \
-   --without-lzma --without-zstd --without-webp --without-openjp2 --without-lcms \
-   --without-freetype --without-fontconfig --without-xml --without-wmf \
-   --without-djvu --without-fftw --without-fpx --without-gvc --without-heic \
-   --without-jxl --without-lqr --without-openexr --without-pango --without-raw \
-   --without-rsvg --without-dps --without-flif --without-gslib --without-raqm \
-   --without-autotrace --without-dmr \
-   ac_cv_func_socket=no \
-   CC=$CC CXX="$host-g++-posix" CFLAGS="$common_cflags" \
-   CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" \
-   LIBS="-ljbig -ljpeg -lbz2 -lz -lws2_32" > "$work/im-configure.log" 2>&1) \
-  || { tail -30 "$work/im-configure.log"; exit 1; }
-grep -E '^ *(JPEG|PNG|TIFF|ZLIB|BZLIB|JBIG) ' "$work/im-configure.log" >&2 || true
-make -C "$d" -j"$jobs" magick/libMagickCore-6.Q8.la > "$work/im-make.log" 2>&1 \
-  || { tail -40 "$work/im-make.log"; exit 1; }
-cp "$d/magick/.libs/libMagickCore-6.Q8.a" "$prefix/lib/"
-mkdir -p "$prefix/include/ImageMagick-6/magick"
-cp "$d"/magick/*.h "$prefix/include/ImageMagick-6/magick/"
+# The build steps live in recipe.sh, which the cache key hashes: editing how
+# sources are found does not rebuild anything, editing how they build does.
+source "$here/recipe.sh"
 
 rm -rf "$work"
 touch "$prefix/.complete"
