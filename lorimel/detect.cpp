@@ -39,12 +39,22 @@ bool ReadHead(const char* path, unsigned char* head, DWORD& got) {
     return ok;
 }
 
-bool Accepts(const FormatEntry* entry, const unsigned char* head, DWORD length) {
-    const MagickInfo* coder = entry->coder;
-    return coder && coder->magick && coder->magick(head, length) != MagickFalse;
+// A tag's content test: its own, or that of its coder's main tag (the one
+// named like the coder module), so that "JPG" tests like "JPEG".
+IsImageFormatHandler* ContentTest(const FormatEntry* entry) {
+    if (entry->coder && entry->coder->magick) return entry->coder->magick;
+    const FormatEntry* main = FindFormat(entry->group);
+    return (main && main->coder) ? main->coder->magick : nullptr;
 }
 
-bool HasContentTest(const FormatEntry* entry) { return entry->coder && entry->coder->magick; }
+bool Accepts(const FormatEntry* entry, const unsigned char* head, DWORD length) {
+    IsImageFormatHandler* test = ContentTest(entry);
+    return test && test(head, length) != MagickFalse;
+}
+
+// The main tag of a coder carries the coder module's name.
+bool IsMainTag(const FormatEntry* e) { return lstrcmpiA(e->name, e->group) == 0; }
+bool IsAlias(const FormatEntry* e) { return std::strcmp(e->name, e->coderName) != 0; }
 
 void Answer(const char* name, char* format, size_t size) {
     lstrcpynA(format, name, static_cast<int>(size));
@@ -57,24 +67,27 @@ bool DetectFormat(const char* path, char* format, size_t formatSize) {
     CandidateFromName(path, candidateName, sizeof candidateName);
     unsigned char head[kHeadBytes];
     DWORD length = 0;
-    if (!ReadHead(path, head, length)) return false;
+    // An empty file holds no picture, whatever its name says.
+    if (!ReadHead(path, head, length) || length == 0) return false;
 
     const FormatEntry* candidate = candidateName[0] ? FindFormat(candidateName) : nullptr;
     // The 24-bit aliases share their coder's test, but the file is that coder's.
-    if (candidate && std::strcmp(candidate->name, candidate->coderName) != 0)
-        candidate = FindFormat(candidate->coderName);
+    if (candidate && IsAlias(candidate)) candidate = FindFormat(candidate->coderName);
     if (candidate && Accepts(candidate, head, length)) {
         Answer(candidate->name, format, formatSize);
         return true;
     }
-    for (const FormatEntry* e = FirstFormat(); e; e = e->next) {
-        if (std::strcmp(e->name, e->coderName) != 0) continue;
-        if (Accepts(e, head, length)) {
-            Answer(e->name, format, formatSize);
-            return true;
+    // Every coder's test in registry order; a coder's main tag answers before
+    // the other tags that share its test (PNG before APNG and PNG8).
+    for (int pass = 0; pass < 2; ++pass)
+        for (const FormatEntry* e = FirstFormat(); e; e = e->next) {
+            if (IsAlias(e) || IsMainTag(e) != (pass == 0)) continue;
+            if (Accepts(e, head, length)) {
+                Answer(e->name, format, formatSize);
+                return true;
+            }
         }
-    }
-    if (candidate && !HasContentTest(candidate)) {
+    if (candidate && !ContentTest(candidate)) {
         Answer(candidate->name, format, formatSize);
         return true;
     }

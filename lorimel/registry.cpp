@@ -3,6 +3,7 @@
 #include "codec.h"
 #include "magick.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -122,6 +123,19 @@ int BuildFormatRegistry() {
         RelinquishMagickMemory(coders);
         return 0;
     }
+    // The core's list leaves out hidden coders; the picture formats among
+    // them that the suite names (DIB, TIF) join in their sorted place.
+    std::vector<const MagickInfo*> ordered(coders, coders + count);
+    exception = AcquireExceptionInfo();
+    for (const char* hidden : {"DIB", "TIF"}) {
+        const MagickInfo* coder = GetMagickInfo(hidden, exception);
+        if (coder && coder->stealth) ordered.push_back(coder);
+    }
+    DestroyExceptionInfo(exception);
+    std::sort(ordered.begin(), ordered.end(), [](const MagickInfo* a, const MagickInfo* b) {
+        return lstrcmpiA(a->name, b->name) < 0;
+    });
+
     FormatEntry** tail = &g_head;
     auto append = [&](FormatEntry* e) {
         if (!e) return;
@@ -129,9 +143,8 @@ int BuildFormatRegistry() {
         *tail = e;
         tail = &e->next;
     };
-    for (size_t i = 0; i < count; ++i) {
-        const MagickInfo* coder = coders[i];
-        if (!coder || !coder->name || coder->stealth) continue;
+    for (const MagickInfo* coder : ordered) {
+        if (!coder || !coder->name) continue;
         append(MakeEntry(coder->name, coder, coder->description));
         for (const Alias& alias : kAliases)
             if (lstrcmpiA(alias.coder, coder->name) == 0 && coder->encoder)

@@ -57,13 +57,13 @@ TestDib MakeDib(LONG width, LONG height, int bits, int colors) {
     int entries = bits <= 8 ? (colors ? colors : 1 << bits) : (bits == 16 || bits == 15 ? 4 : 0);
     dib.rowBytes = stored == 32 ? width * 4 : ((width * stored + 31) / 32) * 4;
     size_t pixelBytes = dib.rowBytes * height;
-    dib.block.assign(12 + 40 + entries * 4 + pixelBytes, 0);
+    dib.block.assign(kDibHead + 40 + entries * 4 + pixelBytes, 0);
     BYTE* base = dib.block.data();
-    auto* h = reinterpret_cast<BITMAPINFOHEADER*>(base + 12);
-    BYTE* pixels = base + 12 + 40 + entries * 4;
-    *reinterpret_cast<DWORD*>(base) = static_cast<DWORD>(52 + pixelBytes);
-    *reinterpret_cast<BITMAPINFOHEADER**>(base + 4) = h;
-    *reinterpret_cast<BYTE**>(base + 8) = pixels;
+    auto* h = reinterpret_cast<BITMAPINFOHEADER*>(base + kDibHead);
+    BYTE* pixels = base + kDibHead + 40 + entries * 4;
+    dib.head()->size = static_cast<DWORD>(52 + pixelBytes);
+    dib.head()->header = h;
+    dib.head()->pixels = pixels;
     h->biSize = 40;
     h->biWidth = width;
     h->biHeight = -height;
@@ -71,7 +71,7 @@ TestDib MakeDib(LONG width, LONG height, int bits, int colors) {
     h->biBitCount = static_cast<WORD>(stored);
     h->biSizeImage = static_cast<DWORD>(pixelBytes);
     if (bits <= 8) h->biClrUsed = h->biClrImportant = entries;
-    DWORD* masks = reinterpret_cast<DWORD*>(base + 12 + 40);
+    DWORD* masks = reinterpret_cast<DWORD*>(base + kDibHead + 40);
     if (bits == 16) {
         h->biCompression = BI_BITFIELDS;
         masks[0] = 0xF800, masks[1] = 0x07E0, masks[2] = 0x001F;
@@ -105,7 +105,7 @@ LONG WriteDib(const std::string& path, const char* format, const TestDib& dib, L
     LorimelHandle h = api.OpenImageFile(path.c_str(), "wb", format, 0);
     if (!h) return -1;
     api.SetImageProgressCallback(h, nullptr);
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.block.data() + 12);
+    const auto* header = reinterpret_cast<const DibBlockHead*>(dib.block.data())->header;
     LorimelWriteInfo info{0, header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight,
                           0, 0, quality};
     LONG result = api.WriteImageFile(h, dib.get(), &info);

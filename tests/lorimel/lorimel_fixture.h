@@ -27,11 +27,19 @@ protected:
 
 // A DIB block: size word, header pointer, pixel pointer, header, colour table
 // and top-down rows, all in one buffer.
+struct DibBlockHead {
+    DWORD size;
+    BITMAPINFOHEADER* header;
+    BYTE* pixels;
+};
+constexpr size_t kDibHead = sizeof(DibBlockHead);  // 12 bytes in the 32-bit suite
+
 struct TestDib {
     std::vector<BYTE> block;
-    BITMAPINFOHEADER* header() { return reinterpret_cast<BITMAPINFOHEADER*>(block.data() + 12); }
-    BYTE* pixels() { return *reinterpret_cast<BYTE**>(block.data() + 8); }
-    RGBQUAD* palette() { return reinterpret_cast<RGBQUAD*>(block.data() + 12 + 40); }
+    DibBlockHead* head() { return reinterpret_cast<DibBlockHead*>(block.data()); }
+    BITMAPINFOHEADER* header() { return head()->header; }
+    BYTE* pixels() { return head()->pixels; }
+    RGBQUAD* palette() { return reinterpret_cast<RGBQUAD*>(block.data() + kDibHead + 40); }
     size_t rowBytes = 0;
     const void* get() const { return block.data(); }
 };
