@@ -167,9 +167,13 @@ TEST_F(LorimelReadWriteTest, ReducedSizeDecodeFillsExactlyTheAskedSize) {
 
 namespace {
 LONG g_rowsSeen = 0, g_lastRow = -1, g_stopAfter = 0;
+// When set, every reported row must already be in this buffer.
+const DWORD* g_watch = nullptr;
+LONG g_watchWidth = 0, g_rowsMissing = 0;
 LONG WINAPI CountRows(LONG, const char*, LONG row, LONG) {
     ++g_rowsSeen;
     g_lastRow = row;
+    if (g_watch && Blue(g_watch[row * g_watchWidth]) != 0xC0) ++g_rowsMissing;
     return g_stopAfter == 0 || g_rowsSeen < g_stopAfter;
 }
 }  // namespace
@@ -198,6 +202,32 @@ TEST_F(LorimelReadWriteTest, ProgressReportsRowsAndStopsWhenAsked) {
     g_rowsSeen = 0;
     DecodeFile(path);
     EXPECT_EQ(0, g_rowsSeen) << "no callback once removed";
+}
+
+TEST_F(LorimelReadWriteTest, RowsAreInTheBufferWhenReported) {
+    // PNG delivers rows top-down, BMP bottom-up; a viewer paints each row as
+    // soon as it is reported, so it must be in the buffer by then.
+    const LONG w = 48, h = 300;
+    TestDib dib = MakeDib(w, h, 24);
+    std::fill(dib.pixels(), dib.pixels() + dib.rowBytes * h, 0xC0);
+    for (const char* f : {"PNG", "BMP"}) {
+        SCOPED_TRACE(f);
+        std::string path = Scratch(std::string("early.") + f);
+        ASSERT_EQ(1, WriteDib(path, f, dib));
+        LorimelHandle handle = api.OpenImageFile(path.c_str(), "rb", f, 0);
+        ASSERT_NE(nullptr, handle);
+        ASSERT_EQ(1, api.ReadImageHeader(handle));
+        std::vector<DWORD> pixels(w * h, 0);
+        g_watch = pixels.data(), g_watchWidth = w, g_rowsMissing = 0;
+        g_rowsSeen = 0, g_lastRow = -1, g_stopAfter = 0;
+        api.SetImageProgressCallback(nullptr, CountRows);
+        EXPECT_EQ(1, api.ReadImagePixels(handle, pixels.data(), w, h, 0));
+        api.SetImageProgressCallback(nullptr, nullptr);
+        g_watch = nullptr;
+        api.CloseImageFile(handle);
+        EXPECT_GE(g_rowsSeen, h);
+        EXPECT_EQ(0, g_rowsMissing) << "rows reported before they reached the buffer";
+    }
 }
 
 TEST_F(LorimelReadWriteTest, BundledSamplesOpenWithTheirPagesAndDelays) {
