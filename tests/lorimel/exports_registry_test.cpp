@@ -151,3 +151,19 @@ TEST_F(LorimelRegistryTest, SmoothPixelRowSoftensAndKeepsFlatRows) {
     EXPECT_EQ(0x00FFFFFFu, tiny[1]);
     EXPECT_EQ(0, api.SmoothPixelRow(nullptr, 20));
 }
+
+TEST_F(LorimelRegistryTest, LibraryStartsAgainAfterBeingFreed) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(api.module, self, sizeof self);
+    std::string dir(self);
+    dir = dir.substr(0, dir.find_last_of('\\') + 1);
+    EXPECT_EQ(1, api.FreeImageLibrary());
+    const char *name, *group, *description;
+    EXPECT_EQ(nullptr, api.FirstImageFormat(&name, &group, &description)) << "registry freed";
+    ASSERT_EQ(1, api.InitImageLibrary(dir.c_str()));
+    ASSERT_EQ(1, api.InitImageLibrary(dir.c_str())) << "a second start is harmless";
+    TestDib dib = MakeDib(6, 4, 32);
+    std::string path = Scratch("restart.png");
+    ASSERT_EQ(1, WriteDib(path, "PNG", dib));
+    EXPECT_EQ(1, DecodeFile(path).result);
+}
