@@ -62,6 +62,9 @@ for x in 25 65 105 145; do
   frames+=(\( -size 170x60 xc:lightyellow -fill crimson -draw "circle $x,30 $((x + 18)),30" \))
 done
 im -delay 20 "${frames[@]}" -loop 0 "${plain[@]}" "GIF:$work/animated.gif"
+# The same animation stored the way most GIFs are: after the first frame, only
+# the rectangle that changed.
+im "GIF:$work/animated.gif" -layers OptimizeFrame "${plain[@]}" "GIF:$work/animated-parts.gif"
 
 # --- Icon with two sizes ----------------------------------------------------
 im \( rose: -resize 32x32! \) \( rose: -resize 16x16! \) "${plain[@]}" "ICO:$work/icon.ico"
@@ -82,6 +85,9 @@ frames_of() { "$identify" "$1" | wc -l; }
 [ "$(frames_of "$work/animated.gif")" = 4 ] || fail "the GIF does not have 4 frames"
 [ "$("$identify" -format '%T ' "$work/animated.gif")" = "20 20 20 20 " ] \
   || fail "the GIF frames lack their delays"
+[ "$(frames_of "$work/animated-parts.gif")" = 4 ] || fail "the partial GIF does not have 4 frames"
+[ "$("$identify" -format '%w ' "$work/animated-parts.gif" | cut -d' ' -f2)" -lt 170 ] \
+  || fail "the partial GIF's second frame covers the whole canvas"
 [ "$("$identify" -format '%wx%h ' "$work/icon.ico")" = "32x32 16x16 " ] \
   || fail "the icon does not hold 32x32 and 16x16"
 [ "$("$identify" -format '%wx%h %[interlace]' "$work/photo.jpg")" = "640x480 None" ] \

@@ -267,6 +267,21 @@ TEST_F(LorimelReadWriteTest, BundledSamplesOpenWithTheirPagesAndDelays) {
     api.CloseImageFile(h);
 }
 
+TEST_F(LorimelReadWriteTest, AnimationPagesSmallerThanTheCanvasAreComposed) {
+    // The same four frames, stored whole and stored as changed rectangles.
+    for (LONG page = 0; page < 4; ++page) {
+        SCOPED_TRACE(page);
+        Decoded whole = DecodeFile(Samples("animated.gif"), page);
+        Decoded parts = DecodeFile(Samples("animated-parts.gif"), page);
+        ASSERT_EQ(1, parts.result);
+        EXPECT_EQ(4, parts.pages);
+        EXPECT_EQ(170, parts.info.width);
+        EXPECT_EQ(60, parts.info.height);
+        ASSERT_EQ(whole.pixels.size(), parts.pixels.size());
+        EXPECT_TRUE(whole.pixels == parts.pixels) << "composed page differs from the whole frame";
+    }
+}
+
 TEST_F(LorimelReadWriteTest, PageWiderThan32768EndsThePageCount) {
     TestDib wide = MakeDib(32769, 1, 24);
     std::string path = Scratch("wide.png");
