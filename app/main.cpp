@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kivaro.h"
 #include "lorimel.h"
 
 namespace {
@@ -97,6 +98,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    // The shell extension's copy in this process must stay passive.
+    EnterPassiveMode();
     LorimelApi api;
     std::string dir = ProgramDirectory();
     if (!BindLorimel(api, (dir + "Lorimel.dll").c_str()) || !api.InitImageLibrary(dir.c_str())) {

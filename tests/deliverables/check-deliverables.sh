@@ -9,7 +9,7 @@ objdump=i686-w64-mingw32-objdump
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-for f in Tavirsel.exe Lorimel.dll Corvane.dll; do
+for f in Tavirsel.exe Lorimel.dll Corvane.dll Kivaro.dll; do
   [ -f "$bin/$f" ] || { bad "$bin/$f is missing"; continue; }
   head=$($objdump -f "$bin/$f")
   grep -q 'file format pei-i386' <<<"$head" || bad "$f is not a 32-bit Windows file"
@@ -26,6 +26,14 @@ names=$(( 16#$(hex_after '\[Name Pointer/Ordinal\] Table') ))
 [ "$functions" = 28 ] || bad "Lorimel.dll exports $functions functions, not 28"
 [ "$names" = 0 ] || bad "Lorimel.dll exports $names names; it must export by ordinal only"
 grep -q 'DLL Name: Corvane.dll' <<<"$exports" || bad "Lorimel.dll does not link Corvane.dll"
+
+# Kivaro.dll: ordinal 3 alone, no names; the viewer imports it by that ordinal.
+exports=$($objdump -p "$bin/Kivaro.dll")
+grep -q 'Ordinal Base[[:space:]]*3' <<<"$exports" || bad "Kivaro.dll's exports do not start at ordinal 3"
+[ $(( 16#$(hex_after 'Export Address Table') )) = 1 ] || bad "Kivaro.dll exports more than ordinal 3"
+[ $(( 16#$(hex_after '\[Name Pointer/Ordinal\] Table') )) = 0 ] || bad "Kivaro.dll exports names"
+$objdump -p "$bin/Tavirsel.exe" | grep -A3 'DLL Name: Kivaro.dll' | grep -qE '^[[:space:]]+[0-9a-f]+[[:space:]]+0*3[[:space:]]+<none>' \
+  || bad "Tavirsel.exe does not import Kivaro.dll's ordinal 3"
 
 [ $fail = 0 ] && echo "deliverables in $bin: ok"
 exit $fail
