@@ -1,0 +1,51 @@
+// The picture: one allocation holding two words and two DIB blocks, a 32-bit
+// working copy that all processing uses and a display copy in the screen's
+// depth that painting uses.
+#pragma once
+
+#include "dib.h"
+
+struct Picture {
+    DibBlock* working;   // 32 bits per pixel, blue, green, red, spare byte
+    DibBlock* display;   // re-formatted in place for the display depth
+};
+
+// The display depth pictures are made and refreshed for (bits per pixel, 15
+// for a 5-5-5 screen).  Until the viewer sets it, it is 32: display copies
+// are left alone and painting uses the working copy.
+void SetPictureDisplayDepth(int depth);
+int GetPictureDisplayDepth();
+
+// Null for a zero or negative size or failed allocation.  The working copy
+// is zero (black); the display copy is formatted for the display depth.
+Picture* CreatePicture(int width, int height);
+// Null does nothing.
+void FreePicture(Picture* picture);
+// A new picture with the working copy resampled (nearest neighbour); its
+// display copy is not refreshed.  Null for a zero size or failure.
+Picture* ScalePicture(const Picture* picture, int width, int height);
+
+// Converts the working copy (all of it, or one row) into the display copy
+// for display depths 4, 8, 15, 16 and 24; for any other depth the display
+// copy is left untouched.  RefreshPictureDisplay returns 1.
+int RefreshPictureDisplay(Picture* picture);
+void RefreshPictureRow(Picture* picture, int row);
+
+// The short size-and-colours text of a picture ("640x480x16M"), written into
+// text (at most size bytes with the terminator).  Returns its length.
+int FormatPictureInfo(char* text, int size, int width, int height, int bitsPerPixel);
+
+// Painting a block in bands: one band per entry, giving its first source
+// row, its source rows, its first destination row and its destination rows.
+struct PaintBand {
+    int sourceTop;
+    int sourceRows;
+    int destTop;
+    int destRows;
+};
+// Source rows in one band when the source is more than 1000 pixels wide or high.
+constexpr int kPaintBandRows = 256;
+// Number of bands needed to paint a sourceWidth x sourceHeight block into
+// destHeight rows; fills up to maxBands entries of bands (which may be null).
+int ComputePaintBands(int sourceWidth, int sourceHeight, int destHeight,
+                      PaintBand* bands, int maxBands);
