@@ -61,29 +61,25 @@ TEST_F(PictureTest, DisplayCopyFitsEveryDisplayDepth) {
     }
 }
 
-TEST_F(PictureTest, RefreshFillsDisplayAtSixteenBits) {
-    SetPictureDisplayDepth(16);
-    PicturePtr picture(CreatePicture(2, 2));
-    DWORD* p = Pixels32(picture->working);
-    p[0] = Bgr(0x10, 0x84, 0xFF);
-    p[3] = Bgr(0xFF, 0xFF, 0xFF);
-    EXPECT_EQ(RefreshPictureDisplay(picture.get()), 1);
-    DibBlock* d = picture->display;
-    EXPECT_EQ(d->header->biCompression, static_cast<DWORD>(BI_BITFIELDS));
-    EXPECT_EQ(reinterpret_cast<WORD*>(Row(d, 0))[0], 0xFC22);
-    EXPECT_EQ(reinterpret_cast<WORD*>(Row(d, 1))[1], 0xFFFF);
-}
-
-TEST_F(PictureTest, FifteenBitScreenGetsFiveFiveFivePixels) {
-    SetPictureDisplayDepth(15);
-    PicturePtr picture(CreatePicture(1, 1));
-    Pixels32(picture->working)[0] = Bgr(0x10, 0x84, 0xFF);
-    RefreshPictureDisplay(picture.get());
-    DibBlock* d = picture->display;
-    EXPECT_EQ(d->header->biBitCount, 16);
-    EXPECT_EQ(d->header->biCompression, static_cast<DWORD>(BI_RGB));
-    EXPECT_EQ(DibMasks(d)[0], 0x7C00u);
-    EXPECT_EQ(reinterpret_cast<WORD*>(d->pixels)[0], 0x7E02);
+TEST_F(PictureTest, RefreshConvertsForEachDisplayDepth) {
+    // One pixel red 0xFF, green 0x84, blue 0x10 (and 52, 51, 0 for 8 bits).
+    struct Case { int depth; WORD bits; DWORD compression; DWORD firstMask; WORD pixel; } cases[] = {
+        {16, 16, BI_BITFIELDS, 0xF800, 0xFC22}, {15, 16, BI_RGB, 0x7C00, 0x7E02},
+        {24, 24, BI_RGB, 0, 0x8410}, {8, 8, BI_RGB, 0, 78}};
+    for (const Case& c : cases) {
+        SetPictureDisplayDepth(c.depth);
+        PicturePtr picture(CreatePicture(1, 1));
+        Pixels32(picture->working)[0] = c.depth == 8 ? Bgr(52, 51, 0) : Bgr(0x10, 0x84, 0xFF);
+        EXPECT_EQ(RefreshPictureDisplay(picture.get()), 1);
+        DibBlock* d = picture->display;
+        EXPECT_EQ(d->header->biBitCount, c.bits) << c.depth;
+        EXPECT_EQ(d->header->biCompression, c.compression) << c.depth;
+        if (c.firstMask) {
+            EXPECT_EQ(DibMasks(d)[0], c.firstMask) << c.depth;
+        }
+        WORD pixel = c.depth == 8 ? d->pixels[0] : *reinterpret_cast<WORD*>(d->pixels);
+        EXPECT_EQ(pixel, c.pixel) << c.depth;
+    }
 }
 
 TEST_F(PictureTest, RowRefreshConvertsOnlyThatRow) {
@@ -95,16 +91,6 @@ TEST_F(PictureTest, RowRefreshConvertsOnlyThatRow) {
     EXPECT_EQ(memcmp(Row(picture->display, 0), "\0\0\0", 3), 0);
     EXPECT_EQ(memcmp(Row(picture->display, 1), "\x01\x02\x04", 3), 0);
     EXPECT_EQ(memcmp(Row(picture->display, 2), "\0\0\0", 3), 0);
-}
-
-TEST_F(PictureTest, PaletteScreenGetsDitheredIndices) {
-    SetPictureDisplayDepth(8);
-    PicturePtr picture(CreatePicture(2, 1));
-    Pixels32(picture->working)[0] = Bgr(52, 51, 0);
-    RefreshPictureDisplay(picture.get());
-    EXPECT_EQ(picture->display->header->biBitCount, 8);
-    EXPECT_EQ(picture->display->pixels[0], 78);
-    EXPECT_EQ(DibColors(picture->display)[78].rgbBlue, 102);
 }
 
 TEST_F(PictureTest, ThirtyTwoBitScreenLeavesDisplayAlone) {
@@ -155,13 +141,11 @@ TEST(PaintBandTest, TallSourcePaintsIn256RowBands) {
     PaintBand bands[8];
     ASSERT_EQ(ComputePaintBands(10, 1001, 500, bands, 8), 4);
     // (500 * 256) / 1001 = 127 destination rows per full band.
-    const PaintBand expected[4] = {{0, 256, 0, 127}, {256, 256, 127, 127},
-                                   {512, 256, 254, 127}, {768, 233, 381, 119}};
+    const int expected[4][4] = {{0, 256, 0, 127}, {256, 256, 127, 127},
+                                {512, 256, 254, 127}, {768, 233, 381, 119}};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(bands[i].sourceTop, expected[i].sourceTop) << i;
-        EXPECT_EQ(bands[i].sourceRows, expected[i].sourceRows) << i;
-        EXPECT_EQ(bands[i].destTop, expected[i].destTop) << i;
-        EXPECT_EQ(bands[i].destRows, expected[i].destRows) << i;
+        const int got[4] = {bands[i].sourceTop, bands[i].sourceRows, bands[i].destTop, bands[i].destRows};
+        EXPECT_EQ(memcmp(got, expected[i], sizeof(got)), 0) << "band " << i;
     }
 }
 
