@@ -1,5 +1,7 @@
 #include "convert.h"
 
+#include "quantize.h"
+
 #include <string.h>
 
 const BYTE kDither1[8][8] = {
@@ -269,10 +271,12 @@ int ConvertDibDepth(DibBlock* block, int bitsPerPixel) {
     if (bitsPerPixel == 32) return 1;
     int (*convert)(const DibBlock*, DibBlock*) = nullptr;
     switch (bitsPerPixel) {
+    case 4: convert = [](const DibBlock* s, DibBlock* d) { return DibToQuantized(s, d, 4); }; break;
+    case 8: convert = [](const DibBlock* s, DibBlock* d) { return DibToQuantized(s, d, 8); }; break;
     case 15: convert = DibTo15; break;
     case 16: convert = DibTo16; break;
     case 24: convert = DibTo24; break;
-    default: return 0;   // 4 and 8 bits wait for the colour quantiser
+    default: return 0;
     }
     if (block->header->biBitCount != 32) return 0;
     DibBlock* copy = CreateDib(DibWidth(block), DibHeight(block));

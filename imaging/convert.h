@@ -54,8 +54,7 @@ int DibToDisplay8(const DibBlock* source, DibBlock* destination);
 int DibToDisplay4(const DibBlock* source, DibBlock* destination);
 int DibToGrey8(const DibBlock* source, DibBlock* destination);
 
-// Converts a 32-bit block in place to 15, 16 or 24 bits per pixel through a
-// temporary 32-bit copy; 32 does nothing and returns 1.  4 and 8 bits need
-// the colour quantiser, which this module does not have yet: they return 0
-// and leave the block as it was, as does any other depth.
+// Converts a 32-bit block in place to 4, 8 (quantised palettes), 15, 16 or 24
+// bits per pixel through a temporary 32-bit copy; 32 does nothing and
+// returns 1.  Any other depth returns 0 and leaves the block as it was.
 int ConvertDibDepth(DibBlock* block, int bitsPerPixel);

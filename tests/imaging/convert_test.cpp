@@ -136,12 +136,11 @@ TEST(ConvertDepthTest, ConvertsInPlace) {
     EXPECT_EQ(Word(sixteen.get(), 0, 0), 0xFC22);
 }
 
-TEST(ConvertDepthTest, ThirtyTwoIsNoOpAndPaletteDepthsAreRefused) {
+TEST(ConvertDepthTest, ThirtyTwoIsNoOpAndOtherDepthsAreRefused) {
     DibPtr block = MakeDib(1, 1, {Bgr(1, 2, 3)});
     EXPECT_EQ(ConvertDibDepth(block.get(), 32), 1);
-    EXPECT_EQ(ConvertDibDepth(block.get(), 8), 0);
-    EXPECT_EQ(ConvertDibDepth(block.get(), 4), 0);
     EXPECT_EQ(ConvertDibDepth(block.get(), 7), 0);
+    EXPECT_EQ(ConvertDibDepth(block.get(), 2), 0) << "2 bits only for saving, not in place";
     EXPECT_EQ(block->header->biBitCount, 32);
     EXPECT_EQ(Pixels32(block.get())[0], Bgr(1, 2, 3));
     EXPECT_EQ(ConvertDibDepth(nullptr, 24), 0);
