@@ -1,0 +1,64 @@
+#include "load.h"
+
+namespace {
+
+const LorimelApi* g_library = nullptr;
+
+CRITICAL_SECTION* Lock() {
+    // Made on first use; lives as long as the process.
+    static CRITICAL_SECTION lock;
+    static bool made = [] {
+        InitializeCriticalSection(&lock);
+        return true;
+    }();
+    (void)made;
+    return &lock;
+}
+
+}  // namespace
+
+void SetImageLibrary(const LorimelApi* api) { g_library = api; }
+const LorimelApi* ImageLibrary() { return g_library; }
+
+DecodingLock::DecodingLock() { EnterCriticalSection(Lock()); }
+DecodingLock::~DecodingLock() { LeaveCriticalSection(Lock()); }
+
+DibBlock* LoadFirstPageDib(const char* path) {
+    const LorimelApi* api = g_library;
+    if (!api || !path || !*path) return nullptr;
+    DecodingLock lock;
+    char format[200] = {};
+    if (!api->DetectImageFormat(path, format)) return nullptr;
+    LorimelHandle file = api->OpenImageFile(path, "rb", format, 0);
+    if (!file) return nullptr;
+    DibBlock* dib = nullptr;
+    LorimelPageInfo info[2] = {};  // 24 bytes, zeroed, as the library expects
+    if (api->ReadImageHeader(file) >= 1 && api->GetImagePageInfo(file, &info[0]) &&
+        info[0].width > 0 && info[0].height > 0) {
+        dib = CreateDib(info[0].width, info[0].height);
+        if (dib) {
+            api->SetImageProgressCallback(file, nullptr);
+            if (!api->ReadImagePixels(file, dib->pixels, info[0].width, info[0].height, 0)) {
+                FreeDib(dib);
+                dib = nullptr;
+            }
+        }
+    }
+    api->CloseImageFile(file);
+    return dib;
+}
+
+Picture* LoadPagePicture(LorimelHandle file, int page) {
+    const LorimelApi* api = g_library;
+    if (!api || !file) return nullptr;
+    DecodingLock lock;
+    LorimelPageInfo info[2] = {};
+    info[0].page = page;
+    if (!api->GetImagePageInfo(file, &info[0]) || info[0].width <= 0 || info[0].height <= 0)
+        return nullptr;
+    Picture* picture = CreatePicture(info[0].width, info[0].height);
+    if (!picture) return nullptr;
+    // A decode that stops early leaves the rest black; the picture stands.
+    api->ReadImagePixels(file, picture->working->pixels, info[0].width, info[0].height, page);
+    return picture;
+}

@@ -1,0 +1,32 @@
+// Reading pictures into memory through the picture file library.  Every
+// decode in the process runs under one lock (the decoding lock), because the
+// library's progress callback is process-wide: the picture loader thread, the
+// preview and the browser's thumbnail maker all take it.
+#pragma once
+
+#include "dib.h"
+#include "lorimel.h"
+#include "picture.h"
+
+// The bound picture file library; set once at start, before any decode.
+void SetImageLibrary(const LorimelApi* api);
+const LorimelApi* ImageLibrary();
+
+// Holds the decoding lock for its lifetime.
+class DecodingLock {
+public:
+    DecodingLock();
+    ~DecodingLock();
+    DecodingLock(const DecodingLock&) = delete;
+    DecodingLock& operator=(const DecodingLock&) = delete;
+};
+
+// Detects, opens, reads the header and page 0 of a file into a bare 32-bit
+// DIB block, without progress reporting, and closes the file.  Null when the
+// file is not a picture the library can read or memory runs out.
+DibBlock* LoadFirstPageDib(const char* path);
+
+// One page of an open file (read mode, header read) as a new picture, its
+// working copy decoded; returned even when decoding stopped early.  Null for
+// a page the file does not have, a page without size, or no memory.
+Picture* LoadPagePicture(LorimelHandle file, int page);
