@@ -6,8 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+#include "handover.h"
 #include "kivaro.h"
 #include "lorimel.h"
+#include "settings.h"
+#include "shortcut.h"
+#include "system_info.h"
 
 namespace {
 
@@ -20,11 +25,17 @@ struct Shown {
 
 Shown g_shown;
 
-std::string ProgramDirectory() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string dir(path, n);
-    return dir.substr(0, dir.find_last_of('\\') + 1);
+// The command line after the program's own name.
+std::string Arguments() {
+    const char* p = GetCommandLineA();
+    if (*p == '"') {
+        for (++p; *p && *p != '"'; ++p) {}
+        if (*p) ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t') ++p;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    return p;
 }
 
 std::vector<std::string> ExpandArgument(const std::string& arg) {
@@ -88,6 +99,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_CLOSE: {
+        RECT frame;
+        if (GetWindowRect(hwnd, &frame)) settings::WriteViewerFrameRect(frame);
+        break;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -98,6 +114,10 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    CommandLine line = ParseCommandLine(Arguments());
+    HANDLE handOver = nullptr;
+    if (RunHandOver(line, &handOver) == HandOverResult::HandedOver) return 0;
+    CoInitialize(nullptr);
     // The shell extension's copy in this process must stay passive.
     EnterPassiveMode();
     LorimelApi api;
@@ -107,8 +127,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         return 1;
     }
     std::vector<std::string> files;
-    for (int i = 1; i < __argc; ++i)
-        for (const std::string& f : ExpandArgument(__argv[i])) files.push_back(f);
+    for (const std::string& name : line.files)
+        for (const std::string& f : ExpandArgument(ResolveShortcut(name))) files.push_back(f);
     int decoded = 0;
     for (const std::string& f : files) {
         Shown candidate;
@@ -123,10 +143,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = "Ommavu";
+    const std::string className = FrameClassName(line.share);
+    wc.lpszClassName = className.c_str();
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowA("Ommavu", g_shown.caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 540, 500, nullptr, nullptr, instance, nullptr);
+    RECT desktop;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    RECT frame = settings::ViewerFrameRect(desktop, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HWND hwnd = CreateWindowA(className.c_str(), g_shown.caption.c_str(), WS_OVERLAPPEDWINDOW, frame.left,
+                              frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                              nullptr, instance, nullptr);
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
     MSG msg;
@@ -136,5 +161,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     }
     api.FreeImageLibrary();
     UnbindLorimel(api);
+    if (handOver) {
+        SetEvent(handOver);
+        CloseHandle(handOver);
+    }
+    CoUninitialize();
     return 0;
 }
