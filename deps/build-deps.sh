@@ -18,10 +18,11 @@ root=$(cd "$here/.." && pwd)
 cache=${OMMAVU_DEPS_CACHE:-/var/cache/ommavu-deps}
 target=${OMMAVU_TARGET:-i686}
 case $target in
-  i686) host=i686-w64-mingw32; toolchain=$root/cmake/mingw-i686.cmake; gxx_package=g++-mingw-w64-i686-posix; zlib_package=libz-mingw-w64-dev ;;
-  x86_64) host=x86_64-w64-mingw32; toolchain=$root/cmake/mingw-x86_64.cmake; gxx_package=g++-mingw-w64-x86-64-posix; zlib_package=libz-mingw-w64-dev ;;
+  i686) host=i686-w64-mingw32; toolchain=$root/cmake/mingw-i686.cmake; gxx_package=g++-mingw-w64-i686-posix ;;
+  x86_64) host=x86_64-w64-mingw32; toolchain=$root/cmake/mingw-x86_64.cmake; gxx_package=g++-mingw-w64-x86-64-posix ;;
   *) echo "unknown OMMAVU_TARGET $target" >&2; exit 1 ;;
 esac
+zlib_package=libz-mingw-w64-dev  # one package serves both targets
 # Answers for the configure scripts that differ per target.
 site=
 if [ -f "$here/config-$target.site" ]; then site=$here/config-$target.site; export CONFIG_SITE=$site; fi

@@ -1,5 +1,7 @@
 #include "progress.h"
 
+#include "codec.h"
+
 #include "magick.h"
 // The pixel cache's own records: the row hook reads which region the coder has
 // just synchronised.  These headers come from the same core sources the
@@ -15,11 +17,12 @@ thread_local DecodeTarget* t_target = nullptr;
 
 const char kLoadTag[] = "Load/Image";
 
+// Rows the caller can show as they arrive: colour or grey, not separated
+// (CMYK) or another space the final conversion takes care of.
 bool RowsAreDisplayable(const Image* image) {
     ColorspaceType cs = image->colorspace;
-    return cs == sRGBColorspace || cs == RGBColorspace || cs == GRAYColorspace ||
-           cs == Rec601LumaColorspace || cs == Rec709LumaColorspace ||
-           cs == LinearGRAYColorspace || cs == UndefinedColorspace;
+    return cs == sRGBColorspace || cs == RGBColorspace || cs == UndefinedColorspace ||
+           RowsAreGrey(image);
 }
 
 // Called by the core instead of its own row synchronisation for images read

@@ -23,8 +23,6 @@ void LorimelTest::SetUpTestSuite() {
     CreateDirectoryA(Scratch("").c_str(), nullptr);
 }
 
-void LorimelTest::TearDownTestSuite() {}
-
 std::string LorimelTest::Scratch(const std::string& name) {
     return ExeDirectory() + "scratch-lorimel\\" + name;
 }

@@ -16,7 +16,6 @@ public:
 
 protected:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
 
     // A fresh scratch folder per test program, under the build tree's prefix.
     static std::string Scratch(const std::string& name);
