@@ -1,0 +1,126 @@
+#include "document_link.h"
+
+#include <cstring>
+
+#include "display.h"
+#include "document.h"
+#include "loader.h"
+#include "messages.h"
+#include "resource_ids.h"
+#include "shell.h"
+
+namespace {
+
+HWND g_frame = nullptr;
+int g_position = 0;  // current entry of the open list
+
+// The loader's reports.  detachViews and showPicture are answered on the
+// frame's thread (SendMessage); the others only post.
+void DetachViews(void*) {
+    if (g_frame) SendMessageA(g_frame, kMsgLoaderDetachViews, 0, 0);
+}
+
+void ShowPicture(void*, Picture* picture) {
+    if (g_frame) SendMessageA(g_frame, kMsgLoaderShowPicture, 0, reinterpret_cast<LPARAM>(picture));
+}
+
+void RowsReady(void*, const LoadRows* rows) {
+    if (!g_frame) return;
+    PostMessageA(g_frame, kMsgLoadProgress, static_cast<WPARAM>(rows->rowsDone), rows->rowsTotal);
+}
+
+void PageFinished(void*) {
+    if (g_frame) PostMessageA(g_frame, kMsgRedrawView, 0, 0);
+}
+
+void FileLoaded(void*) {
+    if (g_frame) PostMessageA(g_frame, kMsgPictureLoaded, 0, 0);
+}
+
+void Unreadable(void*, const char*) {
+    // The only direct call into a window from the loader: a hidden frame is
+    // shown so that the user sees that nothing could be opened.
+    if (g_frame && !IsWindowVisible(g_frame)) ShowWindow(g_frame, SW_SHOWNA);
+}
+
+void DecodeError(void*, const char* path) {
+    std::string pattern = ResourceString(IDS_DECODE_ERROR);
+    std::string caption = ResourceString(IDS_DECODE_ERROR_TITLE);
+    std::string text(pattern.size() + MAX_PATH + 16, '\0');
+    int n = wsprintfA(&text[0], pattern.c_str(), path);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONSTOP | MB_OK | MB_TASKMODAL);
+}
+
+}  // namespace
+
+void ConnectDocumentToFrame(HWND frame) {
+    g_frame = frame;
+    LoaderSink sink{};
+    sink.detachViews = DetachViews;
+    sink.showPicture = ShowPicture;
+    sink.rowsReady = RowsReady;
+    sink.pageFinished = PageFinished;
+    sink.fileLoaded = FileLoaded;
+    sink.unreadable = Unreadable;
+    sink.decodeError = DecodeError;
+    SetPictureLoaderSink(sink);
+}
+
+const Picture* CurrentDocumentPicture() { return CurrentDocument().picture; }
+
+bool AddToOpenList(const std::string& path) {
+    const ShellState& shell = Shell();
+    if (path.empty() || path.size() >= MAX_PATH || !shell.lorimelReady) return false;
+    char format[200] = {};
+    if (!shell.lorimel.DetectImageFormat(path.c_str(), format)) return false;
+    Shell().openList.Append(path);
+    return true;
+}
+
+void ShowOpenListEntry(int index) {
+    const OpenList& list = Shell().openList;
+    if (index < 0 || index >= list.Count()) return;
+    g_position = index;
+    RequestPicture(list.At(index).c_str(), 0);
+}
+
+int CurrentOpenListIndex() { return g_position; }
+
+void ReloadCurrentFile() {
+    const PictureDocument& document = CurrentDocument();
+    if (document.fileName[0]) RequestPicture(document.fileName, document.currentPage);
+}
+
+DocumentFacts CurrentDocumentFacts() {
+    const PictureDocument& document = CurrentDocument();
+    DocumentFacts facts;
+    facts.file = document.fileName;
+    facts.format = document.formatName;
+    facts.listLength = Shell().openList.Count();
+    facts.position = g_position;
+    facts.pageCount = document.pageCount;
+    facts.page = document.currentPage;
+    facts.loadTimeMs = document.loadTimeMs;
+    if (document.picture) {
+        facts.hasPicture = true;
+        facts.width = DibWidth(document.picture->working);
+        facts.height = DibHeight(document.picture->working);
+        facts.bitsPerPixel = document.pageBits ? document.pageBits[document.currentPage] : 0;
+    }
+    return facts;
+}
+
+void StopPictureLoading() { StopPictureLoader(2000); }
+
+void FreeCurrentDocument() { FreeCurrentPicture(); }
+
+bool RefreshDisplayForDocument() {
+    if (!EvaluateDisplay()) return false;
+    PictureDocument& document = CurrentDocument();
+    if (document.pages) {
+        for (int i = 0; i < document.pageSlots; ++i) RefreshPictureDisplay(document.pages[i]);
+    }
+    if (document.picture) RefreshPictureDisplay(document.picture);
+    return true;
+}

@@ -1,0 +1,51 @@
+// The viewer's side of the picture document: the open list position, handing
+// files to the picture loader and answering its reports on the frame's
+// thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "picture.h"
+
+// Starts the loader's report channel to the frame (call once the frame exists).
+void ConnectDocumentToFrame(HWND frame);
+
+// The current picture, or null.
+const Picture* CurrentDocumentPicture();
+
+// Appends a path to the open list when the image library recognises the file
+// as a picture.  False (and nothing appended) otherwise.
+bool AddToOpenList(const std::string& path);
+
+// Shows entry `index` of the open list (nothing when it is out of range).
+void ShowOpenListEntry(int index);
+int CurrentOpenListIndex();
+// Loads the current file again.
+void ReloadCurrentFile();
+
+// Facts the caption and status bar show.
+struct DocumentFacts {
+    std::string file;        // current file, "" when none
+    std::string format;      // detected format name
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;    // of the current page, as the file states it
+    int pageCount = 0;
+    int page = 0;
+    int position = 0;        // in the open list
+    int listLength = 0;
+    DWORD loadTimeMs = 0;
+    bool hasPicture = false;
+};
+DocumentFacts CurrentDocumentFacts();
+
+// Stops the loader thread (at most 2 s, then it is terminated).
+void StopPictureLoading();
+// Frees the current picture and its pages.
+void FreeCurrentDocument();
+
+// Re-evaluates the display depth; when it changed, rebuilds the display copies
+// of the current picture and its pages.  True when it changed.
+bool RefreshDisplayForDocument();

@@ -1,0 +1,129 @@
+#include "status_text.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "browser_window.h"
+#include "document_link.h"
+#include "resource_ids.h"
+#include "shell.h"
+
+namespace {
+
+constexpr int kTextParts = 5;
+constexpr int kInitialWidths[kTextParts] = {20, 80, 20, 20, 20};
+
+
+std::string PartText(HWND bar, int part) {
+    int length = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+void SetPart(HWND bar, int part, const std::string& text) {
+    SendMessageA(bar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string FileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string SizeTextOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return "0";
+    return FormatFileSize((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+}  // namespace
+
+std::string FormatFileSize(unsigned long long size) {
+    unsigned long long k;
+    if (size >= 0x1400000ull)
+        k = static_cast<unsigned long long>(static_cast<double>(size) * 100.0 / 1024.0);
+    else
+        k = size * 100 / 1024;
+    char text[64];
+    if (k / 100 < 1025) {
+        std::snprintf(text, sizeof text, "%d.%02d KB", static_cast<int>(k / 100), static_cast<int>(k % 100));
+    } else {
+        unsigned long long m = (k / 100) * 100 / 1024;
+        std::snprintf(text, sizeof text, "%d.%02d MB", static_cast<int>(m / 100), static_cast<int>(m % 100));
+    }
+    return text;
+}
+
+void ApplyStatusParts(HWND bar, const std::string* texts) {
+    if (!bar) return;
+    int edges[kTextParts + 1];
+    HDC dc = GetDC(bar);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+    int right = 0;
+    for (int i = 0; i < kTextParts; ++i) {
+        int width = kInitialWidths[i];
+        if (texts) {
+            SIZE extent{0, 0};
+            GetTextExtentPoint32A(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &extent);
+            width = extent.cx + 8;
+        }
+        right += width;
+        edges[i] = right;
+    }
+    edges[kTextParts] = -1;
+    SelectObject(dc, old);
+    ReleaseDC(bar, dc);
+    SendMessageA(bar, SB_SETPARTS, kTextParts + 1, reinterpret_cast<LPARAM>(edges));
+}
+
+void RefreshCaptionAndStatus(HWND window, HWND bar) {
+    const ShellState& shell = Shell();
+    DocumentFacts facts = CurrentDocumentFacts();
+    std::string name = DisplayName();
+    std::string texts[kTextParts];
+    char buffer[1024];
+    std::string caption = name;
+    bool isFrame = window == shell.frame;
+    if (!facts.hasPicture) {
+        int count = isFrame ? facts.listLength : BrowserItemCount();
+        std::snprintf(buffer, sizeof buffer, "%d%s", count, ResourceString(IDS_STATUS_OBJECTS).c_str());
+        texts[0] = buffer;
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%s [%s - %dx%d]", name.c_str(), facts.file.c_str(), facts.width,
+                      facts.height);
+        caption = buffer;
+        std::snprintf(buffer, sizeof buffer, "%d/%d%s", facts.position + 1, facts.listLength,
+                      ResourceString(IDS_STATUS_PICTURES).c_str());
+        texts[0] = buffer;
+        if (facts.pageCount > 1) {
+            std::snprintf(buffer, sizeof buffer, "[%2d/%d%s]", facts.page + 1, facts.pageCount,
+                          ResourceString(IDS_STATUS_FRAMES).c_str());
+            texts[0] += buffer;
+        }
+        if (bar) texts[1] = PartText(bar, 1);
+        texts[2] = FileNameOf(facts.file);
+        texts[3] = SizeTextOf(facts.file);
+        std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_PICTURE_INFO).c_str(), facts.width, facts.height,
+                      facts.bitsPerPixel, facts.format.c_str());
+        texts[4] = buffer;
+        if (facts.loadTimeMs > 0) {
+            std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_LOAD_TIME).c_str(),
+                          static_cast<int>(facts.loadTimeMs / 1000), static_cast<int>(facts.loadTimeMs % 1000));
+            texts[1] = buffer;
+        }
+    }
+    // The Windows 2000 family keeps the window's own caption.
+    if (window && !shell.system.windows2000OrLater) SetWindowTextA(window, caption.c_str());
+    if (!bar) return;
+    for (int i = 0; i < kTextParts; ++i) SetPart(bar, i, texts[i]);
+    ApplyStatusParts(bar, texts);
+}
+
+void ShowLoadProgress(HWND bar, int rowsDone, int rowsTotal) {
+    if (!bar || rowsTotal <= 0) return;
+    char text[128];
+    std::snprintf(text, sizeof text, ResourceString(IDS_STATUS_LOADING).c_str(), rowsDone * 100 / rowsTotal);
+    SetPart(bar, 1, text);
+}

@@ -1,0 +1,230 @@
+#include "browser_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "banner.h"
+#include "commands.h"
+#include "frame_window.h"
+#include "language_menu.h"
+#include "messages.h"
+#include "resource_ids.h"
+#include "settings.h"
+#include "shell.h"
+#include "status_text.h"
+#include "toolbar.h"
+#include "window_menu.h"
+
+namespace {
+
+constexpr char kBrowserClass[] = "OmmavuSHOWer";
+constexpr UINT kBrowserToolbarControl = 123;
+constexpr UINT kBrowserStatusBarControl = 116;
+constexpr UINT kBannerControl = 130;
+constexpr int kMinimumWidth = 320;
+constexpr int kMinimumHeight = 240;
+constexpr int kDefaultWidth = 800;
+constexpr int kDefaultHeight = 600;
+
+HWND g_toolbar = nullptr;
+HWND g_statusBar = nullptr;
+HWND g_banner = nullptr;
+
+HWND CreateBrowserToolbar(HWND browser) {
+    return CreateResourceToolbar(browser, ToolbarSpec{IDR_BROWSER_TOOLBAR, IDB_BROWSER_TOOLBAR, IDS_BROWSER_TOOLBAR_TEXTS,
+                                                      kBrowserToolbarControl, 0});
+}
+
+void LayOut(HWND browser) {
+    if (g_toolbar) SendMessageA(g_toolbar, TB_AUTOSIZE, 0, 0);
+    if (g_statusBar) SendMessageA(g_statusBar, WM_SIZE, 0, 0);
+    RECT client;
+    GetClientRect(browser, &client);
+    RECT bar;
+    if (g_statusBar && IsWindowVisible(g_statusBar) && GetWindowRect(g_statusBar, &bar))
+        client.bottom -= bar.bottom - bar.top;
+    int bannerHeight = BannerHeight(g_banner);
+    if (g_banner && bannerHeight > 0)
+        MoveWindow(g_banner, client.left, client.bottom - bannerHeight, client.right - client.left, bannerHeight,
+                   TRUE);
+    InvalidateRect(browser, nullptr, TRUE);
+}
+
+// Picture commands go to the viewer's command handler, which acts on the
+// current picture.
+bool IsViewerCommand(UINT id) {
+    switch (id) {
+    case IDC_SAVE_AS:
+    case IDC_SET_WALLPAPER:
+    case IDC_RESTORE_WALLPAPER:
+    case IDC_CONVERT_PICTURE:
+    case IDC_PICTURE_TO_CLIPBOARD:
+    case IDC_PICTURE_TO_CLIPBOARD_2:
+    case IDC_DEFINE_FOLDER:
+    case IDC_REGISTER_TYPE:
+        return true;
+    default:
+        return id >= IDC_FIND_FILES && id <= IDC_CLOSE_ACQUIRE;
+    }
+}
+
+LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
+    HWND frame = Shell().frame;
+    switch (id) {
+    case IDC_EXIT:
+        DestroyWindow(browser);
+        return 0;
+    case IDC_BROWSER_ABOUT:
+        if (frame) FrameCommand(frame, IDC_ABOUT, 0);
+        return 0;
+    case IDC_BROWSER_SETTINGS:
+        if (frame) FrameCommand(frame, IDC_OPTION, 0);
+        InvalidateRect(browser, nullptr, TRUE);
+        return 0;
+    default:
+        break;
+    }
+    if (IsViewerCommand(id)) return frame ? FrameCommand(frame, id, lp) : 0;
+    if (HandleLanguageCommand(id)) return 0;
+    return DefWindowProcA(browser, WM_COMMAND, id, lp);
+}
+
+void CentreIfOffDesktop(HWND browser) {
+    RECT window, desktop;
+    GetWindowRect(browser, &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    if (window.left < desktop.right && window.top < desktop.bottom) return;
+    int width = window.right - window.left, height = window.bottom - window.top;
+    SetWindowPos(browser, nullptr, desktop.left + (desktop.right - desktop.left - width) / 2,
+                 desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        return OnCommand(browser, LOWORD(wp), lp);
+    case WM_CLOSE: {
+        RECT rect;
+        if (GetWindowRect(browser, &rect) && !IsIconic(browser)) {
+            settings::Write(settings::kBrowserX, rect.left);
+            settings::Write(settings::kBrowserY, rect.top);
+            settings::Write(settings::kBrowserWidth, rect.right - rect.left);
+            settings::Write(settings::kBrowserHeight, rect.bottom - rect.top);
+        }
+        DestroyWindow(browser);
+        return 0;
+    }
+    case WM_DESTROY:
+        g_toolbar = g_statusBar = g_banner = nullptr;
+        Shell().browser = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        if (wp != SIZE_MINIMIZED) LayOut(browser);
+        return 0;
+    case WM_MOVE:
+        CentreIfOffDesktop(browser);
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        RECT desktop;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+        info->ptMinTrackSize.x = kMinimumWidth;
+        info->ptMinTrackSize.y = kMinimumHeight;
+        info->ptMaxTrackSize.x = desktop.right - desktop.left;
+        info->ptMaxTrackSize.y = desktop.bottom - desktop.top;
+        return 0;
+    }
+    case WM_NOTIFY:
+        if (AnswerToolbarTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(browser, &ps);
+        EndPaint(browser, &ps);
+        return 0;
+    }
+    default:
+        if (msg == kMsgRefreshInfo) {
+            RefreshCaptionAndStatus(browser, g_statusBar);
+            return 0;
+        }
+        if (msg == kMsgLoadProgress) {
+            ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(browser, msg, wp, lp);
+}
+
+}  // namespace
+
+RECT BrowserWindowRect(int x, int y, int width, int height, const RECT& desktop) {
+    int desktopWidth = desktop.right - desktop.left, desktopHeight = desktop.bottom - desktop.top;
+    if (width < 0 || width == settings::kNotSet) width = kDefaultWidth < desktopWidth ? kDefaultWidth : desktopWidth;
+    if (height < 0 || height == settings::kNotSet)
+        height = kDefaultHeight < desktopHeight ? kDefaultHeight : desktopHeight;
+    if (x < desktop.left || x >= desktop.right) x = desktop.left + (desktopWidth - width) / 2;
+    if (y < desktop.top || y >= desktop.bottom) y = desktop.top + (desktopHeight - height) / 2;
+    return RECT{x, y, x + width, y + height};
+}
+
+HWND CreateBrowserWindow(HINSTANCE instance, int show) {
+    ShellState& shell = Shell();
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC | CS_SAVEBITS;
+    wc.lpfnWndProc = BrowserProc;
+    wc.hInstance = instance;
+    wc.hIcon = shell.classIcon;
+    wc.hIconSm = shell.smallIcon;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kBrowserClass;
+    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    HMENU menu = LoadWindowMenu(IDM_BROWSER);
+    RECT desktop;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    RECT r = BrowserWindowRect(settings::Read(settings::kBrowserX), settings::Read(settings::kBrowserY),
+                               settings::Read(settings::kBrowserWidth), settings::Read(settings::kBrowserHeight),
+                               desktop);
+    HWND browser = CreateWindowExA(0, kBrowserClass, DisplayName().c_str(), WS_OVERLAPPEDWINDOW, r.left, r.top,
+                                   r.right - r.left, r.bottom - r.top, nullptr, menu, instance, nullptr);
+    if (!browser) {
+        if (menu) DestroyMenu(menu);
+        return nullptr;
+    }
+    shell.browser = browser;
+    DragAcceptFiles(browser, TRUE);
+    g_toolbar = CreateBrowserToolbar(browser);
+    g_statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, "", browser, kBrowserStatusBarControl);
+    g_banner = CreateBannerStrip(browser, kBannerControl);
+    if (!g_toolbar || !g_statusBar) {
+        DestroyWindow(browser);
+        return nullptr;
+    }
+    ApplyStatusParts(g_statusBar, nullptr);
+    LayOut(browser);
+    if (show != SW_HIDE) ShowWindow(browser, show);
+    return browser;
+}
+
+void DestroyBrowserWindow() {
+    if (Shell().browser) DestroyWindow(Shell().browser);
+}
+
+void ReloadBrowserResources() {
+    HWND browser = Shell().browser;
+    if (!browser) return;
+    HMENU menu = LoadWindowMenu(IDM_BROWSER);
+    if (menu) AppendLanguageItems(menu);
+    ReplaceWindowMenu(browser, menu);
+    if (g_toolbar) DestroyWindow(g_toolbar);
+    g_toolbar = CreateBrowserToolbar(browser);
+    LayOut(browser);
+    RefreshCaptionAndStatus(browser, g_statusBar);
+}
+
+int BrowserItemCount() { return 0; }
+HWND BrowserStatusBar() { return g_statusBar; }

@@ -1,0 +1,25 @@
+// The browser window (class "OmmavuSHOWer"): menu 124, its toolbar and
+// status bar, the banner strip, and the panes that the folder tree, the file
+// list and the preview fill in.
+#pragma once
+
+#include <windows.h>
+
+// Registers the class, loads the menu, creates the window at the remembered
+// rectangle with its toolbar, status bar and banner strip.  Shown with the
+// given show command (SW_HIDE keeps it hidden).  Null on any failure.
+HWND CreateBrowserWindow(HINSTANCE instance, int show);
+void DestroyBrowserWindow();
+
+// Reloads the menu, recreates the toolbar and refreshes the status bar after
+// a language change.
+void ReloadBrowserResources();
+
+// Number of items the browser shows (its status bar counts them).
+int BrowserItemCount();
+HWND BrowserStatusBar();
+
+// Where the browser opens: "BSWPOSX"/"BSWPOSY" unless they lie outside the
+// desktop's extent (then centred), "BSWIDTH"/"BSWHIGH" unless negative (then
+// 800 x 600, at most the desktop).
+RECT BrowserWindowRect(int x, int y, int width, int height, const RECT& desktop);

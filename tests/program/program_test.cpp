@@ -1,0 +1,200 @@
+// Tavirsel.exe as a user starts it: which window comes first, what its status
+// bar says, the shared-mode hand-over between two processes, the language
+// chosen by the ANSI code page, and closing.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace {
+
+std::string TestsFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string Program() { return TestsFolder() + "..\\bin\\Tavirsel.exe"; }
+std::string Sample(const char* name) { return TestsFolder() + "..\\samples\\" + name; }
+
+std::string IniPath() {
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\Tavirsel.INI";
+}
+
+// A running Tavirsel, ended at the latest when the test ends.
+class Running {
+public:
+    explicit Running(const std::string& arguments) {
+        std::string line = "\"" + Program() + "\" " + arguments;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        started_ = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  TestsFolder().c_str(), &si, &info_) != 0;
+    }
+    ~Running() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+    bool Started() const { return started_; }
+    // The process's top-level window of a class, waiting up to ms for it.
+    HWND Window(const char* className, DWORD ms = 20000) const {
+        DWORD start = GetTickCount();
+        do {
+            Finder finder{info_.dwProcessId, className, nullptr};
+            EnumWindows(Finder::Visit, reinterpret_cast<LPARAM>(&finder));
+            if (finder.found) return finder.found;
+            Sleep(50);
+        } while (GetTickCount() - start < ms);
+        return nullptr;
+    }
+    // Exit code, or -1 when the process has not ended within ms.
+    long Wait(DWORD ms) const {
+        if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    struct Finder {
+        DWORD process;
+        const char* className;
+        HWND found;
+        static BOOL CALLBACK Visit(HWND window, LPARAM lp) {
+            auto* f = reinterpret_cast<Finder*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char name[64] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (owner == f->process && lstrcmpA(name, f->className) == 0) {
+                f->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    };
+    PROCESS_INFORMATION info_ = {};
+    bool started_ = false;
+};
+
+// Text of status bar part 0 of a window (the status bar is its child 116).
+std::string StatusText(HWND window) {
+    HWND bar = GetDlgItem(window, 116);
+    if (!bar) return "<no status bar>";
+    char text[256] = {};
+    SendMessageA(bar, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Waits until part 0 of the window's status bar starts with `prefix`.
+std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms = 20000) {
+    DWORD start = GetTickCount();
+    std::string text;
+    do {
+        text = StatusText(window);
+        if (text.compare(0, prefix.size(), prefix) == 0) break;
+        Sleep(50);
+    } while (GetTickCount() - start < ms);
+    return text;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileA(IniPath().c_str()); }
+    void TearDown() override { DeleteFileA(IniPath().c_str()); }
+};
+
+}  // namespace
+
+TEST_F(ProgramTest, WithoutArgumentsTheBrowserComesFirstAndClosingItEndsTheProgram) {
+    Running tavirsel("");
+    ASSERT_TRUE(tavirsel.Started());
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, browser);
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("0 Objects", WaitForStatus(browser, "0"));
+    EXPECT_TRUE(IsWindowVisible(browser));
+    EXPECT_FALSE(IsWindowVisible(frame)) << "exactly one window is visible";
+    char title[128] = {};
+    GetWindowTextA(browser, title, sizeof title);
+    EXPECT_STREQ("Ommavu", title);
+
+    PostMessageA(browser, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+    // The browser remembered where it was.
+    EXPECT_NE(0x7FFF, static_cast<int>(GetPrivateProfileIntA("SETTINGS", "BSWIDTH", 0x7FFF, "Tavirsel.INI")));
+}
+
+TEST_F(ProgramTest, APictureOnTheCommandLineOpensTheViewerAndClosingItClosesBoth) {
+    Running tavirsel("\"" + Sample("photo.jpg") + "\"");
+    ASSERT_TRUE(tavirsel.Started());
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
+    EXPECT_TRUE(IsWindowVisible(frame));
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    EXPECT_FALSE(IsWindowVisible(browser));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+    EXPECT_NE(0x7FFF, static_cast<int>(GetPrivateProfileIntA("Paramter", "ShowSX", 0x7FFF, "Tavirsel.INI")))
+        << "closing the viewer writes its placement";
+    EXPECT_EQ(1, static_cast<int>(GetPrivateProfileIntA("Paramter", "ShowToolBar", 7, "Tavirsel.INI")));
+}
+
+TEST_F(ProgramTest, NonPicturesOnTheCommandLineAreSkippedWithoutAMessage) {
+    std::string text = TestsFolder() + "not-a-picture.txt";
+    HANDLE f = CreateFileA(text.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, "hello", 5, &written, nullptr);
+    CloseHandle(f);
+    Running tavirsel("\"" + text + "\" \"" + Sample("rose.tif") + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+    DeleteFileA(text.c_str());
+}
+
+TEST_F(ProgramTest, ASecondSharedInstanceHandsItsFileToTheFirstAndEnds) {
+    Running first("/SHARE");
+    HWND frame = first.Window("Ommavu[SHARE]");
+    ASSERT_NE(nullptr, frame) << "the shared instance's frame class carries [SHARE]";
+    HWND browser = first.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    // "/SHARE" alone is a non-empty command line: the viewer comes first.
+    EXPECT_EQ("0 Objects", WaitForStatus(frame, "0"));
+
+    // A relative name is completed with the second instance's folder.
+    Running second("/share photo.jpg");
+    EXPECT_EQ(0, second.Wait(40000)) << "the second instance ends with 0";
+    EXPECT_EQ("1 Objects", WaitForStatus(frame, "1")) << "the first instance's open list has the file";
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, first.Wait(20000));
+}
+
+// Run with LC_ALL=zh_CN.UTF-8 (GetACP() is then 936): the program loads
+// SHOW936.DLL at start and its texts replace the built-in ones.
+TEST_F(ProgramTest, ChineseCodePageLoadsTheChineseLanguageLibrary) {
+    if (GetACP() != 936) GTEST_SKIP() << "needs the ANSI code page 936 (LC_ALL=zh_CN.UTF-8)";
+    Running tavirsel("");
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    std::string text = WaitForStatus(browser, "0");
+    // "0" followed by the Chinese for "Objects", in code page 936.
+    EXPECT_NE("0 Objects", text);
+    EXPECT_GT(text.size(), 1u);
+    EXPECT_TRUE(static_cast<unsigned char>(text[1]) >= 0x81) << text;
+    PostMessageA(browser, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}
