@@ -1,0 +1,57 @@
+// The viewer's current document: the file being shown, its picture and, for
+// an animation, the pictures of all its pages.  One per process, owned by the
+// viewer; the picture loader thread fills it while a file loads.
+//
+// Who writes what: the user-interface thread writes the file name (through
+// RequestPicture in loader.h) and replaces the picture after processing; the
+// loader thread replaces the picture and the pages of a new file, under the
+// decoding lock, after the views have let go of the old ones.
+#pragma once
+
+#include <windows.h>
+
+#include "picture.h"
+
+// The load-control flag, polled by the loader thread and its row callback.
+enum : LONG {
+    kLoadGoOn = 0,     // keep decoding
+    kLoadRestart = 1,  // a new file was requested: start over with the current name
+    kLoadStop = 2,     // end the loader thread
+};
+
+struct PictureDocument {
+    char fileName[MAX_PATH];   // the file shown or being loaded
+    char formatName[200];      // format the library detected for it
+    Picture* picture;          // the current picture, or null
+    int pageCount;             // pages of the file (0 until the loader knows)
+    int currentPage;           // 0-based page shown
+    int pageBitsPerPixel;      // bits per pixel the shown page is stored with
+
+    // Animation pages, one slot per page (null arrays for a single picture or
+    // a file whose pages are not preloaded).  The current page's slot holds
+    // the current picture; other slots stay null until their page is decoded.
+    Picture** pages;
+    int* pageDelays;           // milliseconds each page stays
+    int* pageBits;             // bits per pixel each page is stored with
+    int pageSlots;             // length of the three arrays
+    bool pagesDifferInSize;
+
+    DWORD loadTimeMs;          // time the last load took; 0 when it failed
+    volatile LONG loadControl; // kLoadGoOn, kLoadRestart or kLoadStop
+};
+
+PictureDocument& CurrentDocument();
+
+// Makes picture the current picture.  In an animation it takes the place of
+// the current page's slot, whose picture is freed; otherwise the previous
+// current picture is freed.  Giving the current picture again frees nothing.
+void SetCurrentPicture(Picture* picture);
+
+// Sizes the page arrays for count pages, all slots empty, freeing any
+// previous pages.  False (arrays left as they were) for a count below 1 or
+// when memory runs out.
+bool AllocateDocumentPages(int count);
+
+// Frees the current picture, every page picture and the page arrays.  The
+// views must have let go of them first.
+void FreeCurrentPicture();

@@ -1,0 +1,345 @@
+#include "loader.h"
+
+#include <mmsystem.h>
+#include <setjmp.h>
+
+#include <new>
+
+#include "document.h"
+#include "load.h"
+#include "load_progress.h"
+#include "lorimel.h"
+
+namespace {
+
+LoaderSink g_sink = {};
+
+// Guards the hand-over between a new request and a thread about to end: the
+// file name, the restart value of the flag, g_running and g_thread.  Whoever
+// holds it either sees the thread still running (and the thread will see the
+// request before it ends) or sees it ended (and starts a new one).
+CRITICAL_SECTION g_control;
+bool g_controlMade = false;
+HANDLE g_thread = nullptr;
+bool g_running = false;
+int g_requestedPage = 0;
+
+CRITICAL_SECTION* ControlLock() {
+    // First used on the user-interface thread, before any loader exists.
+    if (!g_controlMade) {
+        InitializeCriticalSection(&g_control);
+        g_controlMade = true;
+    }
+    return &g_control;
+}
+
+class ControlGuard {
+public:
+    ControlGuard() { EnterCriticalSection(ControlLock()); }
+    ~ControlGuard() { LeaveCriticalSection(ControlLock()); }
+    ControlGuard(const ControlGuard&) = delete;
+    ControlGuard& operator=(const ControlGuard&) = delete;
+};
+
+// What the thread is loading.  Kept outside the thread's frames because a
+// fatal decoder error comes back to the recovery point without unwinding
+// them: whatever the recovery has to close or release must be found here.
+struct Attempt {
+    char path[MAX_PATH];
+    int page;
+    LorimelHandle file;
+    DWORD start;
+};
+Attempt g_attempt = {};
+jmp_buf g_recovery;
+// The loader's hold on the decoding lock, made and ended by hand: it never
+// holds more than one level, so that the recovery lets go of exactly what was
+// taken, and a terminated thread's hold can be forgotten.
+alignas(DecodingLock) unsigned char g_decodingHold[sizeof(DecodingLock)];
+bool g_decoding = false;
+
+// What the row callback works on; set only while the loader's own decode runs.
+struct RowState {
+    Picture* picture;
+    LoadProgress rows;
+};
+RowState g_rows = {};
+
+void HoldDecoding() {
+    if (g_decoding) return;
+    new (g_decodingHold) DecodingLock;
+    g_decoding = true;
+}
+void ReleaseDecoding() {
+    if (!g_decoding) return;
+    g_decoding = false;
+    reinterpret_cast<DecodingLock*>(g_decodingHold)->~DecodingLock();
+}
+
+bool Interrupted() { return CurrentDocument().loadControl != kLoadGoOn; }
+
+// The library's row callback (process-wide; installed only under the
+// decoding lock).  Brings each finished row into the display copy and asks
+// for a repaint whenever a band is complete; stops the decode as soon as a
+// new file or a stop is requested.
+LONG WINAPI OnRowDecoded(LONG, const char*, LONG row, LONG) {
+    Picture* picture = g_rows.picture;
+    if (picture && row >= 0 && row < g_rows.rows.height) {
+        RefreshPictureRow(picture, row);
+        const LoadProgress::Step step = g_rows.rows.OnRow(row);
+        if (step.repaintBand >= 0 && g_sink.rowsReady) {
+            const LoadRows report = {g_rows.rows.rowsSeen, g_rows.rows.height, step.repaintBand,
+                                     g_rows.rows.bandRows, g_rows.rows.bottomUp,
+                                     g_rows.rows.interlaced};
+            g_sink.rowsReady(g_sink.context, &report);
+        }
+    }
+    return Interrupted() ? 0 : 1;
+}
+
+void CloseAttemptFile() {
+    if (!g_attempt.file) return;
+    ImageLibrary()->CloseImageFile(g_attempt.file);
+    g_attempt.file = nullptr;
+}
+
+void EndAttempt() {
+    CloseAttemptFile();
+    ReleaseDecoding();
+}
+
+void ReportUnreadable() {
+    EndAttempt();
+    if (g_sink.unreadable) g_sink.unreadable(g_sink.context, g_attempt.path);
+}
+
+// One page of the open file as a new picture, decoded without row reports,
+// under the decoding lock the loader already holds.  (LoadPagePicture would
+// take a second level of the lock, which a fatal decoder error would leave
+// held for good.)
+Picture* DecodeWholePage(int page) {
+    const LorimelApi* api = ImageLibrary();
+    LorimelPageInfo info[2] = {};  // 24 bytes, zeroed, as the library expects
+    info[0].page = page;
+    if (!api->GetImagePageInfo(g_attempt.file, &info[0]) || info[0].width <= 0 ||
+        info[0].height <= 0)
+        return nullptr;
+    Picture* picture = CreatePicture(info[0].width, info[0].height);
+    if (!picture) return nullptr;
+    // A page that stops early stays, the rest of it black.
+    api->ReadImagePixels(g_attempt.file, picture->working->pixels, info[0].width, info[0].height,
+                         page);
+    RefreshPictureDisplay(picture);
+    return picture;
+}
+
+// An animation: every page's delay and depth, then every page other than
+// the current one decoded into its slot.  False when a new request or a stop
+// came in meanwhile.
+bool PreloadPages(int count) {
+    const LorimelApi* api = ImageLibrary();
+    PictureDocument& doc = CurrentDocument();
+    // Without memory for the slots the current page is shown alone.
+    if (!AllocateDocumentPages(count)) return true;
+    doc.pages[doc.currentPage] = doc.picture;
+    bool differ = false;
+    LONG lastWidth = 0, lastHeight = 0;
+    for (int i = 0; i < count; ++i) {
+        LorimelPageInfo info[2] = {};
+        info[0].page = i;
+        api->GetImagePageInfo(g_attempt.file, &info[0]);
+        const LONG delay = api->GetImagePageDelay(g_attempt.file, i);
+        doc.pageDelays[i] = delay < 1 ? 1500 : delay;
+        doc.pageBits[i] = info[0].bitsPerPixel;
+        if (i > 0 && (info[0].width != lastWidth || info[0].height != lastHeight)) differ = true;
+        lastWidth = info[0].width;
+        lastHeight = info[0].height;
+    }
+    doc.pagesDifferInSize = differ;
+    for (int i = 0; i < count; ++i) {
+        if (i == doc.currentPage) continue;
+        doc.pages[i] = DecodeWholePage(i);
+        if (Interrupted()) return false;
+    }
+    return true;
+}
+
+// Loads g_attempt.path into the current document.  Holds no object that
+// needs destroying: a fatal decoder error leaves this frame by a jump.
+void LoadFile() {
+    const LorimelApi* api = ImageLibrary();
+    PictureDocument& doc = CurrentDocument();
+    g_attempt.start = timeGetTime();
+    HoldDecoding();
+
+    char format[200] = {};
+    if (!api || !api->DetectImageFormat(g_attempt.path, format)) return ReportUnreadable();
+    if (Interrupted()) return EndAttempt();
+    g_attempt.file = api->OpenImageFile(g_attempt.path, "rb", format, 0);
+    if (!g_attempt.file) return ReportUnreadable();
+    if (Interrupted()) return EndAttempt();
+    const int pages = api->ReadImageHeader(g_attempt.file);
+    if (pages < 1 || g_attempt.page < 0 || g_attempt.page >= pages) return ReportUnreadable();
+    if (Interrupted()) return EndAttempt();
+
+    LorimelPageInfo info[2] = {};
+    info[0].page = g_attempt.page;
+    const bool sized = api->GetImagePageInfo(g_attempt.file, &info[0]) && info[0].width > 0 &&
+                       info[0].height > 0;
+    const int width = info[0].width, height = info[0].height;
+
+    // The user-interface thread may itself be waiting for the decoding lock
+    // (the browser preview decodes under it), so the lock is never held
+    // while the loader waits for that thread.
+    ReleaseDecoding();
+    if (g_sink.detachViews) g_sink.detachViews(g_sink.context);
+    HoldDecoding();
+    if (Interrupted()) return EndAttempt();
+    Picture* picture = sized ? CreatePicture(width, height) : nullptr;
+    if (!picture) {
+        // The current picture stays; the views show none.
+        doc.loadTimeMs = 0;
+        EndAttempt();
+        if (g_sink.showPicture) g_sink.showPicture(g_sink.context, nullptr);
+        return;
+    }
+    FreeCurrentPicture();
+    lstrcpynA(doc.formatName, format, sizeof doc.formatName);
+    doc.pageCount = pages;
+    doc.currentPage = g_attempt.page;
+    doc.pageBitsPerPixel = info[0].bitsPerPixel;
+    SetCurrentPicture(picture);
+    ReleaseDecoding();
+    if (g_sink.showPicture) g_sink.showPicture(g_sink.context, picture);
+
+    HoldDecoding();
+    if (Interrupted()) return EndAttempt();
+    g_rows.picture = picture;
+    g_rows.rows.Start(height);
+    api->SetImageProgressCallback(g_attempt.file, OnRowDecoded);
+    api->ReadImagePixels(g_attempt.file, picture->working->pixels, width, height, g_attempt.page);
+    api->SetImageProgressCallback(g_attempt.file, nullptr);
+    g_rows.picture = nullptr;
+    if (Interrupted()) return EndAttempt();
+    // Some coders report rows before the pixels reach the buffer (or report
+    // none); the whole display copy is made again before the page is shown.
+    RefreshPictureDisplay(picture);
+    if (g_sink.pageFinished) g_sink.pageFinished(g_sink.context);
+
+    if (pages > 1 && !api->HandleFormatFlag4(g_attempt.file) && !PreloadPages(pages))
+        return EndAttempt();
+    doc.loadTimeMs = timeGetTime() - g_attempt.start;
+    EndAttempt();
+    if (g_sink.fileLoaded) g_sink.fileLoaded(g_sink.context);
+}
+
+// Back at the recovery point after a fatal decoder error: let go of what the
+// abandoned load held and report it.
+void RecoverFromDecoderError() {
+    if (g_decoding) ImageLibrary()->SetImageProgressCallback(g_attempt.file, nullptr);
+    g_rows.picture = nullptr;
+    CurrentDocument().loadTimeMs = 0;
+    EndAttempt();
+    if (g_sink.decodeError) g_sink.decodeError(g_sink.context, g_attempt.path);
+}
+
+// Takes the newest request; false when the thread is to stop instead.
+bool TakeRequest() {
+    ControlGuard guard;
+    PictureDocument& doc = CurrentDocument();
+    if (doc.loadControl == kLoadStop) {
+        g_running = false;
+        return false;
+    }
+    lstrcpynA(g_attempt.path, doc.fileName, sizeof g_attempt.path);
+    g_attempt.page = g_requestedPage;
+    doc.loadControl = kLoadGoOn;
+    return true;
+}
+
+// After a file: go on when another was requested meanwhile, else end.
+bool MoreToLoad() {
+    ControlGuard guard;
+    if (CurrentDocument().loadControl == kLoadRestart) return true;
+    g_running = false;
+    return false;
+}
+
+DWORD WINAPI LoaderThread(void*) {
+    while (TakeRequest()) {
+        // A recovery point for every file; the library forgets it once used.
+        if (LorimelRecoveryPoint(g_recovery) == 0)
+            LoadFile();
+        else
+            RecoverFromDecoderError();
+        if (!MoreToLoad()) break;
+    }
+    return 0;
+}
+
+// Waits for the thread to end, answering messages other threads send to
+// this one meanwhile.  True when it ended within ms.
+bool WaitAnsweringSentMessages(HANDLE thread, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD left = elapsed < ms ? ms - elapsed : 0;
+        const DWORD got = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        if (got == WAIT_OBJECT_0) return true;
+        if (got != WAIT_OBJECT_0 + 1 || left == 0)
+            return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        // Peeking delivers the sent messages; nothing is taken from the queue.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    }
+}
+
+}  // namespace
+
+void SetPictureLoaderSink(const LoaderSink& sink) { g_sink = sink; }
+
+bool RequestPicture(const char* path, int page) {
+    if (!path) return false;
+    ControlGuard guard;
+    PictureDocument& doc = CurrentDocument();
+    lstrcpynA(doc.fileName, path, sizeof doc.fileName);
+    g_requestedPage = page;
+    doc.loadControl = kLoadRestart;
+    if (g_running) return true;  // the running thread picks the new name up
+    if (g_thread) CloseHandle(g_thread);
+    DWORD id = 0;
+    g_thread = CreateThread(nullptr, 0, LoaderThread, nullptr, 0, &id);
+    g_running = g_thread != nullptr;
+    return g_running;
+}
+
+bool IsPictureLoaderRunning() {
+    ControlGuard guard;
+    return g_running;
+}
+
+bool StopPictureLoader(DWORD waitMs) {
+    HANDLE thread;
+    {
+        ControlGuard guard;
+        thread = g_thread;
+        if (!thread) return true;
+        CurrentDocument().loadControl = kLoadStop;
+    }
+    const bool ended = WaitAnsweringSentMessages(thread, waitMs);
+    if (!ended) {
+        TerminateThread(thread, 1);
+        WaitForSingleObject(thread, 5000);
+        // The thread may have died holding the control lock; no other
+        // thread uses it now, so it is made afresh.
+        DeleteCriticalSection(&g_control);
+        InitializeCriticalSection(&g_control);
+        g_rows.picture = nullptr;
+        g_decoding = false;  // the lock itself stays with the dead thread
+    }
+    ControlGuard guard;
+    CloseHandle(thread);
+    g_thread = nullptr;
+    g_running = false;
+    return ended;
+}

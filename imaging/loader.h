@@ -1,0 +1,73 @@
+// The picture loader thread: decodes the current file of the viewer into the
+// current document (document.h) while the views show the rows already
+// decoded.  One loader thread at a time, steered by the document's
+// load-control flag.
+//
+// The loader knows no windows.  It reports through a sink the viewer hands
+// it.  Every callback runs on the loader thread; a null entry is skipped.
+//
+//  - Called with no lock held, so the viewer may wait for its own thread
+//    (SendMessage): detachViews, showPicture, unreadable, decodeError,
+//    fileLoaded.  detachViews and showPicture must be answered before the
+//    loader goes on: the old picture is freed right after detachViews.
+//  - Called from inside the decode, under the process-wide decoding lock:
+//    rowsReady and pageFinished.  They must never wait for the user-interface
+//    thread (which may itself be waiting for the decoding lock): post only.
+#pragma once
+
+#include <windows.h>
+
+#include "picture.h"
+
+// One band repaint request while a page decodes.
+struct LoadRows {
+    int rowsDone;     // rows decoded so far
+    int rowsTotal;    // rows of the page
+    int band;         // band that has just arrived whole, counted top-down
+    int bandRows;     // rows per band (the last band may be shorter)
+    bool bottomUp;    // the coder delivers the last row first
+    bool interlaced;  // the coder delivers in passes: repaint all of it
+};
+
+struct LoaderSink {
+    void* context;
+    // The views let go of the current picture and pages; they are freed next.
+    void (*detachViews)(void* context);
+    // picture is now current and still decoding: the views take it and start
+    // showing it, the frame lays itself out.  Null when the page has no size
+    // or no memory was left for it: the views show no picture.
+    void (*showPicture)(void* context, Picture* picture);
+    // Band repaint (and the frame's "Loading n%" status).
+    void (*rowsReady)(void* context, const LoadRows* rows);
+    // The page is decoded and its display copy complete: show all of it.
+    void (*pageFinished)(void* context);
+    // The file is loaded (and its animation pages preloaded).
+    void (*fileLoaded)(void* context);
+    // path is not a picture the library can read (detection, opening or the
+    // header failed, or the page asked for is not in the file): the viewer
+    // shows its frame if hidden.
+    void (*unreadable)(void* context, const char* path);
+    // A fatal decoder error came back to the recovery point while path was
+    // loading: the viewer shows its "Decode Picture Error" message.
+    void (*decodeError)(void* context, const char* path);
+};
+
+// The sink the loader reports to; copied.  Set it while no loader runs.
+void SetPictureLoaderSink(const LoaderSink& sink);
+
+// Makes path the current file and has it loaded, showing the given page: a
+// running loader drops what it is doing and starts over with the new name;
+// otherwise a new loader thread starts.  False for a null path or when no
+// thread could be started.
+bool RequestPicture(const char* path, int page = 0);
+
+// True while a loader thread is working (it has not yet decided to end).
+bool IsPictureLoaderRunning();
+
+// Sets the load-control flag to stop and waits up to waitMs for the thread
+// to end, answering messages sent to the calling thread meanwhile (the
+// loader may be waiting in detachViews or showPicture); then terminates it.
+// True when the thread ended by itself (or none ran).  A thread terminated
+// inside a decode leaves the decoding lock held, so this is for shutdown and
+// for decoders that never report a row.
+bool StopPictureLoader(DWORD waitMs = 2000);
