@@ -106,7 +106,7 @@ DocumentFacts CurrentDocumentFacts() {
         facts.hasPicture = true;
         facts.width = DibWidth(document.picture->working);
         facts.height = DibHeight(document.picture->working);
-        facts.bitsPerPixel = document.pageBits ? document.pageBits[document.currentPage] : 0;
+        facts.bitsPerPixel = document.pageBitsPerPixel;
     }
     return facts;
 }

@@ -75,6 +75,9 @@ void OpenCommandLineFiles(const CommandLine& line) {
     PostMessageA(shell.frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(FrameStatusBar()), 0);
     PostMessageA(shell.browser, kMsgRefreshInfo, 0, 0);
     PostMessageA(shell.frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
+    // The command-line list is in the open list: a waiting shared instance
+    // may hand its files over now.
+    if (shell.handOverEvent) SetEvent(shell.handOverEvent);
 }
 
 void Shutdown() {

@@ -88,17 +88,17 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
     bool isFrame = window == shell.frame;
     if (!facts.hasPicture) {
         int count = isFrame ? facts.listLength : BrowserItemCount();
-        std::snprintf(buffer, sizeof buffer, "%d%s", count, ResourceString(IDS_STATUS_OBJECTS).c_str());
+        std::snprintf(buffer, sizeof buffer, "%d %s", count, ResourceString(IDS_STATUS_OBJECTS).c_str());
         texts[0] = buffer;
     } else {
         std::snprintf(buffer, sizeof buffer, "%s [%s - %dx%d]", name.c_str(), facts.file.c_str(), facts.width,
                       facts.height);
         caption = buffer;
-        std::snprintf(buffer, sizeof buffer, "%d/%d%s", facts.position + 1, facts.listLength,
+        std::snprintf(buffer, sizeof buffer, "%d/%d %s", facts.position + 1, facts.listLength,
                       ResourceString(IDS_STATUS_PICTURES).c_str());
         texts[0] = buffer;
         if (facts.pageCount > 1) {
-            std::snprintf(buffer, sizeof buffer, "[%2d/%d%s]", facts.page + 1, facts.pageCount,
+            std::snprintf(buffer, sizeof buffer, " [%2d/%d %s]", facts.page + 1, facts.pageCount,
                           ResourceString(IDS_STATUS_FRAMES).c_str());
             texts[0] += buffer;
         }

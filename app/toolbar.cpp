@@ -6,14 +6,43 @@
 
 namespace {
 
-// The layout of a toolbar resource: version, image width and height, item
-// count, then one command per item (0 = separator).
-struct ToolbarResource {
-    WORD version;
-    WORD width;
-    WORD height;
-    WORD count;
+// A toolbar resource comes in one of two layouts: the classic one (16-bit
+// version 1, image width and height, item count, then one 16-bit command per
+// item) and the one windres writes (32-bit width, height, count and items,
+// no version).  0 stands for a separator in both.
+struct ToolbarWords {
+    DWORD width = 0;
+    DWORD height = 0;
+    DWORD count = 0;
+    DWORD itemBytes = 0;
+    const BYTE* items = nullptr;
 };
+
+template <typename T>
+T ReadAt(const BYTE* data, DWORD index) {
+    T value;
+    std::memcpy(&value, data + index * sizeof(T), sizeof value);
+    return value;
+}
+
+bool ReadToolbarWords(const BYTE* data, DWORD size, ToolbarWords* words) {
+    if (size >= 12) {
+        DWORD count = ReadAt<DWORD>(data, 2);
+        if (count <= (size - 12) / 4 && size == 12 + count * 4 && ReadAt<DWORD>(data, 0) > 0 &&
+            ReadAt<DWORD>(data, 0) <= 256 && ReadAt<DWORD>(data, 1) > 0 && ReadAt<DWORD>(data, 1) <= 256) {
+            *words = ToolbarWords{ReadAt<DWORD>(data, 0), ReadAt<DWORD>(data, 1), count, 4, data + 12};
+            return true;
+        }
+    }
+    if (size >= 8 && ReadAt<WORD>(data, 0) == 1) {
+        DWORD count = ReadAt<WORD>(data, 3);
+        if (8 + count * 2 <= size) {
+            *words = ToolbarWords{ReadAt<WORD>(data, 1), ReadAt<WORD>(data, 2), count, 2, data + 8};
+            return true;
+        }
+    }
+    return false;
+}
 
 char g_tooltip[64];
 
@@ -25,20 +54,20 @@ bool ReadToolbarResource(HINSTANCE module, UINT id, ToolbarLayout* layout) {
     DWORD size = SizeofResource(module, found);
     HGLOBAL loaded = LoadResource(module, found);
     const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-    if (!data || size < sizeof(ToolbarResource)) return false;
-    ToolbarResource head;
-    std::memcpy(&head, data, sizeof head);
-    if (head.version != 1 || sizeof head + head.count * sizeof(WORD) > size) return false;
-    const BYTE* items = data + sizeof head;
-    layout->imageWidth = head.width;
-    layout->imageHeight = head.height;
+    return data && ParseToolbarResource(data, size, layout);
+}
+
+bool ParseToolbarResource(const BYTE* data, DWORD size, ToolbarLayout* layout) {
+    ToolbarWords words;
+    if (!data || !ReadToolbarWords(data, size, &words)) return false;
+    layout->imageWidth = static_cast<int>(words.width);
+    layout->imageHeight = static_cast<int>(words.height);
     layout->imageCount = 0;
     layout->buttons.clear();
     int text = 0;
-    WORD previous = 0;
-    for (WORD i = 0; i < head.count; ++i) {
-        WORD command;
-        std::memcpy(&command, items + i * sizeof(WORD), sizeof command);
+    DWORD previous = 0;
+    for (DWORD i = 0; i < words.count; ++i) {
+        DWORD command = words.itemBytes == 4 ? ReadAt<DWORD>(words.items, i) : ReadAt<WORD>(words.items, i);
         TBBUTTON button = {};
         if (command == 0) {
             button.fsStyle = TBSTYLE_SEP;
@@ -47,7 +76,7 @@ bool ReadToolbarResource(HINSTANCE module, UINT id, ToolbarLayout* layout) {
             ++layout->imageCount;  // the repeat only uses up an image
         } else {
             button.iBitmap = layout->imageCount++;
-            button.idCommand = command;
+            button.idCommand = static_cast<int>(command);
             button.fsState = TBSTATE_ENABLED;
             button.fsStyle = TBSTYLE_BUTTON;
             button.iString = text++;

@@ -20,6 +20,8 @@ struct ToolbarLayout {
 // button and only uses up one image.  Each button takes the next text in
 // order; separators take none.
 bool ReadToolbarResource(HINSTANCE module, UINT id, ToolbarLayout* layout);
+// The same from the resource's bytes; false for a torn resource.
+bool ParseToolbarResource(const BYTE* data, DWORD size, ToolbarLayout* layout);
 
 // "a@b@c" -> {"a", "b", "c"}; a trailing "@" adds nothing.
 std::vector<std::string> SplitTexts(const std::string& joined);

@@ -1,0 +1,285 @@
+// The program shell inside the test process, which carries the program's own
+// resources: menus without the items this system lacks, the language items
+// and switching the resource module at run time, toolbars from their
+// resources, the icon blink, status texts and the message loop's routing.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "banner.h"
+#include "browser_window.h"
+#include "commands.h"
+#include "frame_window.h"
+#include "icons.h"
+#include "language_menu.h"
+#include "message_loop.h"
+#include "resource_ids.h"
+#include "shell.h"
+#include "status_text.h"
+#include "toolbar.h"
+
+namespace {
+
+std::string BinFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\') + 1) + "..\\bin\\";
+}
+
+std::string MenuText(HMENU menu, UINT position) {
+    char text[128] = {};
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+std::string ButtonText(HWND toolbar, UINT command) {
+    char text[128] = {};
+    SendMessageA(toolbar, TB_GETBUTTONTEXTA, command, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void DrainMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+    }
+}
+
+// Both windows of the shell, made as start-up makes them (Wine reports the
+// NT family and there is no screen saver beside the test program).
+class ShellWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ShellState& shell = Shell();
+        shell.programDirectory = BinFolder();
+        shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
+        shell.languageCodePage = 0;
+        shell.frameClassName = "Ommavu";
+        shell.system = ReadSystemFlags();
+        shell.screenSaverPresent = false;
+        LoadShellIcons();
+        InitCommonControls();
+        ASSERT_TRUE(RegisterFrameClass());
+        ASSERT_NE(nullptr, CreateFrameWindow());
+        ASSERT_NE(nullptr, CreateBrowserWindow(shell.mainModule, SW_HIDE));
+        shell.languages = BuildLanguageList(shell.programDirectory, shell.mainModule);
+        AppendLanguageItems(GetMenu(shell.frame));
+        AppendLanguageItems(GetMenu(shell.browser));
+        SetLanguageChangedHandler([] {
+            ReloadFrameResources();
+            ReloadBrowserResources();
+        });
+    }
+    void TearDown() override {
+        ShellState& shell = Shell();
+        if (shell.frame) DestroyWindow(shell.frame);
+        DestroyBrowserWindow();
+        FreeLanguageLibrary();
+        FreeShellIcons();
+        DrainMessages();
+    }
+};
+
+}  // namespace
+
+TEST_F(ShellWindowsTest, MenusLeaveOutWhatThisSystemCannotDo) {
+    for (HWND window : {Shell().frame, Shell().browser}) {
+        HMENU menu = GetMenu(window);
+        ASSERT_NE(nullptr, menu);
+        for (UINT id = IDC_SET_STARTUP_LOGO; id <= IDC_SET_SCREEN_SAVER; ++id)
+            EXPECT_EQ(static_cast<UINT>(-1), GetMenuState(menu, id, MF_BYCOMMAND)) << id;
+        EXPECT_NE(static_cast<UINT>(-1), GetMenuState(menu, IDC_SET_WALLPAPER, MF_BYCOMMAND));
+    }
+    EXPECT_NE(static_cast<UINT>(-1), GetMenuState(GetMenu(Shell().frame), IDC_FIND_FILES, MF_BYCOMMAND));
+}
+
+TEST_F(ShellWindowsTest, LanguageItemsFollowHelpAndSwitchBothWindows) {
+    ShellState& shell = Shell();
+    ASSERT_GE(shell.languages.size(), 2u) << "SHOW936.DLL beside the program";
+    HMENU help = GetSubMenu(GetMenu(shell.frame), MENU_POPUP_HELP);
+    int count = GetMenuItemCount(help);
+    int first = count - static_cast<int>(shell.languages.size());
+    EXPECT_EQ(static_cast<UINT>(IDC_LANGUAGE_FIRST), GetMenuItemID(help, first));
+    EXPECT_TRUE(GetMenuState(help, IDC_LANGUAGE_FIRST, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(MF_SEPARATOR, GetMenuState(help, first - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    std::string english = MenuText(GetMenu(shell.frame), 0);
+    std::string englishButton = ButtonText(FrameToolbar(), IDC_BROWSE);
+    EXPECT_EQ("&File", english);
+    EXPECT_EQ("Brw", englishButton);
+
+    UINT chinese = IDC_LANGUAGE_FIRST;
+    for (size_t i = 0; i < shell.languages.size(); ++i)
+        if (shell.languages[i].codePage == 936) chinese = IDC_LANGUAGE_FIRST + static_cast<UINT>(i);
+    ASSERT_NE(static_cast<UINT>(IDC_LANGUAGE_FIRST), chinese);
+    EXPECT_TRUE(HandleLanguageCommand(chinese));
+    EXPECT_EQ(936u, shell.languageCodePage);
+    EXPECT_NE(shell.mainModule, shell.resourceModule);
+    for (HWND window : {shell.frame, shell.browser}) {
+        HMENU menu = GetMenu(window);
+        EXPECT_NE(english, MenuText(menu, 0)) << "menu reloaded from the language library";
+        EXPECT_TRUE(GetMenuState(menu, chinese, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_FALSE(GetMenuState(menu, IDC_LANGUAGE_FIRST, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_EQ(static_cast<UINT>(-1), GetMenuState(menu, IDC_SET_STARTUP_LOGO, MF_BYCOMMAND))
+            << "system-dependent items removed again";
+    }
+    ASSERT_NE(nullptr, FrameToolbar());
+    EXPECT_NE(englishButton, ButtonText(FrameToolbar(), IDC_BROWSE)) << "toolbar rebuilt with the new texts";
+    EXPECT_EQ(16, ToolbarButtonIndex(FrameToolbar(), IDC_ABOUT));
+
+    // Back to the built-in language: the library is let go.
+    EXPECT_TRUE(HandleLanguageCommand(IDC_LANGUAGE_FIRST));
+    EXPECT_EQ(0u, shell.languageCodePage);
+    EXPECT_EQ(shell.mainModule, shell.resourceModule);
+    EXPECT_EQ(english, MenuText(GetMenu(shell.frame), 0));
+    EXPECT_EQ(englishButton, ButtonText(FrameToolbar(), IDC_BROWSE));
+}
+
+TEST_F(ShellWindowsTest, ALanguageWhoseLibraryCannotLoadChangesNothing) {
+    ShellState& shell = Shell();
+    shell.languages.push_back(Language{1250, "Gone"});
+    UINT gone = IDC_LANGUAGE_FIRST + static_cast<UINT>(shell.languages.size() - 1);
+    HMENU before = GetMenu(shell.frame);
+    EXPECT_TRUE(HandleLanguageCommand(gone));
+    EXPECT_EQ(0u, shell.languageCodePage);
+    EXPECT_EQ(shell.mainModule, shell.resourceModule);
+    EXPECT_EQ(before, GetMenu(shell.frame));
+    EXPECT_FALSE(HandleLanguageCommand(gone + 1)) << "not a language item";
+}
+
+TEST_F(ShellWindowsTest, FrameToolbarFollowsItsResource) {
+    HWND toolbar = FrameToolbar();
+    ASSERT_NE(nullptr, toolbar);
+    // 13 buttons and 4 separators; the positions count separators.
+    EXPECT_EQ(17, static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0)));
+    const UINT order[] = {IDC_BROWSE, 0, IDC_PREVIOUS_PAGE, IDC_NEXT_PAGE, IDC_PLAY_PAGES, IDC_STOP_PAGES, 0,
+                          IDC_PREVIOUS_PICTURE, IDC_NEXT_PICTURE, IDC_SEQUENCE_SHOW, 0, IDC_RELOAD, IDC_ZOOM_OUT,
+                          IDC_ZOOM_NORMAL, IDC_ZOOM_IN, 0, IDC_ABOUT};
+    for (int i = 0; i < 17; ++i) {
+        TBBUTTON button = {};
+        SendMessageA(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(order[i], static_cast<UINT>(order[i] ? button.idCommand : 0)) << "position " << i;
+        EXPECT_EQ(order[i] == 0, (button.fsStyle & TBSTYLE_SEP) != 0) << "position " << i;
+    }
+    EXPECT_EQ("ZmIn", ButtonText(toolbar, IDC_ZOOM_IN));
+    EXPECT_EQ("About", ButtonText(toolbar, IDC_ABOUT));
+
+    // Tooltips are the strings numbered by the command.
+    NMTTDISPINFOA info = {};
+    info.hdr.code = TTN_NEEDTEXTA;
+    info.hdr.idFrom = IDC_ZOOM_IN;
+    ASSERT_TRUE(AnswerToolbarTooltip(&info.hdr));
+    EXPECT_STRNE("", info.lpszText);
+}
+
+TEST(ToolbarResourceTest, ARepeatedCommandOnlyUsesUpAnImage) {
+    // version, width, height, count, then the commands (0 = separator).
+    const WORD data[] = {1, 16, 16, 6, 117, 0, 32773, 32773, 32774, 103};
+    ToolbarLayout layout;
+    ASSERT_TRUE(ParseToolbarResource(reinterpret_cast<const BYTE*>(data), sizeof data, &layout));
+    ASSERT_EQ(5u, layout.buttons.size());
+    EXPECT_EQ(5, layout.imageCount);
+    EXPECT_EQ(32774, layout.buttons[3].idCommand);
+    EXPECT_EQ(3, layout.buttons[3].iBitmap) << "the repeat used image 2";
+    EXPECT_EQ(2, static_cast<int>(layout.buttons[3].iString)) << "texts count buttons only";
+    EXPECT_FALSE(ParseToolbarResource(reinterpret_cast<const BYTE*>(data), 12, &layout)) << "torn resource";
+    EXPECT_EQ((std::vector<std::string>{"a", "", "b"}), SplitTexts("a@@b@"));
+}
+
+TEST_F(ShellWindowsTest, IconBlinkAlternatesBothWindows) {
+    HICON first = BlinkWindowIcons();
+    HICON second = BlinkWindowIcons();
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first, BlinkWindowIcons());
+    // Wine reports the NT family: the class icon of both windows changes.
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(first), GetClassLongPtrA(Shell().frame, GCLP_HICON));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(first), GetClassLongPtrA(Shell().browser, GCLP_HICON));
+}
+
+TEST_F(ShellWindowsTest, StatusCountsTheOpenListWithoutAPicture) {
+    Shell().openList.Clear();
+    Shell().openList.Append("C:\\a.jpg");
+    Shell().openList.Append("C:\\b.jpg");
+    RefreshCaptionAndStatus(Shell().frame, FrameStatusBar());
+    char text[64] = {};
+    SendMessageA(FrameStatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ("2 Objects", text);
+    EXPECT_EQ(1, Shell().openList.IndexOf("c:\\B.JPG"));
+    Shell().openList.Clear();
+}
+
+TEST_F(ShellWindowsTest, AcceleratorsReachTheTopLevelWindowAndTheAcquireFilterComesFirst) {
+    HACCEL table = LoadAcceleratorsA(Shell().resourceModule, MAKEINTRESOURCEA(IDA_VIEWER));
+    ASSERT_NE(nullptr, table);
+    // Alt+X pressed while the toolbar has the message: Exit destroys the frame.
+    MSG msg = {};
+    msg.hwnd = FrameToolbar();
+    msg.message = WM_SYSKEYDOWN;
+    msg.wParam = 'X';
+    msg.lParam = 1 << 29;  // Alt held
+
+    // The thread's key state says Alt is down.
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+
+    static int filtered = 0;
+    SetAcquireMessageFilter([](MSG*) { return ++filtered, 1; });
+    DispatchLoopMessage(&msg, table);
+    EXPECT_EQ(1, filtered);
+    EXPECT_NE(nullptr, Shell().frame) << "the acquire module claimed the message";
+    SetAcquireMessageFilter(nullptr);
+
+    DispatchLoopMessage(&msg, table);
+    EXPECT_EQ(nullptr, Shell().frame) << "Exit reached the frame";
+    keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+    DestroyAcceleratorTable(table);
+}
+
+TEST(StatusTextTest, FileSizesInKilobytesAndMegabytes) {
+    EXPECT_EQ("0.00 KB", FormatFileSize(0));
+    EXPECT_EQ("1.00 KB", FormatFileSize(1024));
+    EXPECT_EQ("1.50 KB", FormatFileSize(1536));
+    EXPECT_EQ("1024.99 KB", FormatFileSize(1024 * 1024 + 1014));
+    EXPECT_EQ("1.00 MB", FormatFileSize(1025 * 1024));
+    EXPECT_EQ("20.00 MB", FormatFileSize(0x1400000ull));
+    EXPECT_EQ("5120.00 MB", FormatFileSize(5ull << 30)) << "no 32-bit overflow";
+}
+
+TEST(BrowserPlacementTest, RememberedRectangleOrDefaults) {
+    const RECT desktop{0, 0, 1024, 738};
+    RECT r = BrowserWindowRect(10, 20, 700, 500, desktop);
+    EXPECT_EQ(10, r.left);
+    EXPECT_EQ(20, r.top);
+    EXPECT_EQ(710, r.right);
+    EXPECT_EQ(520, r.bottom);
+    // Not set (0x80000000) or negative: 800 x 600 centred.
+    r = BrowserWindowRect(static_cast<int>(0x80000000), static_cast<int>(0x80000000), -1, -5, desktop);
+    EXPECT_EQ(112, r.left);
+    EXPECT_EQ(69, r.top);
+    EXPECT_EQ(800, r.right - r.left);
+    // A position beyond the desktop's extent is replaced, the size kept.
+    r = BrowserWindowRect(2000, 100, 400, 300, desktop);
+    EXPECT_EQ(312, r.left);
+    EXPECT_EQ(100, r.top);
+    // A desktop smaller than the default size.
+    r = BrowserWindowRect(0, 0, -1, -1, RECT{0, 0, 640, 480});
+    EXPECT_EQ(640, r.right - r.left);
+    EXPECT_EQ(480, r.bottom - r.top);
+}
+
+TEST(BannerTimingTest, PagePlayRule) {
+    const int delays[] = {0, 300, 100};
+    EXPECT_EQ(100, BannerTimerPeriod(delays, 3));
+    EXPECT_EQ(1, BannerTicksForDelay(0, 100)) << "0 counts as 150 ms";
+    EXPECT_EQ(3, BannerTicksForDelay(300, 100));
+    const int fast[] = {10, 20};
+    EXPECT_EQ(50, BannerTimerPeriod(fast, 2)) << "never below 50 ms";
+    EXPECT_EQ(1, BannerTicksForDelay(10, 50));
+}
