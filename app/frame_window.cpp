@@ -76,7 +76,6 @@ void ToggleBar(HWND frame, HWND bar, bool* shown) {
 // centred in the picture area on black.
 void PaintPictureArea(HWND frame, HDC dc) {
     RECT area = PictureArea(frame);
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     const Picture* picture = g_shown;
     if (!picture) return;
     const DibBlock* block = Shell().displayDepth == 32 ? picture->working : picture->display;
@@ -200,8 +199,21 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(frame, &ps);
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;  // WM_PAINT fills the whole picture area
+    case WM_ERASEBKGND: {
+        // The picture area is black; the rest (behind the flat toolbar, which
+        // lets its parent draw its background) is button face.
+        HDC dc = reinterpret_cast<HDC>(wp);
+        RECT client, area = PictureArea(frame);
+        GetClientRect(frame, &client);
+        HRGN rest = CreateRectRgnIndirect(&client);
+        HRGN picture = CreateRectRgnIndirect(&area);
+        CombineRgn(rest, rest, picture, RGN_DIFF);
+        FillRgn(dc, rest, GetSysColorBrush(COLOR_BTNFACE));
+        FillRgn(dc, picture, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        DeleteObject(rest);
+        DeleteObject(picture);
+        return 1;
+    }
     case WM_NOTIFY:
         if (AnswerToolbarTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
         break;
@@ -243,7 +255,8 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgLoadProgress) {
             ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
             ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
-            InvalidateRect(frame, nullptr, FALSE);
+            RECT area = PictureArea(frame);
+            InvalidateRect(frame, &area, FALSE);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {

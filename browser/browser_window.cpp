@@ -139,11 +139,12 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
         if (AnswerToolbarTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
         break;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(browser, &ps);
-        EndPaint(browser, &ps);
-        return 0;
+    case WM_ERASEBKGND: {
+        // The panes cover the client area; what they leave is the work space.
+        RECT client;
+        GetClientRect(browser, &client);
+        FillRect(reinterpret_cast<HDC>(wp), &client, GetSysColorBrush(COLOR_APPWORKSPACE));
+        return 1;
     }
     default:
         if (msg == kMsgRefreshInfo) {
