@@ -1,15 +1,179 @@
 // Resource identifiers shared by the program's code, its resource script and
 // the language libraries (SHOW<code page>.DLL), which carry the same
 // resources under the same numbers.  Plain #defines: windres reads this too.
+//
+// Command IDs are in commands.h.  A toolbar button's tooltip is the string
+// whose number is the button's command ID, so those strings have no names of
+// their own; neither have the browser's mode names (strings 32759 to 32763,
+// the numbers of the mode commands).
 #pragma once
 
+// ---------------------------------------------------------------------------
 // Strings.
-#define IDS_LANGUAGE_NAME 40065  // the display name of a language library
+#define IDS_PRODUCT_NAME 102             // "Ommavu"
+#define IDS_CAPTURE_LOAD_ERROR 32849     // the capture library cannot be loaded
+#define IDS_TAB_THUMB 32765              // tab texts of the browser's list area,
+#define IDS_TAB_LARGE 32766              // one per tab in tab order
+#define IDS_TAB_SMALL 32767
+#define IDS_TAB_LIST 32768
+#define IDS_TAB_REPORT 32769
+#define IDS_TAB_URL 32770
+#define TAB_COUNT 6
 
+// Toolbar button texts: one name per button, joined with "@", in the order of
+// the toolbar resource.  Separators take no name, and neither does an entry
+// that repeats the command before it (it adds no button, only uses an image).
+#define IDS_TOOLBAR_TEXTS 40007          // viewer toolbar (IDR_TOOLBAR)
+#define IDS_BROWSER_TOOLBAR_TEXTS 40008  // browser toolbar (IDR_BROWSER_TOOLBAR)
+
+// List headings, "@" after each.
+#define IDS_TYPE_COLUMNS 40009           // Register Picture Type list
+#define IDS_SAVE_FORMAT_COLUMNS 40018    // Save Picture format list
+#define IDS_FOLDER_COLUMNS 40030         // Define Folder list
+#define IDS_RENAME_COLUMNS 40036         // Multi File Rename list
+#define IDS_FILE_LIST_COLUMNS 40051      // Edit List dialog
+#define IDS_URL_COLUMN_URL 40039         // URL list, one heading each
+#define IDS_URL_COLUMN_ADDRESS 40040
+#define IDS_URL_COLUMN_TITLE 40041
+
+#define IDS_OPEN_VERB 40010              // shell verb of registered types; the
+                                         // same text in every language
+#define IDS_CAN_READ 40011
+#define IDS_CAN_WRITE 40012
+#define IDS_TURBO_ZOOM 40013
+#define IDS_OVERWRITE_ORIGINAL 40019
+#define IDS_OVERWRITE_ORIGINAL_TITLE 40020
+#define IDS_OVERWRITE_EXISTING 40021
+#define IDS_OVERWRITE_EXISTING_TITLE 40022
+#define IDS_NO_MEMORY_FOR_DIB 40023
+#define IDS_NO_MEMORY_FOR_DIB_TITLE 40024
+#define IDS_MAIL_TEXT 40026              // "%s": the file names
+#define IDS_THUMB_TO_CLIPBOARD 40027     // file list context menu entries
+#define IDS_SEND_MAIL 40028
+#define IDS_MOVE_TO_MENU 40029
+#define IDS_CREATE_FOLDER 40031
+#define IDS_DEFINE_FOLDER 40032
+#define IDS_NEW_FOLDER 40033             // name of a new sub-folder
+#define IDS_CREATE_ERROR_TITLE 40034
+#define IDS_CREATE_FOLDER_FAILURE 40035  // followed by the system's error text
+#define IDS_LIST_MODE_MENU 40037
+#define IDS_COPY_PREFIX 40038            // names of pasted copies
+#define IDS_BUILT_IN_URL 40042           // address "=" title
+#define IDS_THUMB_DECODE_ERROR 40045     // "%d" item, "%s" file name
+#define IDS_DECODE_ERROR_TITLE 40046
+#define IDS_DECODE_ERROR 40047           // "%s" file name
+#define IDS_WALLPAPER_FILE 40048         // file names: the same in every
+#define IDS_CAPTURE_FILE_NAME 40063      // language
+#define IDS_FRAME_NAME_TEMPLATE 40064
+#define IDS_CONVERT_PICTURE 40049
+#define IDS_NO_DEFINED_FOLDER 40050
+#define IDS_PICTURE 40052
+#define IDS_ONLY_PICTURE_MODE 40053
+#define IDS_TYPE_SUPPORT 40054           // followed by the type's description
+#define IDS_STATUS_OBJECTS 40055         // status bar texts
+#define IDS_STATUS_PICTURES 40056
+#define IDS_STATUS_FRAMES 40057
+#define IDS_STATUS_LOAD_TIME 40058       // "%d.%03d" seconds
+#define IDS_STATUS_LOADING 40059         // "%d%%" of the rows
+#define IDS_STATUS_PICTURE_INFO 40060    // width, height, bits, format name
+#define IDS_PLUGIN_ERROR 40061
+#define IDS_ERROR_TITLE 40062
+#define IDS_LANGUAGE_NAME 40065          // the display name of a language library
+#define IDS_WEB_PAGE 40069               // opened by "Download New Version"
+#define IDS_MENU_BAND 40072              // upright text beside popups: "#" text,
+                                         // or "@" to leave the band out
+
+// ---------------------------------------------------------------------------
 // Menus and accelerators.
 #define IDM_VIEWER 112
 #define IDM_BROWSER 124
+#define IDM_CONTEXT 128
 #define IDA_VIEWER 112
 
-// Commands of the language menu: 65000 + index in the language list.
-#define IDC_LANGUAGE_FIRST 65000
+// Popups of the menu bars, by position.
+#define MENU_POPUP_HELP 5                // both bars; the language items follow
+#define BROWSER_POPUP_FOLDER 3           // rebuilt each time it opens
+
+// Popups of context menu 128, by position.
+#define CONTEXT_POPUP_FRAME 0            // "POPUPMENU": viewer frame and view
+#define CONTEXT_POPUP_PREVIEW 1          // "ViewPopup": browser preview pane
+#define CONTEXT_POPUP_SELECTION 2        // "SelectRect": inside a selection
+#define CONTEXT_POPUP_LIST_MODE 3        // "ListMode": file list, no folder yet
+#define CONTEXT_POPUP_URL 4              // "UrlMenu": URL list
+
+// ---------------------------------------------------------------------------
+// Toolbars: a toolbar resource and the image strip of the same number.  The
+// resource is the usual 16-bit layout, written out as data because windres's
+// own TOOLBAR statement stores something else: version 1, image width, image
+// height, entry count, then one command ID per entry, TOOLBAR_SEPARATOR for a
+// separator.  Each command entry uses one image of the strip in turn.
+#define TOOLBAR_RESOURCE_TYPE 241
+#define TOOLBAR_FORMAT_VERSION 1
+#define TOOLBAR_SEPARATOR 0
+#define IDR_TOOLBAR 121
+#define IDR_BROWSER_TOOLBAR 124
+#define IDB_TOOLBAR 121
+#define IDB_BROWSER_TOOLBAR 124
+#define TOOLBAR_IMAGE_SIZE 16
+#define TOOLBAR_IMAGE_COUNT 13
+#define BROWSER_TOOLBAR_IMAGE_COUNT 13
+// The strips are drawn on button-face grey, which the toolbar maps.
+#define TOOLBAR_BACKGROUND_COLOUR RGB(192, 192, 192)
+
+// Image lists, pure blue transparent.
+#define IDB_MENU_IMAGES 232              // menu painter, 16 x 16 each
+#define IDB_TAB_IMAGES 133               // one per tab, in tab order
+#define IMAGE_LIST_MASK_COLOUR RGB(0, 0, 255)
+
+// Images of bitmap 232 by index.
+#define MENU_IMAGE_OPEN 0
+#define MENU_IMAGE_SAVE 1
+#define MENU_IMAGE_PRINT 2
+#define MENU_IMAGE_EXIT 3
+#define MENU_IMAGE_BROWSE 4
+#define MENU_IMAGE_FIRST 5
+#define MENU_IMAGE_PREVIOUS 6
+#define MENU_IMAGE_NEXT 7
+#define MENU_IMAGE_LAST 8
+#define MENU_IMAGE_PREVIOUS_PAGE 9
+#define MENU_IMAGE_NEXT_PAGE 10
+#define MENU_IMAGE_PLAY 11
+#define MENU_IMAGE_STOP 12
+#define MENU_IMAGE_SEQUENCE 13
+#define MENU_IMAGE_RELOAD 14
+#define MENU_IMAGE_ZOOM_IN 15
+#define MENU_IMAGE_ZOOM_NORMAL 16
+#define MENU_IMAGE_ZOOM_OUT 17
+#define MENU_IMAGE_FULL_SCREEN 18
+#define MENU_IMAGE_CLIPBOARD 19
+#define MENU_IMAGE_WALLPAPER 20
+#define MENU_IMAGE_FLIP 21
+#define MENU_IMAGE_MIRROR 22
+#define MENU_IMAGE_ROTATE_LEFT 23
+#define MENU_IMAGE_ROTATE_RIGHT 24
+#define MENU_IMAGE_ABOUT 25
+#define MENU_IMAGE_FIND 26
+#define MENU_IMAGE_DELETE 27
+#define MENU_IMAGE_RENAME 28
+#define MENU_IMAGE_SETTINGS 29
+#define MENU_IMAGE_PARENT_FOLDER 30
+#define MENU_IMAGE_BACKWARD 31
+#define MENU_IMAGE_FORWARD 32
+#define MENU_IMAGE_THUMBNAILS 33
+#define MENU_IMAGE_LARGE_ICONS 34
+#define MENU_IMAGE_SMALL_ICONS 35
+#define MENU_IMAGE_LIST 36
+#define MENU_IMAGE_DETAILS 37
+#define MENU_IMAGE_PREVIEW 38
+#define MENU_IMAGE_PICTURE 39
+#define MENU_IMAGE_COUNT 40
+
+// ---------------------------------------------------------------------------
+// Icons and cursors: in the program only, never in a language library.
+#define IDI_CLASS 143                    // window class icon
+#define IDI_CLASS_SMALL 144
+#define IDI_BLINK 145                    // second blink icon (always used)
+#define IDI_BLINK_LOGO 146               // first blink icon, the product logo
+#define IDI_LOGO 147                     // drawn in the thumbnail frame preview
+#define IDCUR_HOVER 123                  // over a picture larger than the view
+#define IDCUR_DRAG 125                   // while dragging it

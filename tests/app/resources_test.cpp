@@ -1,0 +1,325 @@
+// The program's resources and those of the language library: both are read
+// by the same code, so they must agree in everything but their texts.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "resource_ids.h"
+
+namespace {
+
+std::string BinFolder() {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string dir(exe);
+    return dir.substr(0, dir.find_last_of('\\') + 1) + "..\\bin\\";
+}
+
+struct Module {
+    const char* file;
+    UINT codePage;  // of its texts
+    HMODULE handle;
+};
+
+class ResourcesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (Module& m : modules_) {
+            m.handle = LoadLibraryExA((BinFolder() + m.file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            ASSERT_NE(nullptr, m.handle) << m.file;
+        }
+    }
+    void TearDown() override {
+        for (Module& m : modules_)
+            if (m.handle) FreeLibrary(m.handle);
+    }
+
+    Module modules_[2] = {{"Tavirsel.exe", 1252, nullptr}, {"SHOW936.DLL", 936, nullptr}};
+    const Module& program() const { return modules_[0]; }
+    const Module& language() const { return modules_[1]; }
+};
+
+std::vector<BYTE> RawResource(HMODULE module, UINT id, LPCSTR type) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    if (!found) return {};
+    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    return std::vector<BYTE>(data, data + SizeofResource(module, found));
+}
+
+std::wstring String(HMODULE module, UINT id) {
+    const wchar_t* text = nullptr;
+    int n = LoadStringW(module, id, reinterpret_cast<wchar_t*>(&text), 0);
+    return n > 0 ? std::wstring(text, n) : std::wstring();
+}
+
+// The text as the program sees it: in the module's code page.
+std::string AnsiString(const Module& m, UINT id) {
+    std::wstring wide = String(m.handle, id);
+    char buffer[1024] = {};
+    WideCharToMultiByte(m.codePage, 0, wide.c_str(), static_cast<int>(wide.size()), buffer, sizeof buffer - 1,
+                        nullptr, nullptr);
+    return buffer;
+}
+
+// A menu as text: command IDs, "-" for separators, "(...)" around popups.
+std::string MenuShape(HMENU menu) {
+    std::string shape;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        if (info.hSubMenu)
+            shape += "(" + MenuShape(info.hSubMenu) + ")";
+        else if (info.fType & MFT_SEPARATOR)
+            shape += "-";
+        else
+            shape += std::to_string(info.wID);
+        shape += " ";
+    }
+    return shape;
+}
+
+void CollectCommands(HMENU menu, std::vector<UINT>* ids) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i))
+            CollectCommands(sub, ids);
+        else if (UINT id = GetMenuItemID(menu, i); id != 0 && id != UINT(-1))
+            ids->push_back(id);
+    }
+}
+
+struct Toolbar {
+    bool valid = false;
+    std::vector<WORD> buttons;  // the commands that make buttons
+    int images = 0;             // images used, one per command entry
+};
+
+// Reads a toolbar resource the way the toolbar code does: a command that
+// repeats the one before it makes no button but uses an image.
+Toolbar ReadToolbar(HMODULE module, UINT id) {
+    Toolbar toolbar;
+    std::vector<BYTE> raw = RawResource(module, id, MAKEINTRESOURCEA(TOOLBAR_RESOURCE_TYPE));
+    if (raw.size() < 8) return toolbar;
+    std::vector<WORD> words(raw.size() / 2);
+    std::memcpy(words.data(), raw.data(), words.size() * 2);
+    toolbar.valid = words[0] == TOOLBAR_FORMAT_VERSION && words[1] == TOOLBAR_IMAGE_SIZE &&
+                    words[2] == TOOLBAR_IMAGE_SIZE && raw.size() == 8u + 2u * words[3];
+    WORD previous = 0;
+    for (size_t i = 4; i < words.size(); ++i) {
+        if (words[i] != TOOLBAR_SEPARATOR) {
+            ++toolbar.images;
+            if (words[i] != previous) toolbar.buttons.push_back(words[i]);
+        }
+        previous = words[i];
+    }
+    return toolbar;
+}
+
+std::vector<std::string> Split(const std::string& joined) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start < joined.size()) {
+        size_t at = joined.find('@', start);
+        if (at == std::string::npos) at = joined.size();
+        parts.push_back(joined.substr(start, at - start));
+        start = at + 1;
+    }
+    return parts;
+}
+
+struct Bitmap {
+    LONG width = 0, height = 0;
+    COLORREF topLeft = CLR_INVALID;
+};
+
+Bitmap ReadBitmap(HMODULE module, UINT id) {
+    Bitmap bitmap;
+    std::vector<BYTE> raw = RawResource(module, id, MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    if (raw.size() < sizeof(BITMAPINFOHEADER)) return bitmap;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, raw.data(), sizeof header);
+    bitmap.width = header.biWidth;
+    bitmap.height = std::abs(header.biHeight);
+    const BYTE* palette = raw.data() + header.biSize;
+    size_t colours = header.biBitCount <= 8 ? (header.biClrUsed ? header.biClrUsed : 1u << header.biBitCount) : 0;
+    size_t stride = ((header.biWidth * header.biBitCount + 31) / 32) * 4;
+    size_t topRow = header.biHeight > 0 ? bitmap.height - 1 : 0;
+    const BYTE* pixel = palette + colours * 4 + topRow * stride;
+    if (pixel + 4 > raw.data() + raw.size()) return bitmap;
+    if (header.biBitCount == 8) pixel = palette + pixel[0] * 4;
+    if (header.biBitCount >= 8) bitmap.topLeft = RGB(pixel[2], pixel[1], pixel[0]);
+    return bitmap;
+}
+
+// The printf conversions of a text, in order ("%d", "%03d", "%s", ...).
+std::vector<std::wstring> Conversions(const std::wstring& text) {
+    std::vector<std::wstring> found;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'%') continue;
+        size_t end = text.find_first_not_of(L"0123456789-+ #.", i + 1);
+        if (end == std::wstring::npos) end = text.size() - 1;
+        found.push_back(text.substr(i, end - i + 1));
+        i = end;
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST_F(ResourcesTest, MenusHaveTheSameCommandsInTheSameStructure) {
+    for (UINT id : {IDM_VIEWER, IDM_BROWSER, IDM_CONTEXT}) {
+        HMENU english = LoadMenuA(program().handle, MAKEINTRESOURCEA(id));
+        HMENU chinese = LoadMenuA(language().handle, MAKEINTRESOURCEA(id));
+        ASSERT_TRUE(english && chinese) << "menu " << id;
+        EXPECT_EQ(MenuShape(english), MenuShape(chinese)) << "menu " << id;
+
+        std::vector<UINT> commands;
+        CollectCommands(english, &commands);
+        for (UINT command : commands)
+            EXPECT_LT(command, UINT(IDC_SEND_TO_FOLDER_FIRST)) << "menu " << id << " uses the run-time range";
+        DestroyMenu(english);
+        DestroyMenu(chinese);
+    }
+    // Languages go into popup 5, which must be the Help popup of both bars;
+    // the browser's folder popup is rebuilt at run time.
+    for (const Module& m : modules_) {
+        HMENU viewer = LoadMenuA(m.handle, MAKEINTRESOURCEA(IDM_VIEWER));
+        HMENU browser = LoadMenuA(m.handle, MAKEINTRESOURCEA(IDM_BROWSER));
+        HMENU context = LoadMenuA(m.handle, MAKEINTRESOURCEA(IDM_CONTEXT));
+        ASSERT_EQ(MENU_POPUP_HELP + 1, GetMenuItemCount(viewer)) << m.file;
+        ASSERT_EQ(MENU_POPUP_HELP + 1, GetMenuItemCount(browser)) << m.file;
+        HMENU help = GetSubMenu(viewer, MENU_POPUP_HELP);
+        HMENU browserHelp = GetSubMenu(browser, MENU_POPUP_HELP);
+        ASSERT_TRUE(help && browserHelp) << m.file;
+        EXPECT_NE(-1, GetMenuState(help, IDC_ABOUT, MF_BYCOMMAND)) << m.file;
+        EXPECT_NE(-1, GetMenuState(browserHelp, IDC_BROWSER_ABOUT, MF_BYCOMMAND)) << m.file;
+        EXPECT_NE(nullptr, GetSubMenu(browser, BROWSER_POPUP_FOLDER)) << m.file;
+        EXPECT_EQ(CONTEXT_POPUP_URL + 1, GetMenuItemCount(context)) << m.file;
+        EXPECT_NE(-1, GetMenuState(GetSubMenu(context, CONTEXT_POPUP_PREVIEW), IDC_ENABLE_PREVIEW, MF_BYCOMMAND));
+        EXPECT_NE(-1, GetMenuState(GetSubMenu(context, CONTEXT_POPUP_SELECTION), IDC_ZOOM_TO_SELECTION,
+                                   MF_BYCOMMAND));
+        DestroyMenu(viewer);
+        DestroyMenu(browser);
+        DestroyMenu(context);
+    }
+}
+
+TEST_F(ResourcesTest, ToolbarsHaveANameATooltipAndAnImagePerButton) {
+    struct {
+        UINT resource, texts;
+    } toolbars[] = {{IDR_TOOLBAR, IDS_TOOLBAR_TEXTS}, {IDR_BROWSER_TOOLBAR, IDS_BROWSER_TOOLBAR_TEXTS}};
+    for (const auto& bar : toolbars) {
+        Toolbar english = ReadToolbar(program().handle, bar.resource);
+        ASSERT_TRUE(english.valid) << "toolbar " << bar.resource;
+        for (const Module& m : modules_) {
+            Toolbar toolbar = ReadToolbar(m.handle, bar.resource);
+            ASSERT_TRUE(toolbar.valid) << m.file << " toolbar " << bar.resource;
+            EXPECT_EQ(english.buttons, toolbar.buttons) << m.file;
+            // Split as the program splits it, in the library's code page, so
+            // that a double-byte character ending in "@" would show here.
+            std::vector<std::string> names = Split(AnsiString(m, bar.texts));
+            EXPECT_EQ(toolbar.buttons.size(), names.size()) << m.file << " string " << bar.texts;
+            for (const std::string& name : names) EXPECT_FALSE(name.empty()) << m.file;
+            for (WORD command : toolbar.buttons) {
+                std::string tip = AnsiString(m, command);
+                EXPECT_FALSE(tip.empty()) << m.file << " has no tooltip for " << command;
+                EXPECT_LE(tip.size(), 63u) << m.file << " tooltip " << command;
+            }
+            Bitmap strip = ReadBitmap(m.handle, bar.resource);
+            EXPECT_EQ(toolbar.images * TOOLBAR_IMAGE_SIZE, strip.width) << m.file << " bitmap " << bar.resource;
+            EXPECT_EQ(TOOLBAR_IMAGE_SIZE, strip.height) << m.file;
+            EXPECT_EQ(RGB(192, 192, 192), strip.topLeft) << m.file << " bitmap " << bar.resource;
+        }
+    }
+    EXPECT_EQ(TOOLBAR_IMAGE_COUNT, ReadToolbar(program().handle, IDR_TOOLBAR).images);
+    EXPECT_EQ(BROWSER_TOOLBAR_IMAGE_COUNT, ReadToolbar(program().handle, IDR_BROWSER_TOOLBAR).images);
+}
+
+TEST_F(ResourcesTest, ImageListsAreInBothModulesWithTheirMaskColour) {
+    for (const Module& m : modules_) {
+        Bitmap menu = ReadBitmap(m.handle, IDB_MENU_IMAGES);
+        EXPECT_GE(menu.width, MENU_IMAGE_COUNT * 16) << m.file;
+        EXPECT_EQ(16, menu.height) << m.file;
+        EXPECT_EQ(RGB(0, 0, 255), menu.topLeft) << m.file;
+        Bitmap tabs = ReadBitmap(m.handle, IDB_TAB_IMAGES);
+        EXPECT_GE(tabs.width, TAB_COUNT * 16) << m.file;
+        EXPECT_EQ(16, tabs.height) << m.file;
+        EXPECT_EQ(RGB(0, 0, 255), tabs.topLeft) << m.file;
+    }
+}
+
+TEST_F(ResourcesTest, AcceleratorsAreTheSameInBothModules) {
+    std::vector<BYTE> english = RawResource(program().handle, IDA_VIEWER, MAKEINTRESOURCEA(9) /* RT_ACCELERATOR */);
+    std::vector<BYTE> chinese = RawResource(language().handle, IDA_VIEWER, MAKEINTRESOURCEA(9));
+    ASSERT_FALSE(english.empty());
+    EXPECT_EQ(english, chinese);
+}
+
+TEST_F(ResourcesTest, EveryStringIsTranslatedWithTheSameFormatConversions) {
+    int strings = 0;
+    for (UINT id = 1; id < 65536; ++id) {
+        std::wstring english = String(program().handle, id);
+        if (english.empty()) continue;
+        ++strings;
+        std::wstring chinese = String(language().handle, id);
+        EXPECT_FALSE(chinese.empty()) << "string " << id << " is missing from SHOW936.DLL";
+        EXPECT_EQ(Conversions(english), Conversions(chinese)) << "string " << id;
+    }
+    EXPECT_GT(strings, 50);
+    for (UINT id : std::initializer_list<UINT>{IDS_TAB_THUMB, IDS_TAB_LARGE, IDS_TAB_SMALL, IDS_TAB_LIST,
+                                               IDS_TAB_REPORT, IDS_TAB_URL, IDC_MODE_THUMBNAILS, IDC_MODE_DETAILS,
+                                               IDS_STATUS_OBJECTS, IDS_DECODE_ERROR, IDS_WEB_PAGE, IDS_MENU_BAND,
+                                               IDS_PRODUCT_NAME})
+        EXPECT_FALSE(String(program().handle, id).empty()) << "string " << id;
+    // The menu band is switched on by a leading "#".
+    EXPECT_EQ(L'#', String(language().handle, IDS_MENU_BAND)[0]);
+}
+
+TEST_F(ResourcesTest, IconsAndCursorsAreInTheProgram) {
+    HMODULE exe = program().handle;
+    auto sizes = [&](UINT id) {
+        std::vector<BYTE> group = RawResource(exe, id, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+        std::vector<int> found;
+        WORD count = 0;
+        if (group.size() >= 6) std::memcpy(&count, group.data() + 4, 2);
+        for (WORD i = 0; i < count && 6u + 14u * (i + 1) <= group.size(); ++i)
+            found.push_back(group[6 + 14 * i] ? group[6 + 14 * i] : 256);
+        return found;
+    };
+    auto has = [](const std::vector<int>& v, int size) { return std::find(v.begin(), v.end(), size) != v.end(); };
+    EXPECT_TRUE(has(sizes(IDI_CLASS), 32));
+    for (UINT id : {IDI_CLASS_SMALL, IDI_BLINK, IDI_BLINK_LOGO})
+        EXPECT_TRUE(has(sizes(id), 16)) << "icon " << id << " is shown as a small icon";
+    EXPECT_FALSE(sizes(IDI_LOGO).empty());
+
+    // The blink alternates 145 and 146: they must not look the same.
+    auto small = [&](UINT id) {
+        std::vector<BYTE> group = RawResource(exe, id, MAKEINTRESOURCEA(14));
+        int icon = LookupIconIdFromDirectoryEx(group.data(), TRUE, 16, 16, LR_DEFAULTCOLOR);
+        return RawResource(exe, icon, MAKEINTRESOURCEA(3) /* RT_ICON */);
+    };
+    EXPECT_FALSE(small(IDI_BLINK).empty());
+    EXPECT_NE(small(IDI_BLINK), small(IDI_BLINK_LOGO));
+
+    std::vector<BYTE> cursors[2];
+    for (int i = 0; i < 2; ++i) {
+        UINT id = i == 0 ? IDCUR_HOVER : IDCUR_DRAG;
+        std::vector<BYTE> group = RawResource(exe, id, MAKEINTRESOURCEA(12) /* RT_GROUP_CURSOR */);
+        ASSERT_FALSE(group.empty()) << "cursor " << id;
+        int cursor = LookupIconIdFromDirectoryEx(group.data(), FALSE, 32, 32, LR_MONOCHROME);
+        cursors[i] = RawResource(exe, cursor, MAKEINTRESOURCEA(1) /* RT_CURSOR */);
+        ASSERT_GE(cursors[i].size(), 4u + sizeof(BITMAPINFOHEADER)) << "cursor " << id;
+        WORD hotX, hotY;
+        std::memcpy(&hotX, cursors[i].data(), 2);
+        std::memcpy(&hotY, cursors[i].data() + 2, 2);
+        EXPECT_TRUE(hotX < 32 && hotY < 32) << "cursor " << id;
+    }
+    EXPECT_NE(cursors[0], cursors[1]) << "hover and drag cursors look the same";
+}
