@@ -6,13 +6,13 @@
 #include "document.h"
 #include "loader.h"
 #include "messages.h"
+#include "navigation.h"
 #include "resource_ids.h"
 #include "shell.h"
 
 namespace {
 
 HWND g_frame = nullptr;
-int g_position = 0;  // current entry of the open list
 
 // The loader's reports.  detachViews and showPicture are answered on the
 // frame's thread (SendMessage); the others only post.
@@ -44,6 +44,7 @@ void Unreadable(void*, const char*) {
 }
 
 void DecodeError(void*, const char* path) {
+    if (g_frame) PostMessageA(g_frame, kMsgLoaderFailed, 0, 0);
     std::string pattern = ResourceString(IDS_DECODE_ERROR);
     std::string caption = ResourceString(IDS_DECODE_ERROR_TITLE);
     std::string text(pattern.size() + MAX_PATH + 16, '\0');
@@ -69,27 +70,17 @@ void ConnectDocumentToFrame(HWND frame) {
 
 const Picture* CurrentDocumentPicture() { return CurrentDocument().picture; }
 
-bool AddToOpenList(const std::string& path) {
+bool IsPictureFile(const std::string& path) {
     const ShellState& shell = Shell();
     if (path.empty() || path.size() >= MAX_PATH || !shell.lorimelReady) return false;
     char format[200] = {};
-    if (!shell.lorimel.DetectImageFormat(path.c_str(), format)) return false;
+    return shell.lorimel.DetectImageFormat(path.c_str(), format) != 0;
+}
+
+bool AddToOpenList(const std::string& path) {
+    if (!IsPictureFile(path)) return false;
     Shell().openList.Append(path);
     return true;
-}
-
-void ShowOpenListEntry(int index) {
-    const OpenList& list = Shell().openList;
-    if (index < 0 || index >= list.Count()) return;
-    g_position = index;
-    RequestPicture(list.At(index).c_str(), 0);
-}
-
-int CurrentOpenListIndex() { return g_position; }
-
-void ReloadCurrentFile() {
-    const PictureDocument& document = CurrentDocument();
-    if (document.fileName[0]) RequestPicture(document.fileName, document.currentPage);
 }
 
 DocumentFacts CurrentDocumentFacts() {
@@ -98,7 +89,7 @@ DocumentFacts CurrentDocumentFacts() {
     facts.file = document.fileName;
     facts.format = document.formatName;
     facts.listLength = Shell().openList.Count();
-    facts.position = g_position;
+    facts.position = OpenListPosition();
     facts.pageCount = document.pageCount;
     facts.page = document.currentPage;
     facts.loadTimeMs = document.loadTimeMs;

@@ -15,15 +15,11 @@ void ConnectDocumentToFrame(HWND frame);
 // The current picture, or null.
 const Picture* CurrentDocumentPicture();
 
-// Appends a path to the open list when the image library recognises the file
-// as a picture.  False (and nothing appended) otherwise.
+// True when the image library recognises the file as a picture.
+bool IsPictureFile(const std::string& path);
+// Appends a path to the open list when it is a picture.  False (and nothing
+// appended) otherwise.
 bool AddToOpenList(const std::string& path);
-
-// Shows entry `index` of the open list (nothing when it is out of range).
-void ShowOpenListEntry(int index);
-int CurrentOpenListIndex();
-// Loads the current file again.
-void ReloadCurrentFile();
 
 // Facts the caption and status bar show.
 struct DocumentFacts {

@@ -5,13 +5,15 @@
 
 #include "browser_window.h"
 #include "commands.h"
+#include "display.h"
 #include "document_link.h"
 #include "handover.h"
 #include "icons.h"
 #include "language_menu.h"
+#include "menu_painter.h"
 #include "messages.h"
-#include "paint.h"
-#include "picture.h"
+#include "navigation.h"
+#include "picture_view.h"
 #include "resource_ids.h"
 #include "settings.h"
 #include "shell.h"
@@ -19,14 +21,13 @@
 #include "status_text.h"
 #include "toolbar.h"
 #include "window_menu.h"
+#include "zoom.h"
 
 namespace {
 
 HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;
-// The picture the frame paints: handed over by the loader once it is current,
-// let go before the loader frees it.
-const Picture* g_shown = nullptr;
+HWND g_view = nullptr;
 
 constexpr int kMinimumAreaWidth = 540;
 constexpr int kMinimumAreaHeight = 100;
@@ -34,7 +35,10 @@ constexpr int kMinimumAreaHeight = 100;
 HWND CreateFrameToolbar(HWND frame) {
     HWND toolbar = CreateResourceToolbar(frame, ToolbarSpec{IDR_TOOLBAR, IDB_TOOLBAR, IDS_TOOLBAR_TEXTS,
                                                             kFrameToolbarId, 0});
-    if (toolbar && Shell().oem) SendMessageA(toolbar, TB_HIDEBUTTON, IDC_ABOUT, MAKELONG(TRUE, 0));
+    if (!toolbar) return nullptr;
+    if (Shell().oem) SendMessageA(toolbar, TB_HIDEBUTTON, IDC_ABOUT, MAKELONG(TRUE, 0));
+    // Right after creation Zoom In and Zoom Out are enabled, Normal is not.
+    SendMessageA(toolbar, TB_ENABLEBUTTON, IDC_ZOOM_NORMAL, MAKELONG(FALSE, 0));
     return toolbar;
 }
 
@@ -44,62 +48,27 @@ HWND CreateFrameStatusBar(HWND frame) {
     return bar;
 }
 
-// The client area between the toolbar and the status bar (those shown).
-RECT PictureArea(HWND frame) {
-    RECT area;
-    GetClientRect(frame, &area);
-    RECT bar;
-    if (g_toolbar && IsWindowVisible(g_toolbar) && GetWindowRect(g_toolbar, &bar)) area.top += bar.bottom - bar.top;
-    if (g_statusBar && IsWindowVisible(g_statusBar) && GetWindowRect(g_statusBar, &bar))
-        area.bottom -= bar.bottom - bar.top;
-    if (area.bottom < area.top) area.bottom = area.top;
-    return area;
+HWND CreateFrameView(HWND frame) {
+    RECT client;
+    GetClientRect(frame, &client);
+    HWND view = CreatePictureView(frame, (client.right - client.left) / 2, (client.bottom - client.top) / 2, 0, 0,
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER, kFrameViewId);
+    if (!view) return nullptr;
+    SetViewCursors(view, IDCUR_HOVER, IDCUR_DRAG);
+    SetViewZoom(view, ZoomPercent(CurrentZoomIndex()), kViewZoomed);
+    return view;
 }
 
-void LayOutBars(HWND frame) {
+void OnSize(HWND frame) {
     if (g_toolbar) SendMessageA(g_toolbar, TB_AUTOSIZE, 0, 0);
-    if (g_statusBar) {
-        SendMessageA(g_statusBar, WM_SIZE, 0, 0);
-        ApplyStatusParts(g_statusBar, nullptr);
-    }
+    if (g_statusBar) SendMessageA(g_statusBar, WM_SIZE, 0, 0);
+    RePlaceViewAfterSizing(CurrentFrameParts());
+    RefreshCaptionAndStatus(frame, g_statusBar);
     InvalidateRect(frame, nullptr, TRUE);
 }
 
-void ToggleBar(HWND frame, HWND bar, bool* shown) {
-    if (!bar) return;
-    *shown = !IsWindowVisible(bar);
-    ShowWindow(bar, *shown ? SW_SHOW : SW_HIDE);
-    PostMessageA(frame, kMsgLayoutFrame, 0, 0);
-}
-
-// Until the picture view exists the frame paints the current picture itself,
-// centred in the picture area on black.
-void PaintPictureArea(HWND frame, HDC dc) {
-    RECT area = PictureArea(frame);
-    const Picture* picture = g_shown;
-    if (!picture) return;
-    const DibBlock* block = Shell().displayDepth == 32 ? picture->working : picture->display;
-    int width = DibWidth(block), height = DibHeight(block);
-    int areaWidth = area.right - area.left, areaHeight = area.bottom - area.top;
-    if (width > areaWidth || height > areaHeight) {
-        // Shrink to fit, keeping the aspect ratio.
-        if (static_cast<long long>(width) * areaHeight > static_cast<long long>(height) * areaWidth) {
-            height = static_cast<int>(static_cast<long long>(height) * areaWidth / width);
-            width = areaWidth;
-        } else {
-            width = static_cast<int>(static_cast<long long>(width) * areaHeight / height);
-            height = areaHeight;
-        }
-    }
-    RECT target{area.left + (areaWidth - width) / 2, area.top + (areaHeight - height) / 2, 0, 0};
-    target.right = target.left + width;
-    target.bottom = target.top + height;
-    SetStretchBltMode(dc, COLORONCOLOR);
-    PaintDib(dc, target, block, Shell().palette);
-}
-
-// A path handed over by another instance (or named on the command line):
-// shortcuts are resolved, pictures join the open list.
+// A path handed over by another instance: shortcuts are resolved, pictures
+// join the open list.
 void ReceivePath(HWND frame, const std::string& path) {
     if (path.empty()) return;
     std::string resolved = path;
@@ -109,22 +78,16 @@ void ReceivePath(HWND frame, const std::string& path) {
     if (!AddToOpenList(resolved)) return;
     PostMessageA(frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(g_statusBar), 0);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    RefreshToolbarStates();
     // Until the thumbnail worker takes over this list, the list is complete as
     // soon as the path is in it: release the next waiting instance.
     if (Shell().handOverEvent) SetEvent(Shell().handOverEvent);
 }
 
-void ShowBrowser(HWND frame) {
-    if (!Shell().browser) return;
-    ShowWindow(Shell().browser, SW_SHOW);
-    SetForegroundWindow(Shell().browser);
-    ShowWindow(frame, SW_HIDE);
-    PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
-}
-
 void OnClose(HWND frame) {
     WriteFramePlacement(frame);
     StopPictureLoading();
+    if (g_view) SetViewPicture(g_view, nullptr);
     FreeCurrentDocument();
     if (Shell().browser) PostMessageA(Shell().browser, WM_CLOSE, 0, 0);
 }
@@ -132,7 +95,8 @@ void OnClose(HWND frame) {
 void OnDestroy(HWND frame) {
     KillTimer(frame, kTimerIconBlink);
     Shell().openList.Clear();
-    g_toolbar = g_statusBar = nullptr;
+    if (g_view) DestroyWindow(g_view);
+    g_view = g_toolbar = g_statusBar = nullptr;
     Shell().frame = nullptr;
     PostQuitMessage(0);
 }
@@ -144,7 +108,7 @@ void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
     info->ptMaxTrackSize.y = desktop.bottom - desktop.top;
     if (!g_toolbar || !IsWindowVisible(g_toolbar)) return;
     RECT need{0, 0, kMinimumAreaWidth, kMinimumAreaHeight};
-    AdjustWindowRect(&need, GetWindowLongA(frame, GWL_STYLE), GetMenu(frame) != nullptr);
+    AdjustWindowRect(&need, static_cast<DWORD>(GetWindowLongA(frame, GWL_STYLE)), GetMenu(frame) != nullptr);
     RECT bar;
     int extra = 0;
     if (GetWindowRect(g_toolbar, &bar)) extra += bar.bottom - bar.top;
@@ -167,13 +131,95 @@ void OnMove(HWND frame) {
 }
 
 void OnDisplayChange(HWND frame) {
-    if (RefreshDisplayForDocument()) {
-        InvalidateRect(frame, nullptr, TRUE);
-        if (Shell().browser) PostMessageA(Shell().browser, kMsgDisplayChanged, 0, 0);
+    if (!RefreshDisplayForDocument()) return;
+    if (g_view) SetViewPicture(g_view, CurrentDocumentPicture());
+    InvalidateRect(frame, nullptr, TRUE);
+    if (Shell().browser) PostMessageA(Shell().browser, kMsgDisplayChanged, 0, 0);
+}
+
+// The loader made a new picture current (or found none to make): the view
+// shows it at the current zoom, the frame lays itself out and, with
+// "AutoPicPos" Top/Left, a picture larger than the view shows its corner.
+void OnNewPicture(HWND frame, const Picture* picture) {
+    if (!g_view) return;
+    if (!picture) {
+        SetViewPicture(g_view, nullptr);
+        RefreshCaptionAndStatus(frame, g_statusBar);
+        return;
     }
+    int width = DibWidth(picture->working), height = DibHeight(picture->working);
+    int zoom = FittingZoom(ZoomPercent(CurrentZoomIndex()), width, height);
+    if (zoom <= 0) zoom = 100;
+    if (zoom != ZoomPercent(CurrentZoomIndex())) SetCurrentZoomIndex(ZoomIndexAtLeast(zoom));
+    SetViewZoom(g_view, zoom, kViewZoomed);
+    SetViewPicture(g_view, picture);
+    RefreshCaptionAndStatus(frame, g_statusBar);
+    if (IsWindowVisible(frame) || !IsWindowVisible(Shell().browser)) LayOutFrame(CurrentFrameParts());
+    SetViewLoading(g_view, true);
+    if (settings::Read(settings::kAutoPicPos)) PostMessageA(frame, kMsgScrollView, 0, 0);
+}
+
+void OnFileLoaded(HWND frame) {
+    if (g_view) {
+        SetViewLoading(g_view, false);
+        InvalidateRect(g_view, nullptr, FALSE);
+    }
+    OnPictureLoaded();
+    RefreshToolbarStates();
+    RefreshCaptionAndStatus(frame, g_statusBar);
+    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+}
+
+void OnMouseWheel(HWND frame, WPARAM wp) {
+    short delta = static_cast<short>(HIWORD(wp));
+    if (delta == 0) return;
+    UINT command;
+    if (settings::Read(settings::kWheelZoom))
+        command = delta > 0 ? IDC_ZOOM_IN : IDC_ZOOM_OUT;
+    else
+        command = delta > 0 ? IDC_NEXT_PICTURE : IDC_PREVIOUS_PICTURE;
+    SendMessageA(frame, WM_COMMAND, command, 1);
+}
+
+void OnContextMenu(HWND frame, int popupIndex) {
+    HMENU menu = LoadMenuA(Shell().resourceModule, MAKEINTRESOURCEA(IDM_CONTEXT));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, popupIndex);
+    if (popup) {
+        ApplyMenuRules(popup, MenuCommandRules(CurrentCommandState()));
+        POINT cursor;
+        GetCursorPos(&cursor);
+        TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, frame, nullptr);
+    }
+    DestroyMenu(menu);
+}
+
+void OnDropFiles(HWND frame, HDROP drop) {
+    std::vector<std::string> dropped;
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char path[MAX_PATH];
+        if (DragQueryFileA(drop, i, path, sizeof path)) dropped.push_back(path);
+    }
+    DragFinish(drop);
+    // Until the browser's list takes dropped files, the pictures among them
+    // replace the open list directly; dropping only non-pictures changes nothing.
+    std::vector<std::string> pictures;
+    for (const std::string& path : dropped) {
+        std::string resolved = ResolveShortcut(path);
+        if (IsPictureFile(resolved)) pictures.push_back(resolved);
+    }
+    if (pictures.empty()) return;
+    Shell().openList.Clear();
+    for (const std::string& path : pictures) Shell().openList.Append(path);
+    PostMessageA(frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
 }
 
 LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (HandleMenuPainterMessage(frame, msg, wp, lp, &painted)) {
+        if (msg == WM_MEASUREITEM || msg == WM_DRAWITEM) return painted;
+    }
     switch (msg) {
     case WM_COMMAND:
         return FrameCommand(frame, LOWORD(wp), lp);
@@ -187,33 +233,26 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         OnMove(frame);
         return 0;
     case WM_SIZE:
-        LayOutBars(frame);
+        if (wp != SIZE_MINIMIZED) OnSize(frame);
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_ACTIVE) RefreshToolbarStates();
+        break;
     case WM_GETMINMAXINFO:
         OnGetMinMaxInfo(frame, reinterpret_cast<MINMAXINFO*>(lp));
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        HDC dc = BeginPaint(frame, &ps);
-        PaintPictureArea(frame, dc);
+        BeginPaint(frame, &ps);
         EndPaint(frame, &ps);
         return 0;
     }
-    case WM_ERASEBKGND: {
-        // The picture area is black; the rest (behind the flat toolbar, which
-        // lets its parent draw its background) is button face.
-        HDC dc = reinterpret_cast<HDC>(wp);
-        RECT client, area = PictureArea(frame);
-        GetClientRect(frame, &client);
-        HRGN rest = CreateRectRgnIndirect(&client);
-        HRGN picture = CreateRectRgnIndirect(&area);
-        CombineRgn(rest, rest, picture, RGN_DIFF);
-        FillRgn(dc, rest, GetSysColorBrush(COLOR_BTNFACE));
-        FillRgn(dc, picture, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        DeleteObject(rest);
-        DeleteObject(picture);
+    case WM_ERASEBKGND:
+        EraseFrameBackground(CurrentFrameParts(), reinterpret_cast<HDC>(wp));
         return 1;
-    }
+    case WM_INITMENU:
+        ApplyMenuRules(reinterpret_cast<HMENU>(wp), MenuCommandRules(CurrentCommandState()));
+        return 0;
     case WM_NOTIFY:
         if (AnswerToolbarTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
         break;
@@ -221,57 +260,66 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         ReceivePath(frame, PathFromCopyData(reinterpret_cast<COPYDATASTRUCT*>(lp)));
         return TRUE;
     case WM_TIMER:
+        // Timers 1 and 2244 have their own procedures (navigation).
         if (wp == kTimerIconBlink) BlinkWindowIcons();
         return 0;
     case WM_KEYDOWN:
-        if (wp == VK_RETURN) PostMessageA(frame, WM_COMMAND, IDC_BROWSE, 0);
-        else if (wp == VK_SPACE) SendMessageA(frame, WM_COMMAND, IDC_NEXT_PICTURE, 0);
-        else if (wp == VK_ESCAPE) SendMessageA(frame, WM_COMMAND, IDC_LEAVE_FULL_SCREEN, 0);
+        switch (wp) {
+        case VK_RETURN: PostMessageA(frame, WM_COMMAND, IDC_BROWSE, 0); break;
+        case VK_ESCAPE: SendMessageA(frame, WM_COMMAND, IDC_LEAVE_FULL_SCREEN, 0); break;
+        case VK_SPACE: SendMessageA(frame, WM_COMMAND, IDC_NEXT_PICTURE, 0); break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (g_view) ViewArrowKey(g_view, static_cast<UINT>(wp));
+            break;
+        default: break;
+        }
         return 0;
     case WM_LBUTTONDBLCLK:
         PostMessageA(frame, WM_COMMAND, IDC_BROWSE, 0);
         return 0;
+    case WM_RBUTTONUP:
+        OnContextMenu(frame, CONTEXT_POPUP_FRAME);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(frame, wp);
+        return 0;
     case WM_DISPLAYCHANGE:
         OnDisplayChange(frame);
         break;
-    case WM_DROPFILES: {
-        HDROP drop = reinterpret_cast<HDROP>(wp);
-        Shell().openList.Clear();
-        UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            char path[MAX_PATH];
-            if (DragQueryFileA(drop, i, path, sizeof path)) AddToOpenList(ResolveShortcut(path));
-        }
-        DragFinish(drop);
-        if (Shell().openList.Count() > 0) PostMessageA(frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
+    case WM_DROPFILES:
+        OnDropFiles(frame, reinterpret_cast<HDROP>(wp));
         return 0;
-    }
     default:
         if (msg == kMsgPictureLoaded) {
-            InvalidateRect(frame, nullptr, TRUE);
-            RefreshCaptionAndStatus(frame, g_statusBar);
+            OnFileLoaded(frame);
             return 0;
         }
         if (msg == kMsgLoadProgress) {
             ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
             ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
-            RECT area = PictureArea(frame);
-            InvalidateRect(frame, &area, FALSE);
+            if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, 0);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {
-            g_shown = nullptr;
+            if (g_view) SetViewPicture(g_view, nullptr);
             return 0;
         }
         if (msg == kMsgLoaderShowPicture) {
-            g_shown = reinterpret_cast<const Picture*>(lp);
-            if (!IsWindowVisible(frame) && !IsWindowVisible(Shell().browser)) ShowWindow(frame, SW_SHOW);
-            RefreshCaptionAndStatus(frame, g_statusBar);
-            InvalidateRect(frame, nullptr, FALSE);
+            OnNewPicture(frame, reinterpret_cast<const Picture*>(lp));
+            return 0;
+        }
+        if (msg == kMsgLoaderFailed) {
+            OnPictureLoadFailed();
             return 0;
         }
         if (msg == kMsgRedrawView) {
-            InvalidateRect(frame, nullptr, FALSE);
+            if (g_view) {
+                SetViewLoading(g_view, false);
+                InvalidateRect(g_view, nullptr, FALSE);
+            }
             return 0;
         }
         if (msg == kMsgRefreshInfo) {
@@ -279,7 +327,16 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgLayoutFrame) {
-            LayOutBars(frame);
+            LayOutFrame(CurrentFrameParts());
+            InvalidateRect(frame, nullptr, TRUE);
+            return 0;
+        }
+        if (msg == kMsgScrollView) {
+            if (g_view) ScrollViewTo(g_view, static_cast<int>(wp), static_cast<int>(lp));
+            return 0;
+        }
+        if (msg == kMsgSelectionMenu) {
+            OnContextMenu(frame, CONTEXT_POPUP_SELECTION);
             return 0;
         }
         if (msg == kMsgIgnored) return 0;
@@ -287,6 +344,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return DefWindowProcA(frame, msg, wp, lp);
 }
+
+HWND ViewerView() { return g_view; }
+HWND BrowserWindowHandle() { return Shell().browser; }
+void LayOutForNavigation() { LayOutFrame(CurrentFrameParts()); }
 
 }  // namespace
 
@@ -322,6 +383,18 @@ HWND CreateFrameWindow() {
     DragAcceptFiles(window, TRUE);
     g_toolbar = CreateFrameToolbar(window);
     g_statusBar = CreateFrameStatusBar(window);
+    SetPictureViewModule(shell.mainModule);
+    SetViewPalette(shell.palette);
+    g_view = CreateFrameView(window);
+    SetNavigationOpenList(&shell.openList);
+    SetNavigationResourceModule(shell.resourceModule);
+    NavigationHost host{};
+    host.frame = window;
+    host.viewerView = ViewerView;
+    host.browser = BrowserWindowHandle;
+    host.layOutFrame = LayOutForNavigation;
+    host.refreshToolbar = RefreshToolbarStates;
+    SetNavigationHost(host);
     return window;
 }
 
@@ -336,57 +409,55 @@ void ReloadFrameResources() {
     HMENU menu = LoadWindowMenu(IDM_VIEWER);
     if (menu) AppendLanguageItems(menu);
     ReplaceWindowMenu(frame, menu);
+    if (menu) PaintMenuBar(menu);
     bool toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
     if (g_toolbar) DestroyWindow(g_toolbar);
     g_toolbar = CreateFrameToolbar(frame);
     if (g_toolbar && !toolbarShown) ShowWindow(g_toolbar, SW_HIDE);
-    LayOutBars(frame);
-    RefreshCaptionAndStatus(frame, g_statusBar);
-}
-
-LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam) {
-    (void)lParam;
-    switch (id) {
-    case IDC_EXIT:
-        DestroyWindow(frame);
-        return 0;
-    case IDC_BROWSE:
-    case IDC_SHOW_BROWSER:
-        ShowBrowser(frame);
-        return 0;
-    case IDC_TOGGLE_TOOLBAR:
-        ToggleBar(frame, g_toolbar, &Shell().toolbarShown);
-        return 0;
-    case IDC_TOGGLE_STATUS_BAR:
-        ToggleBar(frame, g_statusBar, &Shell().statusBarShown);
-        return 0;
-    case IDC_ALWAYS_ON_TOP: {
-        bool topmost = (GetWindowLongA(frame, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        SetWindowPos(frame, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        return 0;
-    }
-    case IDC_FIRST_PICTURE:
-        ShowOpenListEntry(0);
-        return 0;
-    case IDC_LAST_PICTURE:
-        ShowOpenListEntry(Shell().openList.Count() - 1);
-        return 0;
-    case IDC_NEXT_PICTURE:
-        ShowOpenListEntry(CurrentOpenListIndex() + 1);
-        return 0;
-    case IDC_PREVIOUS_PICTURE:
-        ShowOpenListEntry(CurrentOpenListIndex() - 1);
-        return 0;
-    case IDC_RELOAD:
-        ReloadCurrentFile();
-        return 0;
-    default:
-        break;
-    }
-    if (HandleLanguageCommand(id)) return 0;
-    return DefWindowProcA(frame, WM_COMMAND, id, lParam);
+    RefreshToolbarStates();
+    OnSize(frame);
 }
 
 HWND FrameToolbar() { return g_toolbar; }
 HWND FrameStatusBar() { return g_statusBar; }
+HWND FrameView() { return g_view; }
+
+FrameParts CurrentFrameParts() {
+    FrameParts parts{};
+    parts.frame = Shell().frame;
+    parts.view = g_view;
+    parts.toolbar = g_toolbar;
+    parts.statusBar = g_statusBar;
+    parts.fullScreen = false;
+    const Picture* picture = CurrentDocumentPicture();
+    if (picture) parts.pictureSize = SIZE{DibWidth(picture->working), DibHeight(picture->working)};
+    return parts;
+}
+
+ViewerCommandState CurrentCommandState() {
+    const ShellState& shell = Shell();
+    DocumentFacts facts = CurrentDocumentFacts();
+    ViewerCommandState s;
+    s.listLength = shell.openList.Count();
+    s.position = OpenListPosition();
+    s.pageCount = facts.pageCount;
+    s.page = facts.page;
+    s.playing = !IsPagePlayStopped();
+    s.picture = facts.hasPicture;
+    s.zoomIndex = CurrentZoomIndex();
+    s.fileNamed = !facts.file.empty();
+    s.toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
+    s.statusBarShown = g_statusBar && IsWindowVisible(g_statusBar);
+    s.topmost = shell.frame && (GetWindowLongA(shell.frame, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    s.sequenceShow = IsSequenceShowOn();
+    s.selection = g_view && ViewHasSelection(g_view);
+    s.windows9x = shell.system.windows9x;
+    return s;
+}
+
+void RefreshToolbarStates() {
+    ViewerCommandState state = CurrentCommandState();
+    // A sequence show past the end of a shortened list starts again at 0.
+    if (state.listLength >= 2 && state.sequenceShow && state.position >= state.listLength) SetOpenListPosition(0);
+    ApplyToolbarRules(g_toolbar, ToolbarCommandRules(state));
+}

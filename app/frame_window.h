@@ -1,22 +1,31 @@
 // The viewer frame: the top-level window (class "Ommavu", "Ommavu[SHARE]" in
 // shared mode) with menu 112, the toolbar, the status bar and the picture
-// area.  Every WM_COMMAND of the viewer passes FrameCommand.
+// view.  Every WM_COMMAND of the viewer passes FrameCommand.
 #pragma once
 
 #include <windows.h>
 
+#include "frame_layout.h"
+#include "menu_rules.h"
+
 constexpr UINT kFrameToolbarId = 121;
 constexpr UINT kFrameStatusBarId = 116;
+constexpr UINT kFrameViewId = 1;
 
 // Registers the frame class (once).  False on failure.
 bool RegisterFrameClass();
-// Creates the frame at the remembered rectangle, with its menu, toolbar and
-// status bar; not shown.  Null on failure.
+// Creates the frame at the remembered rectangle, with its menu, toolbar,
+// status bar and picture view; not shown.  Null on failure.
 HWND CreateFrameWindow();
 
 // The viewer's command handler; the browser passes picture commands here.
 // lParam 1 marks a command from the mouse wheel.
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam);
+
+// Opens a picture by name (or, without one, the current file, or a file the
+// Open dialog asks for when the open list is empty).  False when the name is
+// already the current file or the dialog was cancelled.
+bool OpenPictureByName(HWND frame, const char* path);
 
 // Reloads the menu, recreates the toolbar and refreshes the status bar after
 // a language change.
@@ -27,3 +36,11 @@ void WriteFramePlacement(HWND frame);
 
 HWND FrameToolbar();
 HWND FrameStatusBar();
+HWND FrameView();
+
+// The frame's parts as the layout sees them.
+FrameParts CurrentFrameParts();
+// The viewer's state as the enabling rules see it.
+ViewerCommandState CurrentCommandState();
+// Applies the enabling rules to the toolbar.
+void RefreshToolbarStates();

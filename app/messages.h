@@ -43,3 +43,4 @@ constexpr UINT_PTR kTimerBanner = 1;
 // (sent from the loader thread, answered on the frame's thread).
 constexpr UINT kMsgLoaderDetachViews = WM_APP + 1;   // let go of the current picture
 constexpr UINT kMsgLoaderShowPicture = WM_APP + 2;   // lParam: the new current picture (or null)
+constexpr UINT kMsgLoaderFailed = WM_APP + 3;        // a decoding error ended the load (posted)

@@ -19,7 +19,9 @@
 #include "kivaro.h"
 #include "language_menu.h"
 #include "load.h"
+#include "menu_painter.h"
 #include "message_loop.h"
+#include "navigation.h"
 #include "messages.h"
 #include "resource_ids.h"
 #include "settings.h"
@@ -32,7 +34,12 @@ namespace {
 
 constexpr char kScreenSaverFile[] = "Ommavu.SCR";
 
+// A new resource module: both windows reload their menus and toolbars, the
+// menu painter starts again on the new menus, dialogs come from the module.
 void ReloadWindowsForLanguage() {
+    DestroyMenuPainter();
+    CreateMenuPainter();
+    SetNavigationResourceModule(Shell().resourceModule);
     ReloadFrameResources();
     ReloadBrowserResources();
 }
@@ -103,6 +110,7 @@ void Shutdown() {
         shell.palette = nullptr;
     }
     FreeShellIcons();
+    DestroyMenuPainter();
     if (shell.handOverEvent) {
         SetEvent(shell.handOverEvent);
         CloseHandle(shell.handOverEvent);
@@ -196,6 +204,9 @@ int RunProgram(HINSTANCE instance, const std::string& arguments) {
     shell.languages = BuildLanguageList(shell.programDirectory, shell.mainModule);
     AppendLanguageItems(GetMenu(shell.frame));
     AppendLanguageItems(GetMenu(shell.browser));
+    CreateMenuPainter();
+    PaintMenuBar(GetMenu(shell.frame));
+    PaintMenuBar(GetMenu(shell.browser));
     DrawMenuBar(shell.frame);
     DrawMenuBar(shell.browser);
     SetLanguageChangedHandler(ReloadWindowsForLanguage);

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "frame_window.h"
 #include "language_menu.h"
+#include "menu_painter.h"
 #include "messages.h"
 #include "resource_ids.h"
 #include "settings.h"
@@ -101,6 +102,9 @@ void CentreIfOffDesktop(HWND browser) {
 }
 
 LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (HandleMenuPainterMessage(browser, msg, wp, lp, &painted) && (msg == WM_MEASUREITEM || msg == WM_DRAWITEM))
+        return painted;
     switch (msg) {
     case WM_COMMAND:
         return OnCommand(browser, LOWORD(wp), lp);
@@ -221,6 +225,7 @@ void ReloadBrowserResources() {
     HMENU menu = LoadWindowMenu(IDM_BROWSER);
     if (menu) AppendLanguageItems(menu);
     ReplaceWindowMenu(browser, menu);
+    if (menu) PaintMenuBar(menu);
     if (g_toolbar) DestroyWindow(g_toolbar);
     g_toolbar = CreateBrowserToolbar(browser);
     LayOut(browser);

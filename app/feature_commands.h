@@ -1,0 +1,20 @@
+// Entry points of the viewer commands whose features arrive with their own
+// modules (saving, printing, effects, transforms, desktop pictures,
+// clipboard, selection, full screen, type registration, acquiring).  The
+// frame routes each command here; until a feature exists its commands are
+// disabled by the enabling rules or do nothing.
+#pragma once
+
+#include <windows.h>
+
+void SavePictureCommand(HWND frame, UINT id);       // 32789 Save as, 32878 Convert
+void PrintPictureCommand(HWND frame, UINT id);      // 32818
+void EffectCommand(HWND frame, UINT id);            // Process menu
+void TransformCommand(HWND frame, UINT id);         // Adjust menu, 32845, 32872, 40006, 32873
+void DesktopPictureCommand(HWND frame, UINT id);    // wallpaper, logos, screen saver
+void ClipboardCommand(HWND frame, UINT id);         // 32880, 32881
+void SelectionCommand(HWND frame, UINT id);         // 32896 - 32898
+void FullScreenCommand(HWND frame, UINT id);        // 32800, 32876
+void RegisterTypeCommand(HWND frame, UINT id);      // 32877
+void AcquireCommand(HWND frame, UINT id);           // 32912 - 32914, 32848
+void DefineFolderCommand(HWND frame, UINT id);      // 32891

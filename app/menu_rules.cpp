@@ -1,0 +1,91 @@
+#include "menu_rules.h"
+
+#include <commctrl.h>
+
+#include "commands.h"
+
+namespace {
+
+bool CanStepPages(const ViewerCommandState& s) { return !(s.playing && s.pageCount >= 2); }
+
+}  // namespace
+
+std::vector<CommandRule> MenuCommandRules(const ViewerCommandState& s) {
+    const int n = s.listLength, i = s.position, p = s.pageCount, z = s.zoomIndex;
+    const bool any = n >= 1;
+    std::vector<CommandRule> rules;
+    for (UINT id : {IDC_SAVE_AS, IDC_PRINT, IDC_FLIP, IDC_MIRROR, IDC_ROTATE_ANY, IDC_ROTATE_LEFT, IDC_ROTATE_180,
+                    IDC_ROTATE_RIGHT, IDC_EMBOSS, IDC_SET_WALLPAPER})
+        rules.push_back({id, s.picture, false});
+    rules.push_back({IDC_OPEN_ACQUIRE, !s.acquireOpen, false});
+    rules.push_back({IDC_ACQUIRE, s.acquireOpen, false});
+    rules.push_back({IDC_CLOSE_ACQUIRE, s.acquireOpen, false});
+    rules.push_back({IDC_TOGGLE_TOOLBAR, true, s.toolbarShown});
+    rules.push_back({IDC_TOGGLE_STATUS_BAR, true, s.statusBarShown});
+    rules.push_back({IDC_NEXT_PICTURE, any && i < n - 1, false});
+    rules.push_back({IDC_PREVIOUS_PICTURE, any && i >= 1, false});
+    rules.push_back({IDC_NEXT_PAGE, any && s.page < p - 1 && CanStepPages(s), false});
+    rules.push_back({IDC_PREVIOUS_PAGE, any && s.page >= 1 && CanStepPages(s), false});
+    rules.push_back({IDC_PLAY_PAGES, any && p > 1 && CanStepPages(s), false});
+    rules.push_back({IDC_STOP_PAGES, any && p > 1 && s.playing, false});
+    rules.push_back({IDC_FULL_SCREEN, true, s.fullScreen});
+    rules.push_back({IDC_RELOAD, any && s.fileNamed, false});
+    rules.push_back({IDC_ALWAYS_ON_TOP, true, s.topmost});
+    rules.push_back({IDC_ZOOM_IN, s.picture && z < 13, false});
+    rules.push_back({IDC_ZOOM_OUT, s.picture && z >= 1, false});
+    rules.push_back({IDC_ZOOM_NORMAL, s.picture && z != 7, false});
+    rules.push_back({IDC_SEQUENCE_SHOW, n >= 2, n >= 2 && s.sequenceShow});
+    rules.push_back({IDC_CONVERT_PICTURE, s.fileNamed && s.picture, false});
+    for (UINT id : {IDC_ZOOM_TO_SELECTION, IDC_COPY_SELECTION_TO_CLIP, IDC_COPY_SELECTION_TO_FILE})
+        rules.push_back({id, s.selection, false});
+    rules.push_back({IDC_RESTORE_WALLPAPER, s.wallpaperSaved, false});
+    rules.push_back({IDC_SET_STARTUP_LOGO, s.picture && s.windows9x, false});
+    rules.push_back({IDC_SET_SHUTDOWN_PICTURE, s.picture && s.windows9x, false});
+    rules.push_back({IDC_DEFAULT_STARTUP_LOGO, s.startupLogoExists, false});
+    rules.push_back({IDC_RESTORE_SHUTDOWN_PICTURE, s.shutdownPictureSaved, false});
+    rules.push_back({IDC_SET_SCREEN_SAVER, any, false});
+    return rules;
+}
+
+std::vector<CommandRule> ToolbarCommandRules(const ViewerCommandState& s) {
+    std::vector<CommandRule> rules;
+    for (const CommandRule& rule : MenuCommandRules(s)) {
+        switch (rule.id) {
+        case IDC_NEXT_PAGE:
+        case IDC_PREVIOUS_PAGE:
+        case IDC_PLAY_PAGES:
+        case IDC_STOP_PAGES:
+        case IDC_PREVIOUS_PICTURE:
+        case IDC_ZOOM_IN:
+        case IDC_ZOOM_OUT:
+        case IDC_ZOOM_NORMAL:
+            rules.push_back(rule);
+            break;
+        default:
+            break;
+        }
+    }
+    const int n = s.listLength;
+    rules.push_back({IDC_NEXT_PICTURE, n >= 1 && s.position < n - 1, false});
+    rules.push_back({IDC_RELOAD, n >= 1, false});
+    rules.push_back({IDC_SEQUENCE_SHOW, n >= 2, n >= 2 && s.sequenceShow});
+    return rules;
+}
+
+void ApplyMenuRules(HMENU menu, const std::vector<CommandRule>& rules) {
+    if (!menu) return;
+    for (const CommandRule& rule : rules) {
+        if (GetMenuState(menu, rule.id, MF_BYCOMMAND) == static_cast<UINT>(-1)) continue;
+        EnableMenuItem(menu, rule.id, MF_BYCOMMAND | (rule.enabled ? MF_ENABLED : MF_GRAYED));
+        CheckMenuItem(menu, rule.id, MF_BYCOMMAND | (rule.checked ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+void ApplyToolbarRules(HWND toolbar, const std::vector<CommandRule>& rules) {
+    if (!toolbar) return;
+    for (const CommandRule& rule : rules) {
+        if (SendMessageA(toolbar, TB_COMMANDTOINDEX, rule.id, 0) < 0) continue;
+        SendMessageA(toolbar, TB_ENABLEBUTTON, rule.id, MAKELONG(rule.enabled ? TRUE : FALSE, 0));
+        SendMessageA(toolbar, TB_PRESSBUTTON, rule.id, MAKELONG(rule.checked ? TRUE : FALSE, 0));
+    }
+}

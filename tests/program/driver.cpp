@@ -1,0 +1,91 @@
+#include "driver.h"
+
+namespace {
+
+struct Finder {
+    DWORD process;
+    const char* className;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND window, LPARAM lp) {
+        auto* f = reinterpret_cast<Finder*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (owner == f->process && lstrcmpA(name, f->className) == 0) {
+            f->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+};
+
+}  // namespace
+
+std::string TestsFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string Program() { return TestsFolder() + "..\\bin\\Tavirsel.exe"; }
+std::string Sample(const char* name) { return TestsFolder() + "..\\samples\\" + name; }
+
+std::string IniPath() {
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\Tavirsel.INI";
+}
+
+Running::Running(const std::string& arguments, const std::string& folder) {
+    std::string line = "\"" + Program() + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                              &info_) != 0;
+}
+
+Running::~Running() {
+    if (!started_) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+}
+
+HWND Running::Window(const char* className, DWORD ms) const {
+    DWORD start = GetTickCount();
+    do {
+        Finder finder{info_.dwProcessId, className, nullptr};
+        EnumWindows(Finder::Visit, reinterpret_cast<LPARAM>(&finder));
+        if (finder.found) return finder.found;
+        Sleep(50);
+    } while (GetTickCount() - start < ms);
+    return nullptr;
+}
+
+long Running::Wait(DWORD ms) const {
+    if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<long>(code);
+}
+
+std::string StatusText(HWND window) {
+    HWND bar = GetDlgItem(window, 116);
+    if (!bar) return "<no status bar>";
+    char text[256] = {};
+    SendMessageA(bar, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms) {
+    DWORD start = GetTickCount();
+    std::string text;
+    do {
+        text = StatusText(window);
+        if (text.compare(0, prefix.size(), prefix) == 0) break;
+        Sleep(50);
+    } while (GetTickCount() - start < ms);
+    return text;
+}

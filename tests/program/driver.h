@@ -1,0 +1,36 @@
+// Driving Tavirsel.exe from a test process: starting it, finding its windows,
+// reading its status bar, waiting for it to end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+std::string TestsFolder();
+std::string Program();
+std::string Sample(const char* name);
+std::string IniPath();
+
+// A running Tavirsel, ended at the latest when the test ends.
+class Running {
+public:
+    explicit Running(const std::string& arguments, const std::string& folder = TestsFolder());
+    ~Running();
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    bool Started() const { return started_; }
+    DWORD ProcessId() const { return info_.dwProcessId; }
+    // The process's top-level window of a class, waiting up to ms for it.
+    HWND Window(const char* className, DWORD ms = 20000) const;
+    // Exit code, or -1 when the process has not ended within ms.
+    long Wait(DWORD ms) const;
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    bool started_ = false;
+};
+
+// Text of status bar part 0 of a window (its status bar is child 116).
+std::string StatusText(HWND window);
+// Waits until part 0 of the window's status bar starts with prefix.
+std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms = 20000);

@@ -1,0 +1,163 @@
+// The viewer as a user drives it: pictures on the command line, keys for zoom
+// and stepping, the status bar following along, Enter back to the browser.
+// Screenshots of the frame at 100 % and zoomed in are kept as artefacts in
+// build/screenshots.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace {
+
+class ViewerEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileA(IniPath().c_str()); }
+    void TearDown() override { DeleteFileA(IniPath().c_str()); }
+};
+
+HWND ViewOf(HWND frame) { return FindWindowExA(frame, nullptr, "ImageViewWndClass", nullptr); }
+
+SIZE SizeOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void PressKey(HWND window, UINT key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+// Waits until the view's width satisfies the predicate (the frame lays out
+// asynchronously after a load or zoom).
+template <typename Predicate>
+SIZE WaitForView(HWND frame, Predicate ok, DWORD ms = 15000) {
+    DWORD start = GetTickCount();
+    SIZE size{};
+    do {
+        size = SizeOf(ViewOf(frame));
+        if (ok(size)) break;
+        Sleep(50);
+    } while (GetTickCount() - start < ms);
+    return size;
+}
+
+// Saves what the screen shows of a window as a 24-bit BMP.
+void SaveScreenshot(HWND window, const std::string& name) {
+    RECT r;
+    GetWindowRect(window, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::string folder = TestsFolder() + "..\\screenshots\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DWORD rowBytes = ((width * 3) + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof bi.bmiHeader;
+    file.bfSize = file.bfOffBits + rowBytes * height;
+    FILE* out = std::fopen((folder + name).c_str(), "wb");
+    if (out) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, out);
+        std::fwrite(bits, rowBytes, height, out);
+        std::fclose(out);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
+TEST_F(ViewerEndToEndTest, KeysZoomAndStepThroughThePictures) {
+    std::string files = "\"" + Sample("photo.jpg") + "\" \"" + Sample("rose.tif") + "\" \"" +
+                        Sample("bmp-24bit.bmp") + "\"";
+    Running tavirsel(files);
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/3 Pictures", WaitForStatus(frame, "1/3"));
+    ASSERT_NE(nullptr, ViewOf(frame));
+    // photo.jpg is 640 x 480; at 100 % the view holds it (plus its border).
+    SIZE normal = WaitForView(frame, [](SIZE s) { return s.cx >= 640 && s.cy >= 480; });
+    EXPECT_GE(normal.cx, 640);
+    EXPECT_LT(normal.cx, 650);
+    Sleep(300);
+    SaveScreenshot(frame, "viewer-100.bmp");
+
+    PressKey(frame, VK_ADD);  // Zoom In: 150 %
+    SIZE zoomed = WaitForView(frame, [&](SIZE s) { return s.cx > normal.cx; });
+    EXPECT_GT(zoomed.cx, normal.cx) << "the view grew (up to the screen)";
+    Sleep(300);
+    SaveScreenshot(frame, "viewer-150.bmp");
+    PressKey(frame, VK_SUBTRACT);  // back to 100 %
+    SIZE back = WaitForView(frame, [&](SIZE s) { return s.cx == normal.cx; });
+    EXPECT_EQ(normal.cx, back.cx);
+
+    PressKey(frame, VK_SPACE);
+    EXPECT_EQ("2/3 Pictures", WaitForStatus(frame, "2/3"));
+    PressKey(frame, VK_NEXT);
+    EXPECT_EQ("3/3 Pictures", WaitForStatus(frame, "3/3"));
+    PressKey(frame, VK_NEXT);  // no wrap-around
+    Sleep(300);
+    EXPECT_EQ("3/3 Pictures", StatusText(frame));
+    PressKey(frame, VK_HOME);
+    EXPECT_EQ("1/3 Pictures", WaitForStatus(frame, "1/3"));
+    PressKey(frame, VK_END);
+    EXPECT_EQ("3/3 Pictures", WaitForStatus(frame, "3/3"));
+    PressKey(frame, VK_PRIOR);
+    EXPECT_EQ("2/3 Pictures", WaitForStatus(frame, "2/3"));
+
+    // Enter: the browser comes, the viewer goes.
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    PressKey(frame, VK_RETURN);
+    DWORD start = GetTickCount();
+    while (!IsWindowVisible(browser) && GetTickCount() - start < 10000) Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(browser));
+    EXPECT_FALSE(IsWindowVisible(frame));
+
+    PostMessageA(browser, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}
+
+TEST_F(ViewerEndToEndTest, ABrokenPictureLeavesTheViewerUsable) {
+    // A JPEG cut short decodes what it has; a file that only looks like a
+    // picture by its name is skipped.  The viewer still steps on.
+    std::string torn = TestsFolder() + "torn.jpg";
+    {
+        FILE* in = std::fopen(Sample("photo.jpg").c_str(), "rb");
+        ASSERT_NE(nullptr, in);
+        std::vector<char> bytes(4000);
+        size_t n = std::fread(bytes.data(), 1, bytes.size(), in);
+        std::fclose(in);
+        FILE* out = std::fopen(torn.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, n, out);
+        std::fclose(out);
+    }
+    Running tavirsel("\"" + torn + "\" \"" + Sample("rose.tif") + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/2 Pictures", WaitForStatus(frame, "1/2"));
+    PressKey(frame, VK_SPACE);
+    EXPECT_EQ("2/2 Pictures", WaitForStatus(frame, "2/2"));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+    DeleteFileA(torn.c_str());
+}

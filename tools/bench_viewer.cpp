@@ -1,0 +1,182 @@
+// How fast the viewer shows pictures, measured inside a real viewer frame:
+//   - Open by name of a large JPEG: time to the first decoded band painted
+//     and to the whole picture painted, next to the time the decode itself
+//     takes;
+//   - stepping Next through a list of pictures: time from the command to
+//     the whole picture painted, per picture.
+// Prints the figures and whether the targets hold (first band within 15 % of
+// the full decode time; a step under 150 ms).  Exit 0 when both hold.
+//
+//   bench_viewer.exe LARGE.jpg LIST-FILE   (LIST-FILE: one picture path per line)
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "browser_window.h"
+#include "display.h"
+#include "document_link.h"
+#include "frame_window.h"
+#include "load.h"
+#include "messages.h"
+#include "navigation.h"
+#include "picture_view.h"
+#include "shell.h"
+#include "system_info.h"
+
+namespace {
+
+LARGE_INTEGER g_frequency;
+double Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_frequency.QuadPart);
+}
+
+WNDPROC g_viewProc = nullptr;
+double g_firstBand = 0;   // first rows drawn
+double g_fullPaint = 0;   // first whole-picture paint after loading
+bool g_loaded = false;    // the frame has handled "picture loaded"
+
+LRESULT CALLBACK TimedView(HWND view, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = CallWindowProcA(g_viewProc, view, msg, wp, lp);
+    if (msg == kMsgRowsReady && g_firstBand == 0) g_firstBand = Now();
+    if (msg == WM_PAINT && g_loaded && g_fullPaint == 0 && ViewHasPicture(view) && !IsViewLoading(view))
+        g_fullPaint = Now();
+    return result;
+}
+
+WNDPROC g_frameProc = nullptr;
+LRESULT CALLBACK TimedFrame(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = CallWindowProcA(g_frameProc, frame, msg, wp, lp);
+    if (msg == kMsgPictureLoaded) {
+        g_loaded = true;
+        InvalidateRect(FrameView(), nullptr, FALSE);
+    }
+    return result;
+}
+
+// Runs the message loop until the whole picture has been painted.
+bool PumpUntilPainted(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (g_fullPaint == 0) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (g_fullPaint == 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void Reset() {
+    g_firstBand = g_fullPaint = 0;
+    g_loaded = false;
+}
+
+// The decode alone: the same file through the library, no windows.
+double DecodeOnly(const std::string& path) {
+    double start = Now();
+    DibBlock* dib = LoadFirstPageDib(path.c_str());
+    double elapsed = Now() - start;
+    FreeDib(dib);
+    return elapsed;
+}
+
+bool SetUpViewer(HINSTANCE instance) {
+    ShellState& shell = Shell();
+    shell.programDirectory = ProgramDirectory() + "..\\bin\\";
+    shell.mainModule = shell.resourceModule = instance;
+    shell.frameClassName = "Ommavu";
+    shell.system = ReadSystemFlags();
+    InitCommonControls();
+    if (!BindLorimel(shell.lorimel, (shell.programDirectory + "Lorimel.dll").c_str()) ||
+        !shell.lorimel.InitImageLibrary(shell.programDirectory.c_str()))
+        return false;
+    shell.lorimelReady = true;
+    SetImageLibrary(&shell.lorimel);
+    EvaluateDisplay();
+    if (!RegisterFrameClass() || !CreateFrameWindow() || !CreateBrowserWindow(instance, SW_HIDE)) return false;
+    ConnectDocumentToFrame(shell.frame);
+    g_viewProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(FrameView(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedView)));
+    g_frameProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(shell.frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedFrame)));
+    ShowWindow(shell.frame, SW_SHOW);
+    return true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    QueryPerformanceFrequency(&g_frequency);
+    if (__argc < 3) {
+        std::printf("usage: bench_viewer LARGE.jpg LIST-FILE\n");
+        return 2;
+    }
+    std::string large = __argv[1];
+    std::vector<std::string> list;
+    std::ifstream in(__argv[2]);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) list.push_back(line);
+    if (!SetUpViewer(instance)) {
+        std::printf("the viewer could not be set up\n");
+        return 2;
+    }
+    bool ok = true;
+
+    // Open by name of the large picture: decode alone first (warm cache).
+    double decode = DecodeOnly(large);
+    Reset();
+    double start = Now();
+    OpenPictureByName(Shell().frame, large.c_str());
+    if (!PumpUntilPainted(120000)) {
+        std::printf("the large picture was not painted\n");
+        return 2;
+    }
+    double first = g_firstBand - start, full = g_fullPaint - start;
+    bool bandHolds = g_firstBand > 0 && first <= 0.15 * decode;
+    std::printf("open by name %s\n", large.c_str());
+    std::printf("  decode alone          %8.1f ms\n", decode);
+    std::printf("  first band painted    %8.1f ms (%.1f %% of the decode; target 15 %%: %s)\n", first,
+                100.0 * first / decode, bandHolds ? "holds" : "MISSED");
+    std::printf("  whole picture painted %8.1f ms\n", full);
+    ok = ok && bandHolds;
+
+    // Stepping Next through the list.
+    if (list.size() >= 2) {
+        Shell().openList.Clear();
+        for (const std::string& path : list) Shell().openList.Append(path);
+        Reset();
+        GoToPicture(0);
+        PumpUntilPainted(60000);
+        std::vector<double> steps;
+        for (size_t i = 1; i < list.size(); ++i) {
+            Reset();
+            double t = Now();
+            NextPicture();
+            if (!PumpUntilPainted(60000)) break;
+            steps.push_back(g_fullPaint - t);
+        }
+        std::sort(steps.begin(), steps.end());
+        double sum = 0;
+        for (double s : steps) sum += s;
+        double worst = steps.empty() ? 0 : steps.back();
+        double median = steps.empty() ? 0 : steps[steps.size() / 2];
+        bool stepHolds = !steps.empty() && worst < 150.0;
+        std::printf("next through %u pictures\n", static_cast<unsigned>(list.size()));
+        std::printf("  mean %.1f ms, median %.1f ms, slowest %.1f ms (target under 150 ms: %s)\n",
+                    steps.empty() ? 0 : sum / static_cast<double>(steps.size()), median, worst,
+                    stepHolds ? "holds" : "MISSED");
+        ok = ok && stepHolds;
+    }
+    StopPictureLoading();
+    DestroyWindow(Shell().frame);
+    return ok ? 0 : 1;
+}

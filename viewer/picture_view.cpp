@@ -1,0 +1,585 @@
+#include "picture_view.h"
+
+#include <windowsx.h>
+
+#include <string.h>
+
+#include "messages.h"
+
+namespace {
+
+// The facts of the display bitmap a view draws.  The pixels stay in the
+// picture; the header pointer gives the colour table or the masks.
+struct DisplayDescriptor {
+    int width;
+    int height;                       // positive: the rows are always top-down
+    DWORD rowBytes;
+    int bitsPerPixel;
+    DWORD compression;
+    DWORD colorCount;                 // colour-table entries (0 above 8 bits)
+    const BITMAPINFOHEADER* header;   // colour table or masks right behind it
+    const BYTE* bits;                 // the top row
+};
+
+struct ViewRecord {
+    HANDLE heap;                  // private to the window; the record lives in it
+    HWND window;
+    DisplayDescriptor* display;   // from the heap; null without a picture
+    POINT scroll;                 // top-left of the visible part, zoomed pixels
+    SIZE screen;                  // at creation
+    int zoom;                     // percent
+    RECT source;                  // visible part, picture pixels
+    RECT destination;             // where it is drawn, client pixels
+    RECT visible;                 // client area at the scroll position, zoomed pixels
+    HCURSOR hoverCursor;
+    HCURSOR dragCursor;
+    BYTE mode;
+    BYTE zoomedDrawing;
+    BYTE loading;
+    BYTE largerThanView;
+    BYTE buttonDown;
+    BYTE selecting;
+    BYTE selectionPresent;
+    POINT anchor;
+    RECT selection;               // client pixels, normalised
+    POINT dragFrom;               // last mouse position while drag-scrolling
+    int rowsReady;                // rows decoded so far while loading
+};
+
+// Header and the largest colour table a display bitmap has.
+struct DrawInfo {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
+};
+
+ATOM g_classAtom = 0;
+HINSTANCE g_cursorModule = nullptr;
+HPALETTE g_palette = nullptr;
+
+bool IsNtFamily() {
+    static const bool nt = (GetVersion() & 0x80000000u) == 0;
+    return nt;
+}
+
+ViewRecord* RecordOf(HWND view) {
+    if (!view || !g_classAtom || GetClassWord(view, GCW_ATOM) != g_classAtom) return nullptr;
+    return reinterpret_cast<ViewRecord*>(GetWindowLongPtrA(view, GWLP_USERDATA));
+}
+
+int Truncated(long long value) {
+    if (value > 0x7FFFFFFF) return 0x7FFFFFFF;
+    if (value < -0x7FFFFFFF) return -0x7FFFFFFF;
+    return static_cast<int>(value);
+}
+
+// The picture at the view's zoom, without any border.
+SIZE ZoomedPicture(const ViewRecord* record) {
+    SIZE size = {0, 0};
+    if (record->display && record->zoom > 0) {
+        size.cx = Truncated(static_cast<long long>(record->display->width) * record->zoom / 100);
+        size.cy = Truncated(static_cast<long long>(record->display->height) * record->zoom / 100);
+    }
+    return size;
+}
+
+SIZE ClientSize(const ViewRecord* record) {
+    RECT client;
+    if (!GetClientRect(record->window, &client)) SetRectEmpty(&client);
+    SIZE size = {client.right, client.bottom};
+    return size;
+}
+
+// Clamps one scroll coordinate: the visible part stays inside the zoomed
+// picture, and a picture narrower than the client gets a negative position
+// that puts it in the middle.
+int ClampScroll(int position, int zoomed, int client) {
+    if (position < 0) position = 0;
+    if (client + position > zoomed) position = zoomed >= client ? zoomed - client : (zoomed - client) / 2;
+    return position;
+}
+
+void UpdateLargerThanView(ViewRecord* record) {
+    RECT zoomed = ViewZoomedSize(record->window);
+    SIZE client = ClientSize(record);
+    record->largerThanView = record->display && record->zoomedDrawing &&
+                             (zoomed.right > client.cx + 2 || zoomed.bottom > client.cy + 2);
+}
+
+// Scroll position, visible, destination and source rectangles for a wanted
+// top-left (x, y) in zoomed pixels.
+void PlaceView(ViewRecord* record, int x, int y) {
+    SIZE zoomed = ZoomedPicture(record);
+    SIZE client = ClientSize(record);
+    x = ClampScroll(x, zoomed.cx, client.cx);
+    y = ClampScroll(y, zoomed.cy, client.cy);
+    SetRect(&record->visible, x, y, x + client.cx, y + client.cy);
+    RECT picture = {0, 0, zoomed.cx, zoomed.cy};
+    if (!IntersectRect(&record->destination, &record->visible, &picture)) SetRectEmpty(&record->destination);
+    const RECT& d = record->destination;
+    const int zoom = record->zoom > 0 ? record->zoom : 100;
+    SetRect(&record->source, Truncated(d.left * 100LL / zoom), Truncated(d.top * 100LL / zoom),
+            Truncated(d.right * 100LL / zoom), Truncated(d.bottom * 100LL / zoom));
+    OffsetRect(&record->destination, -x, -y);
+    record->scroll.x = x;
+    record->scroll.y = y;
+    UpdateLargerThanView(record);
+}
+
+void ClearSelection(ViewRecord* record) {
+    record->selectionPresent = 0;
+    record->selecting = 0;
+    record->anchor.x = record->anchor.y = 0;
+    SetRectEmpty(&record->selection);
+}
+
+void FillHeader(const DisplayDescriptor& display, DrawInfo* info) {
+    memset(&info->header, 0, sizeof info->header);
+    info->header.biSize = sizeof info->header;
+    info->header.biWidth = display.width;
+    info->header.biPlanes = 1;
+    info->header.biBitCount = static_cast<WORD>(display.bitsPerPixel);
+    info->header.biCompression = display.compression;
+    const void* table = display.header + 1;
+    if (display.compression == BI_BITFIELDS) {
+        memcpy(info->colors, table, 3 * sizeof(DWORD));
+    } else if (display.colorCount) {
+        info->header.biClrUsed = display.colorCount;
+        memcpy(info->colors, table, display.colorCount * sizeof(RGBQUAD));
+    }
+}
+
+// Draws source rows [source.top, source.bottom) of the display bitmap into
+// destination.  A source more than 1000 pixels wide or high goes in bands of
+// 256 rows, as every large block is painted; each call gets a header whose
+// height is that of the rows it draws and a bits pointer at their first row,
+// so that the source y of every call is 0.
+void StretchRows(ViewRecord* record, HDC dc, RECT source, const RECT& destination) {
+    const DisplayDescriptor& display = *record->display;
+    const int sourceWidth = source.right - source.left, sourceHeight = source.bottom - source.top;
+    const int destWidth = destination.right - destination.left;
+    const int destHeight = destination.bottom - destination.top;
+    if (sourceWidth <= 0 || sourceHeight <= 0 || destWidth <= 0 || destHeight <= 0) return;
+
+    DrawInfo info;
+    FillHeader(display, &info);
+    auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(&info);
+    const BYTE* bits = display.bits + static_cast<size_t>(source.top) * display.rowBytes;
+
+    const int count = ComputePaintBands(sourceWidth, sourceHeight, destHeight, nullptr, 0);
+    PaintBand* bands = nullptr;
+    if (count > 1)
+        bands = static_cast<PaintBand*>(HeapAlloc(record->heap, 0, sizeof(PaintBand) * static_cast<size_t>(count)));
+    if (!bands) {
+        // One call.  On the NT family a source at the picture's top-left
+        // corner of at most 1000 x 1000 is drawn from a bits pointer one
+        // pixel earlier (one byte for 4 and 8 bits) with the source x
+        // advanced to match, which draws the same pixels.  The shifted
+        // source must still end inside the header's width; when it would
+        // not (a source as wide as the picture), the last column would be
+        // clipped, so the pointer is left alone.
+        int sourceX = source.left;
+        if (IsNtFamily() && source.left == 0 && source.top == 0 && sourceWidth <= 1000 && sourceHeight <= 1000) {
+            const int shiftBytes = display.bitsPerPixel >= 8 ? display.bitsPerPixel / 8 : 1;
+            const int shiftPixels = display.bitsPerPixel >= 8 ? 1 : 8 / display.bitsPerPixel;
+            if (sourceWidth + shiftPixels <= display.width) {
+                bits -= shiftBytes;
+                sourceX += shiftPixels;
+            }
+        }
+        info.header.biHeight = -sourceHeight;
+        info.header.biSizeImage = display.rowBytes * static_cast<DWORD>(sourceHeight);
+        StretchDIBits(dc, destination.left, destination.top, destWidth, destHeight, sourceX, 0, sourceWidth,
+                      sourceHeight, bits, bitmapInfo, DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
+    ComputePaintBands(sourceWidth, sourceHeight, destHeight, bands, count);
+    for (int i = 0; i < count; ++i) {
+        const PaintBand& band = bands[i];
+        info.header.biHeight = -band.sourceRows;
+        info.header.biSizeImage = display.rowBytes * static_cast<DWORD>(band.sourceRows);
+        StretchDIBits(dc, destination.left, destination.top + band.destTop, destWidth, band.destRows, source.left,
+                      0, sourceWidth, band.sourceRows, bits + static_cast<size_t>(band.sourceTop) * display.rowBytes,
+                      bitmapInfo, DIB_RGB_COLORS, SRCCOPY);
+    }
+    HeapFree(record->heap, 0, bands);
+}
+
+// Draws the view.  rowLimit < 0 draws everything (background around the
+// picture and the selection included); otherwise only the part of the
+// picture covered by its first rowLimit rows.
+void DrawView(ViewRecord* record, HDC dc, int rowLimit) {
+    RECT client;
+    GetClientRect(record->window, &client);
+    if (!record->display) {
+        if (rowLimit < 0) FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    RECT source, destination;
+    if (record->zoomedDrawing) {
+        source = record->source;
+        destination = record->destination;
+    } else {
+        SetRect(&source, 0, 0, record->display->width, record->display->height);
+        destination = client;
+    }
+    if (rowLimit >= 0 && source.bottom > rowLimit) {
+        if (source.top >= rowLimit) return;
+        const long long shown = static_cast<long long>(rowLimit - source.top) *
+                                (destination.bottom - destination.top) / (source.bottom - source.top);
+        destination.bottom = destination.top + static_cast<int>(shown);
+        source.bottom = rowLimit;
+    }
+
+    HPALETTE previous = nullptr;
+    const bool usePalette = g_palette && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
+    if (usePalette) {
+        previous = SelectPalette(dc, g_palette, FALSE);
+        RealizePalette(dc);
+    }
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchRows(record, dc, source, destination);
+    if (usePalette) SelectPalette(dc, previous, FALSE);
+
+    if (rowLimit < 0) {
+        // Whatever of the client the picture leaves uncovered.
+        if (!EqualRect(&destination, &client)) {
+            const int saved = SaveDC(dc);
+            ExcludeClipRect(dc, destination.left, destination.top, destination.right, destination.bottom);
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+            RestoreDC(dc, saved);
+        }
+        if (record->selectionPresent) DrawFocusRect(dc, &record->selection);
+    }
+}
+
+// Draws at once, outside WM_PAINT: everything, or while loading only the
+// rows decoded so far.
+void DrawNow(ViewRecord* record) {
+    HDC dc = GetDC(record->window);
+    if (!dc) return;
+    DrawView(record, dc, record->loading && record->display ? record->rowsReady : -1);
+    ReleaseDC(record->window, dc);
+}
+
+void OnPaint(ViewRecord* record) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(record->window, &paint);
+    if (dc && !(record->loading && record->display)) DrawView(record, dc, -1);
+    EndPaint(record->window, &paint);
+}
+
+void OnRowsReady(ViewRecord* record, WPARAM rows) {
+    if (!record->display) return;
+    const WPARAM height = static_cast<WPARAM>(record->display->height);
+    record->rowsReady = static_cast<int>(rows < height ? rows : height);
+    HDC dc = GetDC(record->window);
+    if (!dc) return;
+    DrawView(record, dc, record->rowsReady);
+    ReleaseDC(record->window, dc);
+}
+
+bool SetCursorFor(ViewRecord* record) {
+    HCURSOR cursor = nullptr;
+    if (record->largerThanView) cursor = record->buttonDown ? record->dragCursor : record->hoverCursor;
+    SetCursor(cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW));
+    return true;
+}
+
+void OnLeftButtonDown(ViewRecord* record, LPARAM lParam) {
+    // A picture that fits the view is the selection's business.
+    if (!record->largerThanView) return;
+    record->buttonDown = 1;
+    record->dragFrom.x = GET_X_LPARAM(lParam);
+    record->dragFrom.y = GET_Y_LPARAM(lParam);
+    SetCapture(record->window);
+    SetCursorFor(record);
+}
+
+void OnMouseMove(ViewRecord* record, WPARAM wParam, LPARAM lParam) {
+    if (!record->buttonDown) return;
+    if (!(wParam & MK_LBUTTON)) {
+        record->buttonDown = 0;
+        if (GetCapture() == record->window) ReleaseCapture();
+        return;
+    }
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    const int dx = x - record->dragFrom.x, dy = y - record->dragFrom.y;
+    record->dragFrom.x = x;
+    record->dragFrom.y = y;
+    if (dx || dy) ScrollViewTo(record->window, record->scroll.x - dx, record->scroll.y - dy);
+}
+
+void OnLeftButtonUp(ViewRecord* record) {
+    if (!record->buttonDown) return;
+    record->buttonDown = 0;
+    if (GetCapture() == record->window) ReleaseCapture();
+    SetCursorFor(record);
+}
+
+void OnSize(ViewRecord* record) {
+    ClearSelection(record);
+    // The picture point at the middle of the old visible part stays there.
+    const int centreX = (record->visible.left + record->visible.right) / 2;
+    const int centreY = (record->visible.top + record->visible.bottom) / 2;
+    SIZE client = ClientSize(record);
+    PlaceView(record, centreX - client.cx / 2, centreY - client.cy / 2);
+    InvalidateRect(record->window, nullptr, FALSE);
+}
+
+LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    ViewRecord* record = reinterpret_cast<ViewRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        HANDLE heap = HeapCreate(0, 0, 0);
+        if (!heap) return FALSE;
+        record = static_cast<ViewRecord*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(ViewRecord)));
+        if (!record) {
+            HeapDestroy(heap);
+            return FALSE;
+        }
+        record->heap = heap;
+        record->window = window;
+        record->screen.cx = GetSystemMetrics(SM_CXSCREEN);
+        record->screen.cy = GetSystemMetrics(SM_CYSCREEN);
+        record->zoom = 100;
+        record->mode = kViewZoomed;
+        record->zoomedDrawing = 1;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (!record) return DefWindowProcA(window, message, wParam, lParam);
+
+    switch (message) {
+    case WM_NCDESTROY: {
+        HANDLE heap = record->heap;
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        HeapDestroy(heap);   // the record and the display descriptor with it
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    case WM_ERASEBKGND:
+        return 1;   // painting covers the whole client
+    case WM_PAINT:
+        OnPaint(record);
+        return 0;
+    case WM_SIZE:
+        OnSize(record);
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && SetCursorFor(record)) return TRUE;
+        break;
+    case WM_LBUTTONDOWN:
+        OnLeftButtonDown(record, lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(record, wParam, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        OnLeftButtonUp(record);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window) record->buttonDown = 0;
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        return SendMessageA(GetParent(window), WM_LBUTTONDBLCLK, wParam, lParam);
+    case WM_RBUTTONUP: {
+        POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const bool inSelection = record->selectionPresent && PtInRect(&record->selection, point);
+        PostMessageA(GetParent(window), inSelection ? kMsgSelectionMenu : WM_RBUTTONUP, wParam, lParam);
+        return 0;
+    }
+    case kMsgRowsReady:
+        OnRowsReady(record, wParam);
+        return 0;
+    case kMsgRedrawView:
+    case kMsgRedrawView2:
+        DrawNow(record);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterViewClass() {
+    if (g_classAtom) return true;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = ViewProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpszClassName = kPictureViewClass;
+    g_classAtom = RegisterClassA(&windowClass);
+    if (!g_classAtom) {
+        WNDCLASSEXA existing = {};
+        existing.cbSize = sizeof existing;
+        g_classAtom = GetClassInfoExA(instance, kPictureViewClass, &existing);
+        if (g_classAtom && existing.lpfnWndProc != ViewProc) g_classAtom = 0;
+    }
+    return g_classAtom != 0;
+}
+
+}  // namespace
+
+HWND CreatePictureView(HWND parent, int x, int y, int width, int height, DWORD style, UINT id) {
+    if (!RegisterViewClass()) return nullptr;
+    return CreateWindowExA(0, kPictureViewClass, kPictureViewName, style | WS_CHILD, x, y, width, height, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+}
+
+void SetPictureViewModule(HINSTANCE module) { g_cursorModule = module; }
+
+void SetViewPalette(HPALETTE palette) { g_palette = palette; }
+
+void SetViewCursors(HWND view, int hoverCursorId, int dragCursorId) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    HINSTANCE module = g_cursorModule ? g_cursorModule : GetModuleHandleA(nullptr);
+    record->hoverCursor = LoadCursorA(module, MAKEINTRESOURCEA(hoverCursorId));
+    record->dragCursor = LoadCursorA(module, MAKEINTRESOURCEA(dragCursorId));
+}
+
+void SetViewPicture(HWND view, const Picture* picture) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    if (record->display) {
+        HeapFree(record->heap, 0, record->display);
+        record->display = nullptr;
+    }
+    const DibBlock* block = nullptr;
+    if (picture) block = GetPictureDisplayDepth() == 32 ? picture->working : picture->display;
+    if (block && block->header && block->pixels) {
+        auto* display = static_cast<DisplayDescriptor*>(HeapAlloc(record->heap, 0, sizeof(DisplayDescriptor)));
+        if (display) {
+            const BITMAPINFOHEADER* header = block->header;
+            display->width = DibWidth(block);
+            display->height = DibHeight(block);
+            display->rowBytes = DibRowBytes(header);
+            display->bitsPerPixel = header->biBitCount;
+            display->compression = header->biCompression;
+            DWORD colors = 0;
+            if (header->biBitCount <= 8) colors = header->biClrUsed ? header->biClrUsed : 1u << header->biBitCount;
+            display->colorCount = colors > 256 ? 256 : colors;
+            display->header = header;
+            display->bits = block->pixels;
+            if (display->width > 0 && display->height > 0 && display->rowBytes)
+                record->display = display;
+            else
+                HeapFree(record->heap, 0, display);
+        }
+    }
+    record->rowsReady = 0;
+    record->buttonDown = 0;
+    if (GetCapture() == view) ReleaseCapture();
+    ClearSelection(record);
+    record->scroll.x = record->scroll.y = 0;
+    const SIZE client = ClientSize(record);
+    if (record->mode == kViewStretchCentred || record->mode == kViewZoomed) {
+        const SIZE zoomed = ZoomedPicture(record);
+        record->scroll.x = (zoomed.cx - client.cx) / 2;
+        record->scroll.y = (zoomed.cy - client.cy) / 2;
+    }
+    // The visible part the centre is kept from.
+    SetRect(&record->visible, record->scroll.x, record->scroll.y, record->scroll.x + client.cx,
+            record->scroll.y + client.cy);
+    SetViewZoom(view, record->zoom, record->mode);
+}
+
+void SetViewZoom(HWND view, int percent, int mode) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    const int oldZoom = record->zoom > 0 ? record->zoom : 100;
+    if (percent > 0) record->zoom = percent;
+    record->mode = static_cast<BYTE>(mode);
+    record->zoomedDrawing = mode == kViewZoomed;
+    // The picture point at the middle of the visible part, in picture pixels,
+    // goes to the middle at the new zoom.
+    SIZE client = ClientSize(record);
+    const long long centreX = (record->scroll.x + client.cx / 2) * 100LL / oldZoom;
+    const long long centreY = (record->scroll.y + client.cy / 2) * 100LL / oldZoom;
+    PlaceView(record, Truncated(centreX * record->zoom / 100 - client.cx / 2),
+              Truncated(centreY * record->zoom / 100 - client.cy / 2));
+    DrawNow(record);
+}
+
+RECT ViewZoomedSize(HWND view) {
+    RECT size = {0, 0, 0, 0};
+    ViewRecord* record = RecordOf(view);
+    if (!record) return size;
+    SIZE zoomed = ZoomedPicture(record);
+    size.right = zoomed.cx;
+    size.bottom = zoomed.cy;
+    if (GetWindowLongA(view, GWL_STYLE) & WS_BORDER) {
+        int border = 0;
+        if (!SystemParametersInfoA(SPI_GETBORDER, 0, &border, 0)) border = 1;
+        size.right += 2 * border;
+        size.bottom += 2 * border;
+    }
+    return size;
+}
+
+void ScrollViewTo(HWND view, int x, int y) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    PlaceView(record, x, y);
+    DrawNow(record);
+}
+
+void GetViewPosition(HWND view, POINT* scroll, int* zoom) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    if (scroll) *scroll = record->scroll;
+    if (zoom) *zoom = record->zoom;
+}
+
+void GetViewSourceRect(HWND view, RECT* source, int* zoom) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    if (source) *source = record->source;
+    if (zoom) *zoom = record->zoom;
+}
+
+void SetViewLoading(HWND view, bool loading) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    const bool wasLoading = record->loading != 0;
+    record->loading = loading;
+    if (loading && !wasLoading) record->rowsReady = 0;
+    // Repaints skipped while loading are made up for.
+    if (!loading && wasLoading) InvalidateRect(view, nullptr, FALSE);
+}
+
+bool IsViewLoading(HWND view) {
+    ViewRecord* record = RecordOf(view);
+    return record && record->loading;
+}
+
+bool IsViewLargerThanClient(HWND view) {
+    ViewRecord* record = RecordOf(view);
+    return record && record->largerThanView;
+}
+
+bool ViewHasPicture(HWND view) {
+    ViewRecord* record = RecordOf(view);
+    return record && record->display;
+}
+
+bool ViewHasSelection(HWND view) {
+    ViewRecord* record = RecordOf(view);
+    return record && record->selectionPresent;
+}
+
+void ViewArrowKey(HWND view, UINT virtualKey) {
+    ViewRecord* record = RecordOf(view);
+    if (!record || !record->largerThanView) return;
+    constexpr int kStep = 32;
+    int x = record->scroll.x, y = record->scroll.y;
+    switch (virtualKey) {
+    case VK_LEFT: x -= kStep; break;
+    case VK_RIGHT: x += kStep; break;
+    case VK_UP: y -= kStep; break;
+    case VK_DOWN: y += kStep; break;
+    default: return;
+    }
+    ScrollViewTo(view, x, y);
+}
