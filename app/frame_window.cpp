@@ -138,13 +138,14 @@ void OnDisplayChange(HWND frame) {
 }
 
 // The loader made a new picture current (or found none to make): the view
-// shows it at the current zoom, the frame lays itself out and, with
-// "AutoPicPos" Top/Left, a picture larger than the view shows its corner.
+// takes it at the current zoom at once, while the loader waits; the texts
+// and the frame's layout follow from the message queue, so decoding starts
+// without waiting for the frame to resize.
 void OnNewPicture(HWND frame, const Picture* picture) {
     if (!g_view) return;
     if (!picture) {
         SetViewPicture(g_view, nullptr);
-        RefreshCaptionAndStatus(frame, g_statusBar);
+        PostMessageA(frame, kMsgRefreshInfo, 0, 0);
         return;
     }
     int width = DibWidth(picture->working), height = DibHeight(picture->working);
@@ -153,9 +154,16 @@ void OnNewPicture(HWND frame, const Picture* picture) {
     if (zoom != ZoomPercent(CurrentZoomIndex())) SetCurrentZoomIndex(ZoomIndexAtLeast(zoom));
     SetViewZoom(g_view, zoom, kViewZoomed);
     SetViewPicture(g_view, picture);
+    SetViewLoading(g_view, true);
+    PostMessageA(frame, kMsgPlaceNewPicture, 0, 0);
+}
+
+// The caption and status describe the new picture, the frame lays itself out
+// around it and, with "AutoPicPos" Top/Left, a picture larger than the view
+// shows its top-left corner.
+void PlaceNewPicture(HWND frame) {
     RefreshCaptionAndStatus(frame, g_statusBar);
     if (IsWindowVisible(frame) || !IsWindowVisible(Shell().browser)) LayOutFrame(CurrentFrameParts());
-    SetViewLoading(g_view, true);
     if (settings::Read(settings::kAutoPicPos)) PostMessageA(frame, kMsgScrollView, 0, 0);
 }
 
@@ -217,9 +225,11 @@ void OnDropFiles(HWND frame, HDROP drop) {
 
 LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT painted = 0;
-    if (HandleMenuPainterMessage(frame, msg, wp, lp, &painted)) {
-        if (msg == WM_MEASUREITEM || msg == WM_DRAWITEM) return painted;
-    }
+    // The painter answers measuring, drawing and mnemonics of menu items;
+    // popup openings pass on to the default handling as well.
+    if (HandleMenuPainterMessage(frame, msg, wp, lp, &painted) && msg != WM_INITMENUPOPUP &&
+        msg != WM_UNINITMENUPOPUP)
+        return painted;
     switch (msg) {
     case WM_COMMAND:
         return FrameCommand(frame, LOWORD(wp), lp);
@@ -309,6 +319,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgLoaderShowPicture) {
             OnNewPicture(frame, reinterpret_cast<const Picture*>(lp));
+            return 0;
+        }
+        if (msg == kMsgPlaceNewPicture) {
+            PlaceNewPicture(frame);
             return 0;
         }
         if (msg == kMsgLoaderFailed) {

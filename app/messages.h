@@ -44,3 +44,4 @@ constexpr UINT_PTR kTimerBanner = 1;
 constexpr UINT kMsgLoaderDetachViews = WM_APP + 1;   // let go of the current picture
 constexpr UINT kMsgLoaderShowPicture = WM_APP + 2;   // lParam: the new current picture (or null)
 constexpr UINT kMsgLoaderFailed = WM_APP + 3;        // a decoding error ended the load (posted)
+constexpr UINT kMsgPlaceNewPicture = WM_APP + 4;     // texts and layout for the new picture (posted)

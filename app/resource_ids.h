@@ -82,6 +82,10 @@
 #define IDS_WEB_PAGE 40069               // opened by "Download New Version"
 #define IDS_MENU_BAND 40072              // upright text beside popups: "#" text,
                                          // or "@" to leave the band out
+#define IDS_NOT_PICTURE_TITLE 40073      // a frame picture the library cannot read
+#define IDS_NOT_PICTURE 40074
+#define IDS_SIZE_LARGE_TITLE 40075       // a frame picture over the largest size
+#define IDS_SIZE_LARGE 40076
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
@@ -123,6 +127,16 @@
 // Image lists, pure blue transparent.
 #define IDB_MENU_IMAGES 232              // menu painter, 16 x 16 each
 #define IDB_TAB_IMAGES 133               // one per tab, in tab order
+
+// The built-in thumbnail frames, 64 x 64 each: "BackgroundIndex" 0 to 3
+// selects IDB_THUMB_FRAME + index.
+#define IDB_THUMB_FRAME IDB_THUMB_FRAME_PANEL
+#define IDB_THUMB_FRAME_PANEL 135        // raised grey panel
+#define IDB_THUMB_FRAME_WOOD 136         // wooden frame
+#define IDB_THUMB_FRAME_MAT 137          // blue mat, rounded window
+#define IDB_THUMB_FRAME_GOLD 138         // gold frame
+#define THUMB_FRAME_COUNT 4
+#define THUMB_FRAME_SIZE 64
 #define IMAGE_LIST_MASK_COLOUR RGB(0, 0, 255)
 
 // Images of bitmap 232 by index.
@@ -175,5 +189,95 @@
 #define IDI_BLINK 145                    // second blink icon (always used)
 #define IDI_BLINK_LOGO 146               // first blink icon, the product logo
 #define IDI_LOGO 147                     // drawn in the thumbnail frame preview
+#define IDI_PICTURE_FOLDER 148           // a folder of pictures
+
+// Picture-type icons.  The shell and the type registration name an icon by
+// its index among the program's icon groups, which are numbered 143 on
+// without gaps: index = ID - IDI_CLASS.  IDI_TYPE_NONE is the icon of a type
+// without one of its own.
+#define IDI_FIRST_GROUP IDI_CLASS
+#define IDI_TYPE_NONE 149
+#define IDI_TYPE_BMP 150
+#define IDI_TYPE_GIF 151
+#define IDI_TYPE_ICON 152
+#define IDI_TYPE_JPEG 153
+#define IDI_TYPE_PCD 154
+#define IDI_TYPE_PCX 155
+#define IDI_TYPE_PICT 156
+#define IDI_TYPE_PNG 157
+#define IDI_TYPE_PSD 158
+#define IDI_TYPE_TGA 159
+#define IDI_TYPE_TIFF 160
+#define IDI_TYPE_WMF 161
+#define IDI_TYPE_YUV 162
+#define IDI_TYPE_AVS 163
+#define IDI_TYPE_FITS 164
+#define IDI_TYPE_AVI 165
+#define IDI_TYPE_JBIG 166
+#define IDI_TYPE_XWD 167
+#define IDI_TYPE_CMYK 168
+#define IDI_TYPE_EMF 169
+#define IDI_TYPE_PNM 170
+#define IDI_TYPE_RLE 171
+#define IDI_TYPE_MIFF 172
+#define IDI_TYPE_MTV 173
+#define IDI_TYPE_RGB 174
+#define IDI_TYPE_SGI 175
+#define IDI_TYPE_SUN 176
+#define IDI_TYPE_TIM 177
+#define IDI_TYPE_VIFF 178
+#define IDI_TYPE_XBM 179
+#define IDI_TYPE_XPM 180
+#define IDI_TYPE_GRAY 181
+#define IDI_LAST_GROUP IDI_TYPE_GRAY
 #define IDCUR_HOVER 123                  // over a picture larger than the view
 #define IDCUR_DRAG 125                   // while dragging it
+
+// ---------------------------------------------------------------------------
+// Dialogs and their controls.  A language library carries every dialog under
+// the same number with the same control IDs.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)                  // labels and frames nobody addresses
+#endif
+
+// Edit List: the open list, reorderable.
+#define IDD_EDIT_LIST 193
+#define IDC_EDIT_LIST_VIEW 1045          // list view, report style
+#define IDC_EDIT_LIST_DOWN 1046          // "Move Down"
+#define IDC_EDIT_LIST_UP 1047            // "Move Up"
+
+// About.
+#define IDD_ABOUT 101
+#define IDC_ABOUT_NAME 1075              // the display name
+#define IDC_ABOUT_TEXT 1076              // replaced by "INSTALL"/"OEM" when set
+#define IDC_ABOUT_ICON 1077              // replaced by the "OEMICON" icon when set
+
+// Option: the viewer's and the browser list's preferences.
+#define IDD_OPTION 127
+#define IDC_OPTION_FIXED_LEFT_TOP 1057   // "WindowSizeAutoChange" 0, 1, 2
+#define IDC_OPTION_AUTO_SIZE 1058
+#define IDC_OPTION_FIXED_POSITION 1059
+#define IDC_OPTION_FORWARD 1060          // "ActiveToward" 1, -1
+#define IDC_OPTION_BACKWARD 1061
+#define IDC_OPTION_MIDDLE 1062           // "AutoPicPos" 0, 1
+#define IDC_OPTION_TOP_LEFT 1063
+#define IDC_OPTION_WHEEL_PAGE 1064       // "WheelZoom" 0, 1
+#define IDC_OPTION_WHEEL_ZOOM 1065
+#define IDC_OPTION_DELAY 1031            // slider, "Timer" in hundredths of a second
+#define IDC_OPTION_DELAY_TEXT 1052       // the slider's value, seconds
+#define IDC_OPTION_BACKGROUND_COLOR 1046 // button: the list's background colour
+#define IDC_OPTION_COLOR_SAMPLE 1032
+#define IDC_OPTION_SHOW_SIZE 1041        // "EnablePicSize"
+#define IDC_OPTION_PREDEFINED_FRAME 1024 // radio: a built-in thumbnail frame
+#define IDC_OPTION_FRAME_INDEX 1036      // slider: which one
+#define IDC_OPTION_USER_FRAME 1025       // radio: a picture file as the frame
+#define IDC_OPTION_FRAME_FILE 1022       // its path
+#define IDC_OPTION_SELECT_PICTURE 1026
+#define IDC_OPTION_BORDER_WIDTH 1034     // sliders: "LeftWidth", "LeftHeight"
+#define IDC_OPTION_BORDER_HEIGHT 1035
+#define IDC_OPTION_WIDTH_TEXT 1053       // their values
+#define IDC_OPTION_HEIGHT_TEXT 1054
+#define IDC_OPTION_WIDTH_LIMIT 1055      // their upper limits
+#define IDC_OPTION_HEIGHT_LIMIT 1056
+#define IDC_OPTION_PREVIEW 1030          // the frame with its borders and the logo
+#define FRAME_PICTURE_MAX_SIZE 80        // a user frame picture: at most 80 x 80

@@ -103,7 +103,8 @@ void CentreIfOffDesktop(HWND browser) {
 
 LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT painted = 0;
-    if (HandleMenuPainterMessage(browser, msg, wp, lp, &painted) && (msg == WM_MEASUREITEM || msg == WM_DRAWITEM))
+    if (HandleMenuPainterMessage(browser, msg, wp, lp, &painted) && msg != WM_INITMENUPOPUP &&
+        msg != WM_UNINITMENUPOPUP)
         return painted;
     switch (msg) {
     case WM_COMMAND:

