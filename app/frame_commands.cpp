@@ -58,7 +58,10 @@ void Picture(HWND, UINT id, LPARAM) {
     case IDC_PREVIOUS_PAGE: PreviousPage(); break;
     case IDC_PLAY_PAGES: PlayPages(); break;
     case IDC_STOP_PAGES: StopPages(); break;
-    case IDC_SEQUENCE_SHOW: ToggleSequenceShow(); break;
+    case IDC_SEQUENCE_SHOW:
+        if (!IsSequenceShowOn()) NoteToolbarReturn(CommandUnderCursor(FrameToolbar(), IDC_SEQUENCE_SHOW));
+        ToggleSequenceShow();
+        break;
     case IDC_CLOSE_ALL: CloseAll(); break;
     default: break;
     }

@@ -46,7 +46,8 @@ void ReturnCursorToButton(HWND toolbar, UINT command) {
     SetCursorPos(centre.x, centre.y);
 }
 
-// The command whose toolbar button is under the cursor, or 0.
+}  // namespace
+
 UINT CommandUnderCursor(HWND toolbar, UINT command) {
     if (!Shown(toolbar)) return 0;
     POINT cursor;
@@ -58,6 +59,8 @@ UINT CommandUnderCursor(HWND toolbar, UINT command) {
     SendMessageA(toolbar, TB_GETBUTTON, static_cast<WPARAM>(hit), reinterpret_cast<LPARAM>(&button));
     return static_cast<UINT>(button.idCommand) == command ? command : 0;
 }
+
+namespace {
 
 void RefreshZoomButtons(HWND toolbar) {
     if (!toolbar) return;

@@ -35,6 +35,9 @@ RECT FramePictureArea(const FrameParts& parts);
 // in "Auto Size the Window" mode (0 for none).
 void LayOutFrame(const FrameParts& parts, UINT fromToolbarCommand = 0);
 
+// command when the cursor is over that command's toolbar button, else 0.
+UINT CommandUnderCursor(HWND toolbar, UINT command);
+
 // The frame was resized by the user: the view keeps its size (or takes the
 // zoomed size when smaller than the picture), centred in the new area.
 void RePlaceViewAfterSizing(const FrameParts& parts);

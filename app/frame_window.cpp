@@ -28,6 +28,7 @@ namespace {
 HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;
 HWND g_view = nullptr;
+UINT g_toolbarReturn = 0;  // command whose button the next layout returns the cursor to
 
 constexpr int kMinimumAreaWidth = 540;
 constexpr int kMinimumAreaHeight = 100;
@@ -163,7 +164,8 @@ void OnNewPicture(HWND frame, const Picture* picture) {
 // shows its top-left corner.
 void PlaceNewPicture(HWND frame) {
     RefreshCaptionAndStatus(frame, g_statusBar);
-    if (IsWindowVisible(frame) || !IsWindowVisible(Shell().browser)) LayOutFrame(CurrentFrameParts());
+    if (IsWindowVisible(frame) || !IsWindowVisible(Shell().browser)) LayOutFrame(CurrentFrameParts(), g_toolbarReturn);
+    g_toolbarReturn = 0;
     if (settings::Read(settings::kAutoPicPos)) PostMessageA(frame, kMsgScrollView, 0, 0);
 }
 
@@ -361,7 +363,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
 
 HWND ViewerView() { return g_view; }
 HWND BrowserWindowHandle() { return Shell().browser; }
-void LayOutForNavigation() { LayOutFrame(CurrentFrameParts()); }
+void LayOutForNavigation() { LayOutFrame(CurrentFrameParts(), g_toolbarReturn); }
 
 }  // namespace
 
@@ -468,6 +470,8 @@ ViewerCommandState CurrentCommandState() {
     s.windows9x = shell.system.windows9x;
     return s;
 }
+
+void NoteToolbarReturn(UINT command) { g_toolbarReturn = command; }
 
 void RefreshToolbarStates() {
     ViewerCommandState state = CurrentCommandState();

@@ -42,5 +42,9 @@ HWND FrameView();
 FrameParts CurrentFrameParts();
 // The viewer's state as the enabling rules see it.
 ViewerCommandState CurrentCommandState();
+// The next layout returns the cursor to this command's toolbar button (the
+// sequence show's button when the show was started from it).
+void NoteToolbarReturn(UINT command);
+
 // Applies the enabling rules to the toolbar.
 void RefreshToolbarStates();

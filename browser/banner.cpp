@@ -4,6 +4,7 @@
 
 #include "load.h"
 #include "messages.h"
+#include "navigation.h"
 #include "open_dialog.h"
 #include "paint.h"
 #include "picture.h"
@@ -13,8 +14,6 @@
 namespace {
 
 constexpr char kBannerClass[] = "PICSHOW";
-constexpr int kZeroDelay = 150;
-constexpr int kShortestPeriod = 50;
 constexpr int kMaxBannerHeight = 96;
 
 struct BannerState {
@@ -59,8 +58,8 @@ void LoadPages(HWND window, BannerState* state) {
     }
     api->CloseImageFile(file);
     if (state->pages.size() < 2) return;
-    int period = BannerTimerPeriod(delays.data(), static_cast<int>(delays.size()));
-    for (int delay : delays) state->ticks.push_back(BannerTicksForDelay(delay, period));
+    int period = PagePlayPeriod(delays.data(), static_cast<int>(delays.size()));
+    for (int delay : delays) state->ticks.push_back(PagePlayTicks(delay, period));
     state->ticksLeft = state->ticks[0];
     SetTimer(window, kTimerBanner, static_cast<UINT>(period), nullptr);
 }
@@ -132,21 +131,6 @@ LRESULT CALLBACK BannerProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
-
-int BannerTimerPeriod(const int* delays, int count) {
-    int period = 0;
-    for (int i = 0; i < count; ++i) {
-        int delay = delays[i] <= 0 ? kZeroDelay : delays[i];
-        if (period == 0 || delay < period) period = delay;
-    }
-    return period < kShortestPeriod ? kShortestPeriod : period;
-}
-
-int BannerTicksForDelay(int delay, int period) {
-    if (delay <= 0) delay = kZeroDelay;
-    int ticks = period > 0 ? delay / period : 1;
-    return ticks < 1 ? 1 : ticks;
-}
 
 HWND CreateBannerStrip(HWND parent, UINT controlId) {
     HINSTANCE instance = Shell().mainModule;

@@ -10,9 +10,3 @@ HWND CreateBannerStrip(HWND parent, UINT controlId);
 int BannerHeight(HWND banner);
 // Loads the picture named by the setting (again).
 void ReloadBannerPicture(HWND banner);
-
-// The page-play timing of an animation: delays of 0 become 150 ms; the timer
-// period is the shortest delay but at least 50 ms; each page stays
-// delay / period ticks (at least one).
-int BannerTimerPeriod(const int* delays, int count);
-int BannerTicksForDelay(int delay, int period);

@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "banner.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "frame_window.h"
@@ -272,14 +271,4 @@ TEST(BrowserPlacementTest, RememberedRectangleOrDefaults) {
     r = BrowserWindowRect(0, 0, -1, -1, RECT{0, 0, 640, 480});
     EXPECT_EQ(640, r.right - r.left);
     EXPECT_EQ(480, r.bottom - r.top);
-}
-
-TEST(BannerTimingTest, PagePlayRule) {
-    const int delays[] = {0, 300, 100};
-    EXPECT_EQ(100, BannerTimerPeriod(delays, 3));
-    EXPECT_EQ(1, BannerTicksForDelay(0, 100)) << "0 counts as 150 ms";
-    EXPECT_EQ(3, BannerTicksForDelay(300, 100));
-    const int fast[] = {10, 20};
-    EXPECT_EQ(50, BannerTimerPeriod(fast, 2)) << "never below 50 ms";
-    EXPECT_EQ(1, BannerTicksForDelay(10, 50));
 }
