@@ -113,6 +113,14 @@ void ReportUnreadable() {
     if (g_sink.unreadable) g_sink.unreadable(g_sink.context, g_attempt.path);
 }
 
+// The file looked like a picture but its coder could not read it: the user
+// hears of it the same way as of a fatal decoder error.
+void ReportUndecodable() {
+    CurrentDocument().loadTimeMs = 0;
+    EndAttempt();
+    if (g_sink.decodeError) g_sink.decodeError(g_sink.context, g_attempt.path);
+}
+
 // One page of the open file as a new picture, decoded without row reports,
 // under the decoding lock the loader already holds.  (LoadPagePicture would
 // take a second level of the lock, which a fatal decoder error would leave
@@ -176,10 +184,11 @@ void LoadFile() {
     if (!api || !api->DetectImageFormat(g_attempt.path, format)) return ReportUnreadable();
     if (Interrupted()) return EndAttempt();
     g_attempt.file = api->OpenImageFile(g_attempt.path, "rb", format, 0);
-    if (!g_attempt.file) return ReportUnreadable();
+    if (!g_attempt.file) return ReportUndecodable();
     if (Interrupted()) return EndAttempt();
     const int pages = api->ReadImageHeader(g_attempt.file);
-    if (pages < 1 || g_attempt.page < 0 || g_attempt.page >= pages) return ReportUnreadable();
+    if (pages < 1) return ReportUndecodable();
+    if (g_attempt.page < 0 || g_attempt.page >= pages) return ReportUnreadable();
     if (Interrupted()) return EndAttempt();
 
     LorimelPageInfo info[2] = {};

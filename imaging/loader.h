@@ -43,11 +43,11 @@ struct LoaderSink {
     void (*pageFinished)(void* context);
     // The file is loaded (and its animation pages preloaded).
     void (*fileLoaded)(void* context);
-    // path is not a picture the library can read (detection, opening or the
-    // header failed, or the page asked for is not in the file): the viewer
-    // shows its frame if hidden.
+    // path is not a picture the library recognises, or the page asked for is
+    // not in the file: the viewer shows its frame if hidden.
     void (*unreadable)(void* context, const char* path);
-    // A fatal decoder error came back to the recovery point while path was
+    // path looked like a picture but could not be opened or has no page, or
+    // a fatal decoder error came back to the recovery point while it was
     // loading: the viewer shows its "Decode Picture Error" message.
     void (*decodeError)(void* context, const char* path);
 };

@@ -324,7 +324,6 @@ TEST_F(LoaderTest, UnreadableFilesAreReportedAndLeaveThePictureAlone) {
     } cases[] = {
         {Scratch("not-a-picture.txt", {'h', 'e', 'l', 'l', 'o', '\n'}), 0},
         {Sample("no-such-file.png"), 0},
-        {Scratch("signature-only.png", std::vector<char>(png.begin(), png.begin() + 8)), 0},
         {Sample("bmp-24bit.bmp"), 1},   // a page the file does not have
         {Sample("bmp-24bit.bmp"), -1},
     };
@@ -334,6 +333,13 @@ TEST_F(LoaderTest, UnreadableFilesAreReportedAndLeaveThePictureAlone) {
         EXPECT_EQ(c.path, rec.reportedPath);
         EXPECT_EQ(before, CurrentDocument().picture) << c.path;
     }
+    // A file that looks like a picture but whose coder cannot read it is a
+    // decoding error the user is told about, once.
+    const std::string signatureOnly = Scratch("signature-only.png", std::vector<char>(png.begin(), png.begin() + 8));
+    ASSERT_TRUE(Load(signatureOnly));
+    EXPECT_EQ("decode-error", rec.Trace());
+    EXPECT_EQ(signatureOnly, rec.reportedPath);
+    EXPECT_EQ(before, CurrentDocument().picture);
 }
 
 TEST_F(LoaderTest, TornFilesEndWithOneClearOutcome) {

@@ -137,9 +137,64 @@ TEST_F(ViewerEndToEndTest, KeysZoomAndStepThroughThePictures) {
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }
 
+struct TitleSearch {
+    DWORD process;
+    const char* title;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK VisitTitled(HWND window, LPARAM lp) {
+    auto* s = reinterpret_cast<TitleSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char text[128] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (owner == s->process && lstrcmpA(text, s->title) == 0 && IsWindowVisible(window)) s->found.push_back(window);
+    return TRUE;
+}
+
+// The process's visible top-level windows titled `title`.
+static std::vector<HWND> WindowsTitled(DWORD process, const char* title) {
+    TitleSearch search{process, title, {}};
+    EnumWindows(VisitTitled, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(ViewerEndToEndTest, APictureThatCannotBeDecodedIsReportedOnce) {
+    // Only a PNG signature: recognised as a picture, but nothing to decode.
+    std::string broken = TestsFolder() + "broken.png";
+    {
+        FILE* out = std::fopen(broken.c_str(), "wb");
+        ASSERT_NE(nullptr, out);
+        std::fwrite("\x89PNG\r\n\x1a\n", 1, 8, out);
+        std::fclose(out);
+    }
+    Running tavirsel("\"" + broken + "\" \"" + Sample("rose.tif") + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    std::vector<HWND> boxes;
+    DWORD start = GetTickCount();
+    while (boxes.empty() && GetTickCount() - start < 15000) {
+        Sleep(50);
+        boxes = WindowsTitled(tavirsel.ProcessId(), "Decode Picture Error");
+    }
+    ASSERT_EQ(1u, boxes.size()) << "one message";
+    PostMessageA(boxes[0], WM_COMMAND, IDOK, 0);
+    start = GetTickCount();
+    while (IsWindow(boxes[0]) && GetTickCount() - start < 10000) Sleep(50);
+    EXPECT_FALSE(IsWindow(boxes[0]));
+    Sleep(300);
+    EXPECT_TRUE(WindowsTitled(tavirsel.ProcessId(), "Decode Picture Error").empty()) << "not shown again";
+    // The viewer goes on to the next picture.
+    PressKey(frame, VK_SPACE);
+    EXPECT_EQ("2/2 Pictures", WaitForStatus(frame, "2/2"));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+    DeleteFileA(broken.c_str());
+}
+
 TEST_F(ViewerEndToEndTest, ABrokenPictureLeavesTheViewerUsable) {
-    // A JPEG cut short decodes what it has; a file that only looks like a
-    // picture by its name is skipped.  The viewer still steps on.
+    // A JPEG cut short decodes what it has.  The viewer still steps on.
     std::string torn = TestsFolder() + "torn.jpg";
     {
         FILE* in = std::fopen(Sample("photo.jpg").c_str(), "rb");
