@@ -21,6 +21,7 @@
 #include "status_text.h"
 #include "toolbar.h"
 #include "window_menu.h"
+#include "window_place.h"
 #include "zoom.h"
 
 namespace {
@@ -103,8 +104,7 @@ void OnDestroy(HWND frame) {
 }
 
 void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
-    RECT desktop;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    RECT desktop = DesktopWorkArea();
     info->ptMaxTrackSize.x = desktop.right - desktop.left;
     info->ptMaxTrackSize.y = desktop.bottom - desktop.top;
     if (!g_toolbar || !IsWindowVisible(g_toolbar)) return;
@@ -116,19 +116,6 @@ void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
     if (g_statusBar && IsWindowVisible(g_statusBar) && GetWindowRect(g_statusBar, &bar)) extra += bar.bottom - bar.top;
     info->ptMinTrackSize.x = need.right - need.left;
     info->ptMinTrackSize.y = need.bottom - need.top + extra;
-}
-
-// A frame whose top-left corner lies right of or below the desktop comes
-// back to the desktop's centre, keeping its size.
-void OnMove(HWND frame) {
-    RECT window, desktop;
-    GetWindowRect(frame, &window);
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
-    if (window.left < desktop.right && window.top < desktop.bottom) return;
-    int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(frame, nullptr, desktop.left + (desktop.right - desktop.left - width) / 2,
-                 desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnDisplayChange(HWND frame) {
@@ -227,11 +214,7 @@ void OnDropFiles(HWND frame, HDROP drop) {
 
 LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT painted = 0;
-    // The painter answers measuring, drawing and mnemonics of menu items;
-    // popup openings pass on to the default handling as well.
-    if (HandleMenuPainterMessage(frame, msg, wp, lp, &painted) && msg != WM_INITMENUPOPUP &&
-        msg != WM_UNINITMENUPOPUP)
-        return painted;
+    if (MenuPainterAnswers(frame, msg, wp, lp, &painted)) return painted;
     switch (msg) {
     case WM_COMMAND:
         return FrameCommand(frame, LOWORD(wp), lp);
@@ -242,7 +225,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         OnDestroy(frame);
         return 0;
     case WM_MOVE:
-        OnMove(frame);
+        CentreIfOffDesktop(frame);
         return 0;
     case WM_SIZE:
         if (wp != SIZE_MINIMIZED) OnSize(frame);
@@ -385,8 +368,7 @@ bool RegisterFrameClass() {
 HWND CreateFrameWindow() {
     ShellState& shell = Shell();
     HMENU menu = LoadWindowMenu(IDM_VIEWER);
-    RECT desktop;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    RECT desktop = DesktopWorkArea();
     RECT frame = settings::ViewerFrameRect(desktop, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     HWND window = CreateWindowExA(0, shell.frameClassName.c_str(), shell.frameClassName.c_str(),
                                   WS_OVERLAPPEDWINDOW, frame.left, frame.top, frame.right - frame.left,

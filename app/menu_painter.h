@@ -55,6 +55,14 @@ bool HandleMenuPainterMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // An item's text with its "&" and "\t" parts, painted or not ("" for a
 // separator or an item that is not there).
+// For a window procedure: true when the painter has answered the message
+// (measuring, drawing, mnemonics) and the procedure returns *result; popup
+// openings and closings pass on to the default handling as well.
+inline bool MenuPainterAnswers(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return HandleMenuPainterMessage(window, message, wParam, lParam, result) && message != WM_INITMENUPOPUP &&
+           message != WM_UNINITMENUPOPUP;
+}
+
 std::string MenuItemText(HMENU menu, UINT item, bool byPosition);
 
 // The text of the band beside the popups; empty when the band is off.

@@ -15,6 +15,7 @@
 #include "status_text.h"
 #include "toolbar.h"
 #include "window_menu.h"
+#include "window_place.h"
 
 namespace {
 
@@ -90,22 +91,9 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
     return DefWindowProcA(browser, WM_COMMAND, id, lp);
 }
 
-void CentreIfOffDesktop(HWND browser) {
-    RECT window, desktop;
-    GetWindowRect(browser, &window);
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
-    if (window.left < desktop.right && window.top < desktop.bottom) return;
-    int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(browser, nullptr, desktop.left + (desktop.right - desktop.left - width) / 2,
-                 desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT painted = 0;
-    if (HandleMenuPainterMessage(browser, msg, wp, lp, &painted) && msg != WM_INITMENUPOPUP &&
-        msg != WM_UNINITMENUPOPUP)
-        return painted;
+    if (MenuPainterAnswers(browser, msg, wp, lp, &painted)) return painted;
     switch (msg) {
     case WM_COMMAND:
         return OnCommand(browser, LOWORD(wp), lp);
@@ -133,8 +121,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-        RECT desktop;
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+        RECT desktop = DesktopWorkArea();
         info->ptMinTrackSize.x = kMinimumWidth;
         info->ptMinTrackSize.y = kMinimumHeight;
         info->ptMaxTrackSize.x = desktop.right - desktop.left;
@@ -190,8 +177,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     wc.lpszClassName = kBrowserClass;
     if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
     HMENU menu = LoadWindowMenu(IDM_BROWSER);
-    RECT desktop;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    RECT desktop = DesktopWorkArea();
     RECT r = BrowserWindowRect(settings::Read(settings::kBrowserX), settings::Read(settings::kBrowserY),
                                settings::Read(settings::kBrowserWidth), settings::Read(settings::kBrowserHeight),
                                desktop);
