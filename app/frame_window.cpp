@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "browser_panes.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "display.h"
@@ -143,6 +144,8 @@ void OnNewPicture(HWND frame, const Picture* picture) {
     SetViewZoom(g_view, zoom, kViewZoomed);
     SetViewPicture(g_view, picture);
     SetViewLoading(g_view, true);
+    SetPreviewPicture(picture);
+    if (PreviewPane()) SetViewLoading(PreviewPane(), true);
     PostMessageA(frame, kMsgPlaceNewPicture, 0, 0);
 }
 
@@ -157,9 +160,10 @@ void PlaceNewPicture(HWND frame) {
 }
 
 void OnFileLoaded(HWND frame) {
-    if (g_view) {
-        SetViewLoading(g_view, false);
-        InvalidateRect(g_view, nullptr, FALSE);
+    for (HWND view : {g_view, PreviewPane()}) {
+        if (!view) continue;
+        SetViewLoading(view, false);
+        InvalidateRect(view, nullptr, FALSE);
     }
     OnPictureLoaded();
     RefreshToolbarStates();
@@ -296,10 +300,12 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
             ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
             if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, 0);
+            if (PreviewPane() && IsWindowVisible(Shell().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, 0);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {
             if (g_view) SetViewPicture(g_view, nullptr);
+            SetPreviewPicture(nullptr);
             return 0;
         }
         if (msg == kMsgLoaderShowPicture) {
@@ -315,9 +321,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgRedrawView) {
-            if (g_view) {
-                SetViewLoading(g_view, false);
-                InvalidateRect(g_view, nullptr, FALSE);
+            for (HWND view : {g_view, PreviewPane()}) {
+                if (!view) continue;
+                SetViewLoading(view, false);
+                InvalidateRect(view, nullptr, FALSE);
             }
             return 0;
         }
@@ -345,6 +352,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 HWND ViewerView() { return g_view; }
+HWND BrowserPreview() { return PreviewPane(); }
 HWND BrowserWindowHandle() { return Shell().browser; }
 void LayOutForNavigation() { LayOutFrame(CurrentFrameParts(), g_toolbarReturn); }
 
@@ -390,6 +398,7 @@ HWND CreateFrameWindow() {
     host.frame = window;
     host.viewerView = ViewerView;
     host.browser = BrowserWindowHandle;
+    host.previewView = BrowserPreview;
     host.layOutFrame = LayOutForNavigation;
     host.refreshToolbar = RefreshToolbarStates;
     SetNavigationHost(host);

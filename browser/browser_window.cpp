@@ -4,7 +4,9 @@
 #include <shellapi.h>
 
 #include "banner.h"
+#include "browser_panes.h"
 #include "commands.h"
+#include "document_link.h"
 #include "frame_window.h"
 #include "language_menu.h"
 #include "menu_painter.h"
@@ -37,19 +39,54 @@ HWND CreateBrowserToolbar(HWND browser) {
                                                       kBrowserToolbarControl, 0});
 }
 
+// The toolbar and status bar first, then the panes in what they leave.
 void LayOut(HWND browser) {
-    if (g_toolbar) SendMessageA(g_toolbar, TB_AUTOSIZE, 0, 0);
+    if (g_toolbar) {
+        LONG style = GetWindowLongA(g_toolbar, GWL_STYLE);
+        if (!(style & CCS_NORESIZE)) SetWindowLongA(g_toolbar, GWL_STYLE, style | CCS_NORESIZE);
+        RECT client;
+        GetClientRect(browser, &client);
+        LRESULT size = SendMessageA(g_toolbar, TB_GETBUTTONSIZE, 0, 0);
+        RECT row;
+        int height = SendMessageA(g_toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row))
+                         ? row.bottom + 4
+                         : HIWORD(size) + 4;
+        MoveWindow(g_toolbar, 0, 0, client.right, height, TRUE);
+    }
     if (g_statusBar) SendMessageA(g_statusBar, WM_SIZE, 0, 0);
     RECT client;
     GetClientRect(browser, &client);
     RECT bar;
+    if (g_toolbar && IsWindowVisible(g_toolbar) && GetWindowRect(g_toolbar, &bar)) client.top += bar.bottom - bar.top;
     if (g_statusBar && IsWindowVisible(g_statusBar) && GetWindowRect(g_statusBar, &bar))
         client.bottom -= bar.bottom - bar.top;
-    int bannerHeight = BannerHeight(g_banner);
-    if (g_banner && bannerHeight > 0)
-        MoveWindow(g_banner, client.left, client.bottom - bannerHeight, client.right - client.left, bannerHeight,
-                   TRUE);
-    InvalidateRect(browser, nullptr, TRUE);
+    if (client.bottom < client.top) client.bottom = client.top;
+    LayOutBrowserPanes(browser, client);
+}
+
+// The browser's own menu states.
+void OnInitMenu(HMENU menu) {
+    int mode = SelectedTab();
+    for (UINT id = IDC_MODE_THUMBNAILS; id <= IDC_MODE_DETAILS; ++id)
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (static_cast<int>(id - IDC_MODE_THUMBNAILS) == mode ? MF_CHECKED : MF_UNCHECKED));
+    const int sizes[] = {0, 1, 2, 4, 8};
+    for (UINT i = 0; i < 5; ++i)
+        CheckMenuItem(menu, IDC_PREVIEW_AUTO + i,
+                      MF_BYCOMMAND | (sizes[i] == PreviewSize() ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDC_ENABLE_PREVIEW, MF_BYCOMMAND | (PreviewShown() ? MF_CHECKED : MF_UNCHECKED));
+    bool picture = CurrentDocumentPicture() != nullptr;
+    for (UINT id : {IDC_SAVE_AS, IDC_BROWSER_PRINT, IDC_SET_WALLPAPER})
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void OnMouseWheel(HWND browser, WPARAM wp, LPARAM lp) {
+    if (HandlePreviewWheel(browser, wp, lp)) return;
+    // Over another pane the wheel goes to that pane, without key flags.
+    POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    HWND under = WindowFromPoint(p);
+    if (under && under != browser && IsChild(browser, under) && under != PreviewPane())
+        PostMessageA(under, WM_MOUSEWHEEL, MAKEWPARAM(0, HIWORD(wp)), lp);
 }
 
 // Picture commands go to the viewer's command handler, which acts on the
@@ -72,7 +109,19 @@ bool IsViewerCommand(UINT id) {
 
 LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
     HWND frame = Shell().frame;
+    if (id >= IDC_MODE_THUMBNAILS && id <= IDC_MODE_DETAILS) {
+        SelectTab(static_cast<int>(id - IDC_MODE_THUMBNAILS));
+        return 0;
+    }
+    if (id >= IDC_PREVIEW_AUTO && id <= IDC_PREVIEW_EIGHTH) {
+        const int sizes[] = {0, 1, 2, 4, 8};
+        SetPreviewSize(sizes[id - IDC_PREVIEW_AUTO]);
+        return 0;
+    }
     switch (id) {
+    case IDC_ENABLE_PREVIEW:
+        SetPreviewShown(!PreviewShown());
+        return 0;
     case IDC_EXIT:
         DestroyWindow(browser);
         return 0;
@@ -109,6 +158,8 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_DESTROY:
+        SaveBrowserPanes();
+        DestroyBrowserPanes();
         g_toolbar = g_statusBar = g_banner = nullptr;
         Shell().browser = nullptr;
         PostQuitMessage(0);
@@ -128,9 +179,29 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         info->ptMaxTrackSize.y = desktop.bottom - desktop.top;
         return 0;
     }
-    case WM_NOTIFY:
-        if (AnswerToolbarTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (AnswerToolbarTooltip(header)) return 0;
+        if (header->hwndFrom == TabStrip() && header->code == TCN_SELCHANGE) {
+            SelectTab(SelectedTab());
+            return 0;
+        }
         break;
+    }
+    case WM_INITMENU:
+        OnInitMenu(reinterpret_cast<HMENU>(wp));
+        return 0;
+    case WM_SETCURSOR:
+        if (HandleDividerMouse(browser, msg, wp, lp)) return TRUE;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        if (HandleDividerMouse(browser, msg, wp, lp)) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(browser, wp, lp);
+        return 0;
     case WM_ERASEBKGND: {
         // The panes cover the client area; what they leave is the work space.
         RECT client;
@@ -192,7 +263,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     g_toolbar = CreateBrowserToolbar(browser);
     g_statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, "", browser, kBrowserStatusBarControl);
     g_banner = CreateBannerStrip(browser, kBannerControl);
-    if (!g_toolbar || !g_statusBar) {
+    if (!g_toolbar || !g_statusBar || !CreateBrowserPanes(browser, g_banner)) {
         DestroyWindow(browser);
         return nullptr;
     }
