@@ -24,7 +24,7 @@ void Fit(int& position, int& saved, int low, int high) {
 BrowserLayout InitialBrowserLayout(const RECT& client, int treeLine, int previewLine, int listLine, int savedTree,
                                    int savedPreview, int savedList) {
     BrowserLayout l;
-    l.client = client;
+    l.client = client;  // not shrinking: the first fit keeps a 150-pixel preview
     l.treeX = treeLine < kSmallestTreeLine ? client.left + kDefaultTreeLine : treeLine;
     l.previewX = previewLine < 1 ? client.right - kDefaultPreviewFromRight : previewLine;
     l.listY = std::max(listLine, kDividerMinimum);
@@ -36,13 +36,16 @@ BrowserLayout InitialBrowserLayout(const RECT& client, int treeLine, int preview
 }
 
 void FitBrowserLayout(BrowserLayout& l, const RECT& client) {
+    // A shrinking window keeps the shown preview at least 200 pixels wide;
+    // otherwise its divider only keeps the 100 pixels a drag keeps.
+    const bool shrinking = client.right < l.client.right;
     l.client = client;
     Fit(l.treeX, l.savedTreeX, client.left + kDividerMinimum, client.right - kDividerMinimum);
     if (l.previewHidden) {
         l.previewX = client.right;
     } else {
         Fit(l.previewX, l.savedPreviewX, l.treeX + kDividerThickness + kDividerMinimum,
-            client.right - kPreviewRightMinimum);
+            client.right - (shrinking ? kPreviewRightMinimum : kDividerMinimum));
         // However narrow the window, the panes never overlap.
         l.previewX = std::min(std::max(l.previewX, l.treeX + kDividerThickness), static_cast<int>(client.right));
     }
