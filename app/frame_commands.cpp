@@ -35,9 +35,17 @@ void Exit(HWND frame, UINT, LPARAM) { DestroyWindow(frame); }
 
 // Browse (117) and show the browser (32884): the browser comes up, the frame
 // goes.
-void ShowBrowser(HWND frame, UINT, LPARAM) {
+void ShowBrowser(HWND frame, UINT id, LPARAM) {
     HWND browser = Shell().browser;
     if (!browser) return;
+    if (id == IDC_BROWSE) {
+        // Unless the browser already shows the current file's folder, it
+        // goes there and selects the file.
+        std::string file = CurrentDocumentFacts().file;
+        size_t slash = file.find_last_of('\\');
+        if (slash != std::string::npos && lstrcmpiA(file.substr(0, slash + 1).c_str(), BrowsedFolderPath().c_str()) != 0)
+            SelectInBrowser(file);
+    }
     if (FrameView()) SetViewLoading(FrameView(), false);
     ShowWindow(browser, SW_SHOW);
     SetForegroundWindow(browser);

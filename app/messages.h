@@ -45,3 +45,8 @@ constexpr UINT kMsgLoaderDetachViews = WM_APP + 1;   // let go of the current pi
 constexpr UINT kMsgLoaderShowPicture = WM_APP + 2;   // lParam: the new current picture (or null)
 constexpr UINT kMsgLoaderFailed = WM_APP + 3;        // a decoding error ended the load (posted)
 constexpr UINT kMsgPlaceNewPicture = WM_APP + 4;     // texts and layout for the new picture (posted)
+
+// Private to the browser window: the worker's new open list (posted; lParam
+// a heap-allocated std::vector<std::string> the window takes over), swapped
+// in on the user-interface thread, which alone reads the open list.
+constexpr UINT kMsgReplaceOpenList = WM_APP + 5;

@@ -214,6 +214,8 @@ int RunProgram(HINSTANCE instance, const std::string& arguments) {
     if (!arguments.empty()) {
         OpenCommandLineFiles(line);
     } else {
+        // The browse buffer starts with "DEFAULTPATH" (the desktop when unset).
+        BrowseTo(settings::Read(settings::kDefaultPath));
         ShowWindow(shell.browser, SW_SHOW);
         UpdateWindow(shell.browser);
         PostMessageA(shell.frame, WM_COMMAND, IDC_SHOW_BROWSER, 0);

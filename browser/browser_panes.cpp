@@ -163,7 +163,10 @@ void DestroyBrowserPanes() {
     g = Panes{};
 }
 
-void SetFolderTreePane(HWND tree) { g.tree = tree; }
+bool SetFolderTreePane(HWND tree) {
+    g.tree = tree;
+    return tree != nullptr;
+}
 void SetFileListPane(HWND list) {
     g.list = list;
     ShowListForTab();

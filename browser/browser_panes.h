@@ -22,7 +22,7 @@ void SaveBrowserPanes();
 void DestroyBrowserPanes();
 
 // The windows the layout moves (null until they exist).
-void SetFolderTreePane(HWND tree);
+bool SetFolderTreePane(HWND tree);  // false for null
 void SetFileListPane(HWND list);
 void SetUrlListPane(HWND urlList);
 

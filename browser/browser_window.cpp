@@ -3,8 +3,15 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
+#include <vector>
+
 #include "banner.h"
 #include "browser_panes.h"
+#include "file_list.h"
+#include "item_model.h"
+#include "folder_tree.h"
+#include "worker.h"
 #include "commands.h"
 #include "document_link.h"
 #include "frame_window.h"
@@ -33,6 +40,27 @@ constexpr int kDefaultHeight = 600;
 HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;
 HWND g_banner = nullptr;
+// The folder the tree is asked to select next (message 5124): at first
+// "DEFAULTPATH", then history entries and Folder menu targets.
+std::string g_browseBuffer;
+
+const std::string& BrowseBuffer() { return g_browseBuffer; }
+
+// A picture chosen in the list: the viewer opens it and the browser steps
+// aside.  Until the thumbnail pass fills the open list from the folder, the
+// picture joins it when it is not there yet.
+void OpenFromBrowser(const char* path) {
+    HWND frame = Shell().frame;
+    if (!frame || !path) return;
+    if (Shell().openList.IndexOf(path) < 0) {
+        Shell().openList.Clear();
+        Shell().openList.Append(path);
+    }
+    if (!OpenPictureByName(frame, path)) LayOutFrame(CurrentFrameParts());
+    ShowWindow(frame, SW_SHOW);
+    SetForegroundWindow(frame);
+    ShowWindow(Shell().browser, SW_HIDE);
+}
 
 HWND CreateBrowserToolbar(HWND browser) {
     return CreateResourceToolbar(browser, ToolbarSpec{IDR_BROWSER_TOOLBAR, IDB_BROWSER_TOOLBAR, IDS_BROWSER_TOOLBAR_TEXTS,
@@ -111,8 +139,14 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
     HWND frame = Shell().frame;
     if (id >= IDC_MODE_THUMBNAILS && id <= IDC_MODE_DETAILS) {
         SelectTab(static_cast<int>(id - IDC_MODE_THUMBNAILS));
+        SetListMode(static_cast<int>(id - IDC_MODE_THUMBNAILS));
         return 0;
     }
+    if (id == IDC_OPEN_SELECTED) {
+        ActivateListItem(CurrentListItem());
+        return 0;
+    }
+    if (HandleFileListCommand(id)) return 0;
     if (id >= IDC_PREVIEW_AUTO && id <= IDC_PREVIEW_EIGHTH) {
         const int sizes[] = {0, 1, 2, 4, 8};
         SetPreviewSize(sizes[id - IDC_PREVIEW_AUTO]);
@@ -158,7 +192,11 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_DESTROY:
+        StopWatcher();
         SaveBrowserPanes();
+        settings::Write(settings::kShowMode, SelectedTab() < kUrlTab ? SelectedTab() : 0);
+        DestroyFileList();
+        DestroyFolderTree();
         DestroyBrowserPanes();
         g_toolbar = g_statusBar = g_banner = nullptr;
         Shell().browser = nullptr;
@@ -184,8 +222,12 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         if (AnswerToolbarTooltip(header)) return 0;
         if (header->hwndFrom == TabStrip() && header->code == TCN_SELCHANGE) {
             SelectTab(SelectedTab());
+            if (SelectedTab() < kUrlTab) SetListMode(SelectedTab());
             return 0;
         }
+        LRESULT answer = 0;
+        if (header->hwndFrom == FolderTreeWindow() && HandleFolderTreeNotify(header, &answer)) return answer;
+        if (HandleFileListNotify(header, &answer)) return answer;
         break;
     }
     case WM_INITMENU:
@@ -216,6 +258,32 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgLoadProgress) {
             ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
+            return 0;
+        }
+        if (msg == kMsgClearPreview) {
+            SetPreviewPicture(nullptr);
+            RefreshCaptionAndStatus(browser, g_statusBar);
+            return 0;
+        }
+        if (msg == kMsgRefreshAllTexts || msg == kMsgFolderLoaded) {
+            if (FileListWindow()) PostMessageA(FileListWindow(), kMsgRefreshAllTexts, 0, 0);
+            RefreshCaptionAndStatus(browser, g_statusBar);
+            return 0;
+        }
+        if (msg == kMsgReplaceOpenList) {
+            std::unique_ptr<std::vector<std::string>> paths(reinterpret_cast<std::vector<std::string>*>(lp));
+            Shell().openList.Clear();
+            for (const std::string& path : *paths) Shell().openList.Append(path);
+            PostMessageA(browser, kMsgRefreshInfo, 0, 0);
+            if (Shell().frame) PostMessageA(Shell().frame, kMsgRefreshInfo, 0, 0);
+            return 0;
+        }
+        if (msg == kMsgSelectBrowseFolder) {
+            SelectFolderByPath(BrowseBuffer().c_str());
+            return 0;
+        }
+        if (msg == kMsgDriveFoldersChanged) {
+            RefreshFolderTree();
             return 0;
         }
         break;
@@ -263,10 +331,18 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     g_toolbar = CreateBrowserToolbar(browser);
     g_statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, "", browser, kBrowserStatusBarControl);
     g_banner = CreateBannerStrip(browser, kBannerControl);
-    if (!g_toolbar || !g_statusBar || !CreateBrowserPanes(browser, g_banner)) {
+    if (!g_toolbar || !g_statusBar || !CreateBrowserPanes(browser, g_banner) ||
+        !SetFolderTreePane(CreateFolderTree(WS_CHILD | WS_VISIBLE, RECT{0, 0, 150, 300}, instance, browser)) ||
+        !CreateFileList(browser, RECT{0, 0, 300, 300})) {
         DestroyWindow(browser);
         return nullptr;
     }
+    SetFileListPane(FileListWindow());
+    SetFolderTreeListWindow(FileListWindow());
+    SetFolderRequester(RequestFolder);
+    StartWatcher(FileListWindow(), browser);
+    SetPictureOpener(OpenFromBrowser);
+    if (SelectedTab() < kUrlTab) SetListMode(SelectedTab());
     ApplyStatusParts(g_statusBar, nullptr);
     LayOut(browser);
     if (show != SW_HIDE) ShowWindow(browser, show);
@@ -290,5 +366,26 @@ void ReloadBrowserResources() {
     RefreshCaptionAndStatus(browser, g_statusBar);
 }
 
-int BrowserItemCount() { return 0; }
+int BrowserItemCount() { return ShownItemCount(); }
+
+std::string BrowsedFolderPath() {
+    std::string path = CurrentFolderPath();
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+void BrowseTo(const std::string& folder) {
+    // A folder written by hand may hold "." or ".." steps; the tree compares
+    // whole names.
+    char full[MAX_PATH];
+    DWORD n = folder.empty() ? 0 : GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
+    std::string path = n > 0 && n < sizeof full ? std::string(full, n) : folder;
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    SelectInBrowser(path);
+}
+
+void SelectInBrowser(const std::string& path) {
+    g_browseBuffer = path;
+    if (Shell().browser) PostMessageA(Shell().browser, kMsgSelectBrowseFolder, 0, 0);
+}
 HWND BrowserStatusBar() { return g_statusBar; }

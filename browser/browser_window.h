@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Registers the class, loads the menu, creates the window at the remembered
 // rectangle with its toolbar, status bar and banner strip.  Shown with the
 // given show command (SW_HIDE keeps it hidden).  Null on any failure.
@@ -14,6 +16,16 @@ void DestroyBrowserWindow();
 // Reloads the menu, recreates the toolbar and refreshes the status bar after
 // a language change.
 void ReloadBrowserResources();
+
+// Copies a folder (a backslash appended when missing) to the browse buffer
+// and asks the tree to select it.
+void BrowseTo(const std::string& folder);
+// The same for a path as it stands: a file's path selects its folder and
+// then the file in the list.
+void SelectInBrowser(const std::string& path);
+
+// The folder the browser shows, ending in a backslash ("" for none).
+std::string BrowsedFolderPath();
 
 // Number of items the browser shows (its status bar counts them).
 int BrowserItemCount();

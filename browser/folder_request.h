@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include <shlobj.h>
+#include "shell_headers.h"
 
 // The lParam of every folder tree item.  The tree owns it and everything in
 // it: one reference on `parent` and both lists (shell allocator); they are

@@ -13,7 +13,7 @@
 #pragma once
 
 #include <windows.h>
-#include <shlobj.h>
+#include "shell_headers.h"
 
 #include <string>
 #include <vector>

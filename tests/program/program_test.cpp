@@ -19,14 +19,21 @@ protected:
 
 }  // namespace
 
+// The samples folder as the browser's first folder: eleven pictures and the
+// parent entry.
+void BrowseSamplesFirst() {
+    WritePrivateProfileStringA("SETTINGS", "DEFAULTPATH", (TestsFolder() + "..\\samples\\").c_str(), "Tavirsel.INI");
+}
+
 TEST_F(ProgramTest, WithoutArgumentsTheBrowserComesFirstAndClosingItEndsTheProgram) {
+    BrowseSamplesFirst();
     Running tavirsel("");
     ASSERT_TRUE(tavirsel.Started());
     HWND browser = tavirsel.Window("OmmavuSHOWer");
     HWND frame = tavirsel.Window("Ommavu");
     ASSERT_NE(nullptr, browser);
     ASSERT_NE(nullptr, frame);
-    EXPECT_EQ("0 Objects", WaitForStatus(browser, "0"));
+    EXPECT_EQ("12 Objects", WaitForStatus(browser, "12"));
     EXPECT_TRUE(IsWindowVisible(browser));
     EXPECT_FALSE(IsWindowVisible(frame)) << "exactly one window is visible";
     char title[128] = {};
@@ -98,15 +105,16 @@ TEST_F(ProgramTest, ASecondSharedInstanceHandsItsFileToTheFirstAndEnds) {
 // SHOW936.DLL at start and its texts replace the built-in ones.
 TEST_F(ProgramTest, ChineseCodePageLoadsTheChineseLanguageLibrary) {
     if (GetACP() != 936) GTEST_SKIP() << "needs the ANSI code page 936 (LC_ALL=zh_CN.UTF-8)";
+    BrowseSamplesFirst();
     Running tavirsel("");
     HWND browser = tavirsel.Window("OmmavuSHOWer");
     ASSERT_NE(nullptr, browser);
-    std::string text = WaitForStatus(browser, "0");
-    // "0" followed by the Chinese for "Objects", in code page 936.
-    EXPECT_NE("0 Objects", text);
-    ASSERT_GT(text.size(), 3u);
-    EXPECT_EQ("0 ", text.substr(0, 2));
-    EXPECT_TRUE(static_cast<unsigned char>(text[2]) >= 0x81) << "a double-byte character";
+    std::string text = WaitForStatus(browser, "12");
+    // "12" followed by the Chinese for "Objects", in code page 936.
+    EXPECT_NE("12 Objects", text);
+    ASSERT_GT(text.size(), 4u);
+    EXPECT_EQ("12 ", text.substr(0, 3));
+    EXPECT_TRUE(static_cast<unsigned char>(text[3]) >= 0x81) << "a double-byte character";
     PostMessageA(browser, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }

@@ -1,0 +1,68 @@
+// The browser's file list: a list view over the item model in one of five
+// modes (thumbnails, large icons, small icons, list, details), virtual when
+// the common controls can do it.  One list; its state is file-scope.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include "shell_headers.h"
+
+#include <string>
+#include <vector>
+
+enum ListMode { kModeThumbnails = 0, kModeLargeIcons, kModeSmallIcons, kModeList, kModeDetails };
+
+// Creates the list (starting in details mode) with its columns, image lists
+// and tooltip, subclassed; parent is the browser window.  Null on failure.
+HWND CreateFileList(HWND parent, const RECT& rect);
+void DestroyFileList();
+HWND FileListWindow();
+bool FileListIsVirtual();
+
+void SetListMode(int mode);   // ListMode
+int ListModeNow();
+// IDC_SORT_BY_* keep the direction, IDC_SORT_FORWARD/REVERSE keep the column.
+void SortList(UINT command);
+// The browser's other list commands: the modes, Select All, Delete, Rename,
+// Only Picture Mode, Parent Folder.  True when the command was the list's.
+bool HandleFileListCommand(UINT command);
+// The browser forwards the list's WM_NOTIFY here; true when handled, the
+// answer in *result.
+bool HandleFileListNotify(NMHDR* header, LRESULT* result);
+
+// Opens a picture (double click, Enter, "open" on a picture item).
+void SetPictureOpener(void (*opener)(const char* path));
+// Asks the worker for a request (0/1 open the folder, 2 thumbnails, 4
+// thumbnails of separate files).  Set by whoever owns the worker.
+void SetFolderRequester(void (*requester)(int code, LPCITEMIDLIST folder));
+// Wheel routine of the browser, tried first for WM_MOUSEWHEEL over the list
+// (true when it took the message).
+void SetListWheelHandler(bool (*handler)(HWND list, WPARAM wp, LPARAM lp));
+
+// Activates list item index (double click, Enter, "open").
+void ActivateListItem(int index);
+// The current (focused and selected) item's list index, or -1.
+int CurrentListItem();
+bool OnlyPictureModeOn();
+
+// Re-announces the item count (after the worker filled or sorted the model).
+void AnnounceItemCount();
+
+// Replaces the model by the pictures among paths (append adds them after
+// the existing items), announces the count and asks the worker for request 4.
+void FillModelFromFiles(const std::vector<std::string>& paths, bool append = false);
+
+// The range of list indices the last paint showed, [first, end); the worker
+// serves these first.  The flag is set when the range moved or the list was
+// re-sorted; TakeRangeChanged reads and clears it.
+void VisibleListRange(int* first, int* end);
+bool TakeRangeChanged();
+void MarkRangeChanged();
+
+// Cell size of thumbnail mode (the picture frame image's size; 64 x 64 by
+// default) and its margins.
+void SetThumbnailCell(int width, int height, int marginX, int marginY);
+
+// The texts shown in a tip and in the sort column's header.
+std::string ListInfoTip(int index);
+std::string SortHeaderText(const char* text, bool nameColumn, bool reverse);

@@ -1,0 +1,24 @@
+#include "file_operations.h"
+
+#include <shellapi.h>
+
+bool RenameFile(HWND owner, const char* oldDoubleZero, const char* newDoubleZero) {
+    SHFILEOPSTRUCTA op = {};
+    op.hwnd = owner;
+    op.wFunc = FO_RENAME;
+    op.pFrom = oldDoubleZero;
+    op.pTo = newDoubleZero;
+    op.fFlags = FOF_SILENT;
+    op.lpszProgressTitle = "Reanme";
+    return SHFileOperationA(&op) == 0;
+}
+
+bool DeleteFiles(const char* doubleZeroList, HWND owner) {
+    if (!doubleZeroList || !*doubleZeroList) return false;
+    SHFILEOPSTRUCTA op = {};
+    op.hwnd = owner;
+    op.wFunc = FO_DELETE;
+    op.pFrom = doubleZeroList;
+    op.fFlags = FOF_ALLOWUNDO;
+    return SHFileOperationA(&op) == 0;
+}
