@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "banner.h"
+#include "browser_commands.h"
 #include "browser_panes.h"
 #include "file_list.h"
 #include "item_model.h"
 #include "folder_tree.h"
 #include "worker.h"
+#include "navigation.h"
 #include "commands.h"
 #include "document_link.h"
 #include "frame_window.h"
@@ -143,7 +145,10 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
         return 0;
     }
     if (id == IDC_OPEN_SELECTED) {
-        ActivateListItem(CurrentListItem());
+        int index = CurrentListItem();
+        if (index < 0 && FileListWindow())
+            index = static_cast<int>(SendMessageA(FileListWindow(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        ActivateListItem(index);
         return 0;
     }
     if (HandleFileListCommand(id)) return 0;
@@ -152,7 +157,16 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
         SetPreviewSize(sizes[id - IDC_PREVIEW_AUTO]);
         return 0;
     }
+    if (HandleHistoryCommand(g_toolbar, id) || HandleFolderMenuCommand(id)) return 0;
     switch (id) {
+    case IDC_DECODE_AGAIN:
+        ReloadPicture();
+        return 0;
+    case IDC_DOWNLOAD_NEW_VERSION: {
+        std::string page = ResourceString(IDS_WEB_PAGE);
+        if (!page.empty()) ShellExecuteA(browser, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return 0;
+    }
     case IDC_ENABLE_PREVIEW:
         SetPreviewShown(!PreviewShown());
         return 0;
@@ -225,6 +239,10 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
             if (SelectedTab() < kUrlTab) SetListMode(SelectedTab());
             return 0;
         }
+        if (header->hwndFrom == g_toolbar && header->code == TBN_DROPDOWN) {
+            ShowHistoryMenu(browser, g_toolbar, reinterpret_cast<NMTOOLBARA*>(lp));
+            return TBDDRET_DEFAULT;
+        }
         LRESULT answer = 0;
         if (header->hwndFrom == FolderTreeWindow() && HandleFolderTreeNotify(header, &answer)) return answer;
         if (HandleFileListNotify(header, &answer)) return answer;
@@ -232,6 +250,44 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_INITMENU:
         OnInitMenu(reinterpret_cast<HMENU>(wp));
+        return 0;
+    case WM_INITMENUPOPUP:
+        // The Folder menu is rebuilt each time it opens (before the painter
+        // takes on its items).
+        if (reinterpret_cast<HMENU>(wp) == GetSubMenu(GetMenu(browser), BROWSER_POPUP_FOLDER)) {
+            RebuildFolderMenu(reinterpret_cast<HMENU>(wp));
+            HandleMenuPainterMessage(browser, msg, wp, lp, &painted);
+        }
+        break;
+    case WM_KEYDOWN:
+        if (wp == VK_RETURN) PostMessageA(browser, WM_COMMAND, IDC_OPEN_SELECTED, 0);
+        else if (wp == VK_F5) PostMessageA(browser, WM_COMMAND, IDC_DECODE_AGAIN, 0);
+        return 0;
+    case WM_KEYUP:
+        switch (wp) {
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (FileListWindow()) PostMessageA(FileListWindow(), WM_KEYDOWN, wp, lp);
+            break;
+        case VK_DELETE:
+            PostMessageA(browser, WM_COMMAND, IDC_DELETE, 0);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_DEVICECHANGE:
+        OnDeviceChange(wp, lp);
+        return TRUE;
+    case WM_DROPFILES:
+        OnBrowserDropFiles(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        PostMessageA(browser, WM_COMMAND, IDC_OPEN_SELECTED, 0);
         return 0;
     case WM_SETCURSOR:
         if (HandleDividerMouse(browser, msg, wp, lp)) return TRUE;
@@ -254,6 +310,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     default:
         if (msg == kMsgRefreshInfo) {
             RefreshCaptionAndStatus(browser, g_statusBar);
+            RefreshHistoryButtons(g_toolbar);
             return 0;
         }
         if (msg == kMsgLoadProgress) {
@@ -268,6 +325,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgRefreshAllTexts || msg == kMsgFolderLoaded) {
             if (FileListWindow()) PostMessageA(FileListWindow(), kMsgRefreshAllTexts, 0, 0);
             RefreshCaptionAndStatus(browser, g_statusBar);
+            RefreshHistoryButtons(g_toolbar);
             return 0;
         }
         if (msg == kMsgReplaceOpenList) {
@@ -342,6 +400,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     SetFolderRequester(RequestFolder);
     StartWatcher(FileListWindow(), browser);
     SetPictureOpener(OpenFromBrowser);
+    PrepareHistoryButtons(g_toolbar);
     if (SelectedTab() < kUrlTab) SetListMode(SelectedTab());
     ApplyStatusParts(g_statusBar, nullptr);
     LayOut(browser);
@@ -362,6 +421,7 @@ void ReloadBrowserResources() {
     if (menu) PaintMenuBar(menu);
     if (g_toolbar) DestroyWindow(g_toolbar);
     g_toolbar = CreateBrowserToolbar(browser);
+    PrepareHistoryButtons(g_toolbar);
     LayOut(browser);
     RefreshCaptionAndStatus(browser, g_statusBar);
 }

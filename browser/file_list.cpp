@@ -7,6 +7,7 @@
 
 #include "file_list.h"
 #include "watcher.h"
+#include "document_link.h"
 
 #include <cstdio>
 #include <cstring>
@@ -313,6 +314,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         const LRESULT result = CallWindowProcA(g_listProc, hwnd, msg, wp, lp);
         const LONG view = GetWindowLongA(hwnd, GWL_STYLE) & LVS_TYPEMASK;
         if (view == LVS_ICON || view == LVS_SMALLICON) CallWindowProcA(g_listProc, hwnd, LVM_ARRANGE, LVA_ALIGNTOP, 0);
+        // The browser's count and its history buttons follow the list.
+        if (g_browser) PostMessageA(g_browser, kMsgRefreshInfo, 0, 0);
         return result;
     }
     case kMsgFolderChanged:
@@ -785,6 +788,15 @@ void ActivateListItem(int index) {
         break;
     case kItemShortcutPicture:
         if (g_opener) g_opener(ResolveShortcut(ItemPath(*item)).c_str());
+        break;
+    case kItemFile:
+        // Not examined yet (no thumbnail pass has reached it): the image
+        // library decides whether the viewer or the shell opens it.
+        if (g_opener && IsPictureFile(ItemPath(*item))) {
+            g_opener(ItemPath(*item).c_str());
+            break;
+        }
+        InvokeDefaultCommand(*item);
         break;
     default:
         InvokeDefaultCommand(*item);

@@ -34,3 +34,6 @@ private:
 std::string StatusText(HWND window);
 // Waits until part 0 of the window's status bar starts with prefix.
 std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms = 20000);
+
+// Saves what the screen shows of a window as a 24-bit BMP in build/screenshots.
+void SaveScreenshot(HWND window, const std::string& name);

@@ -46,44 +46,6 @@ SIZE WaitForView(HWND frame, Predicate ok, DWORD ms = 15000) {
     return size;
 }
 
-// Saves what the screen shows of a window as a 24-bit BMP.
-void SaveScreenshot(HWND window, const std::string& name) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::string folder = TestsFolder() + "..\\screenshots\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    DWORD rowBytes = ((width * 3) + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof bi.bmiHeader;
-    file.bfSize = file.bfOffBits + rowBytes * height;
-    FILE* out = std::fopen((folder + name).c_str(), "wb");
-    if (out) {
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, out);
-        std::fwrite(bits, rowBytes, height, out);
-        std::fclose(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 }  // namespace
 
 TEST_F(ViewerEndToEndTest, KeysZoomAndStepThroughThePictures) {

@@ -1,0 +1,109 @@
+// The browser as a user drives it: the samples folder opens first, the five
+// list modes and the sort keys, a picture opened from the list in the viewer
+// and Enter back.  Screenshots of every mode are kept in build/screenshots.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "driver.h"
+
+namespace {
+
+class BrowserEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileA(IniPath().c_str());
+        char full[MAX_PATH];
+        GetFullPathNameA((TestsFolder() + "..\\samples\\").c_str(), sizeof full, full, nullptr);
+        WritePrivateProfileStringA("SETTINGS", "DEFAULTPATH", full, "Tavirsel.INI");
+    }
+    void TearDown() override { DeleteFileA(IniPath().c_str()); }
+};
+
+HWND ChildOfClass(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
+
+bool WaitFor(bool (*ok)(HWND), HWND window, DWORD ms = 15000) {
+    DWORD start = GetTickCount();
+    while (!ok(window)) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+void PressKey(HWND window, UINT key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+}  // namespace
+
+TEST_F(BrowserEndToEndTest, ModesSortingAndOpeningAPicture) {
+    Running tavirsel("");
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    EXPECT_EQ("12 Objects", WaitForStatus(browser, "12"));
+    HWND tree = ChildOfClass(browser, "SysTreeView32");
+    HWND list = ChildOfClass(browser, "SysListView32");
+    ASSERT_NE(nullptr, tree);
+    ASSERT_NE(nullptr, list);
+    EXPECT_TRUE(IsWindowVisible(tree));
+    EXPECT_EQ(12, static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+
+    // The five modes, by the View menu's commands.
+    const DWORD styles[] = {LVS_ICON, LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    for (UINT mode = 0; mode < 5; ++mode) {
+        SendMessageA(browser, WM_COMMAND, 32759 + mode, 0);
+        EXPECT_EQ(styles[mode], static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE)) & LVS_TYPEMASK) << mode;
+        Sleep(300);
+        SaveScreenshot(browser, "browser-mode-" + std::to_string(mode) + ".bmp");
+    }
+    // Every sort key in both directions leaves every item in place.
+    for (UINT command = 32916; command <= 32922; ++command) {
+        SendMessageA(browser, WM_COMMAND, command, 0);
+        EXPECT_EQ(12, static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0))) << command;
+    }
+    SendMessageA(browser, WM_COMMAND, 32921, 0);  // forward
+    SendMessageA(browser, WM_COMMAND, 32916, 0);  // by name: "..", then alpha.png
+
+    // Typing "a" picks alpha.png (type-ahead) and Open hands it to the viewer.
+    SetForegroundWindow(browser);
+    PostMessageA(list, WM_CHAR, 'a', 1);
+    Sleep(300);
+    EXPECT_EQ(1, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)))
+        << "alpha.png has the focus";
+    PostMessageA(browser, WM_COMMAND, 32817, 0);
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, frame)) << "the viewer comes up";
+    EXPECT_FALSE(IsWindowVisible(browser)) << "and the browser steps aside";
+    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
+
+    // Enter goes back to the browser.
+    PressKey(frame, VK_RETURN);
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, browser));
+    EXPECT_FALSE(IsWindowVisible(frame));
+
+    PostMessageA(browser, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+    EXPECT_EQ(4, static_cast<int>(GetPrivateProfileIntA("SETTINGS", "ShowMode", -1, "Tavirsel.INI")))
+        << "the last mode is remembered";
+}
+
+TEST_F(BrowserEndToEndTest, ShowModeFiveStartsInThumbnails) {
+    WritePrivateProfileStringA("SETTINGS", "ShowMode", "5", "Tavirsel.INI");
+    Running tavirsel("");
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    EXPECT_EQ("12 Objects", WaitForStatus(browser, "12"));
+    HWND list = ChildOfClass(browser, "SysListView32");
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(static_cast<DWORD>(LVS_ICON), static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE)) & LVS_TYPEMASK);
+    HWND tabs = ChildOfClass(browser, "SysTabControl32");
+    ASSERT_NE(nullptr, tabs);
+    EXPECT_EQ(0, static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)));
+    PostMessageA(browser, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}
