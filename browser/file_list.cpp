@@ -98,7 +98,7 @@ void WriteItemTexts(int index, bool insert) {
     it.mask = LVIF_TEXT | LVIF_IMAGE;
     std::string name = item->name[0] ? item->name : "        ";
     it.pszText = const_cast<char*>(name.c_str());
-    it.iImage = item->iconIndex;
+    it.iImage = ItemIconIndex(*item);
     SendMessageA(g_list, insert ? LVM_INSERTITEMA : LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
     for (int column = 1; column < kColumnCount; ++column) {
         std::string text = ItemColumnText(*item, column);
@@ -202,7 +202,7 @@ void PaintThumbnailCell(HDC dc, int index, const BrowserItem& item, HBRUSH backg
     }
     DrawEdge(dc, &inner, EDGE_ETCHED, BF_RECT);
     const int size = GetSystemMetrics(SM_CXICON);
-    ImageList_Draw(g_largeIcons, item.iconIndex, dc, x + (g_cellWidth - size) / 2,
+    ImageList_Draw(g_largeIcons, ItemIconIndex(const_cast<BrowserItem&>(item)), dc, x + (g_cellWidth - size) / 2,
                    y + (g_cellHeight - size) / 2, ILD_TRANSPARENT);
 
     RECT label;
@@ -375,7 +375,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void OnGetDispInfo(NMLVDISPINFOA* info) {
     LVITEMA& it = info->item;
-    const BrowserItem* item = ShownItem(it.iItem);
+    BrowserItem* item = ShownItem(it.iItem);
     if (!item) return;
     if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
         std::string text;
@@ -385,7 +385,7 @@ void OnGetDispInfo(NMLVDISPINFOA* info) {
             text = ItemColumnText(*item, it.iSubItem);
         lstrcpynA(it.pszText, text.c_str(), it.cchTextMax);
     }
-    if (it.mask & LVIF_IMAGE) it.iImage = item->iconIndex;
+    if (it.mask & LVIF_IMAGE) it.iImage = ItemIconIndex(*item);
     if (!(it.mask & LVIF_STATE)) it.mask |= LVIF_DI_SETITEM;
 }
 

@@ -56,12 +56,33 @@ static void SetItemName(BrowserItem& item, const std::string& name) {
                                : static_cast<int>(std::strlen(item.name));
 }
 
-static int SystemIconIndex(LPCITEMIDLIST absolute) {
+int SystemIconIndex(LPCITEMIDLIST absolute) {
     SHFILEINFOA info = {};
     if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info,
                         SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
         return 0;
     return info.iIcon;
+}
+
+// Whether a folder has a file-system path; remembered for the folder last
+// asked about, since a folder's items are filled one after another.
+static bool FolderIsFileSystem(LPCITEMIDLIST absoluteFolder) {
+    static LPITEMIDLIST last = nullptr;
+    static bool lastAnswer = false;
+    static CRITICAL_SECTION* lock = [] {
+        static CRITICAL_SECTION section;
+        InitializeCriticalSection(&section);
+        return &section;
+    }();
+    EnterCriticalSection(lock);
+    if (!last || !SamePidl(last, absoluteFolder)) {
+        FreePidl(last);
+        last = CopyPidl(absoluteFolder);
+        lastAnswer = !PidlPath(absoluteFolder).empty();
+    }
+    bool answer = lastAnswer;
+    LeaveCriticalSection(lock);
+    return answer;
 }
 
 static bool IsRemovableRoot(const std::string& path) {
@@ -78,18 +99,26 @@ bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
         FreeBrowserItem(item);
         return false;
     }
-    SetItemName(item, DisplayNameOf(folder, relative, SHGDN_INFOLDER));
-
     ULONG attributes = SFGAO_FOLDER | SFGAO_LINK | SFGAO_FILESYSTEM | SFGAO_HIDDEN;
     LPCITEMIDLIST one = relative;
     if (SUCCEEDED(folder->GetAttributesOf(1, &one, &attributes)))
         item.shellAttributes = attributes;
 
-    const std::string path = PidlPath(item.absolute);
+    // In a file-system folder the find data (carried in the identifier list)
+    // gives name, size and time at once; asking the shell for the display
+    // name and the path costs far more per item, which a folder of ten
+    // thousand files feels.  Drive roots are looked at by path, so that a
+    // removable drive without media is never touched.
     WIN32_FIND_DATAA find = {};
-    if (!path.empty() && !IsRemovableRoot(path) &&
-        SUCCEEDED(SHGetDataFromIDListA(folder, relative, SHGDFIL_FINDDATA, &find,
-                                       sizeof find))) {
+    bool found = false;
+    if (FolderIsFileSystem(absoluteFolder)) {
+        found = SUCCEEDED(SHGetDataFromIDListA(folder, relative, SHGDFIL_FINDDATA, &find, sizeof find));
+    } else {
+        const std::string path = PidlPath(item.absolute);
+        found = !path.empty() && !IsRemovableRoot(path) &&
+                SUCCEEDED(SHGetDataFromIDListA(folder, relative, SHGDFIL_FINDDATA, &find, sizeof find));
+    }
+    if (found) {
         if (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             item.state = kItemFolder;
         } else {
@@ -98,8 +127,17 @@ bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
         }
         item.lastWrite = find.ftLastWriteTime;
     }
-    item.iconIndex = SystemIconIndex(item.absolute);
+    SetItemName(item, found && find.cFileName[0] ? std::string(find.cFileName)
+                                                 : DisplayNameOf(folder, relative, SHGDN_INFOLDER));
+    // Asking the shell for the icon is the slowest part of an item; it is
+    // fetched when the item is first drawn (ItemIconIndex).
+    item.iconIndex = kIconNotFetched;
     return true;
+}
+
+int ItemIconIndex(BrowserItem& item) {
+    if (item.iconIndex == kIconNotFetched) item.iconIndex = SystemIconIndex(item.absolute);
+    return item.iconIndex;
 }
 
 bool AppendFolderItem(IShellFolder* folder, LPCITEMIDLIST absoluteFolder,

@@ -144,6 +144,13 @@ void SetModelFolder(IShellFolder* folder, LPCITEMIDLIST absoluteFolder);
 bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
                     LPCITEMIDLIST absoluteFolder, LPCITEMIDLIST relative);
 // FillFolderItem and append to the model.
+// The icon index of an item not asked for yet.
+constexpr int kIconNotFetched = -2;
+// The item's index in the system image lists, asked of the shell the first
+// time (on the user-interface thread, for items being drawn).
+int ItemIconIndex(BrowserItem& item);
+int SystemIconIndex(LPCITEMIDLIST absolute);
+
 bool AppendFolderItem(IShellFolder* folder, LPCITEMIDLIST absoluteFolder,
                       LPCITEMIDLIST relative);
 // Inserts ".." (state 4) first for the parent of absoluteFolder; false (and
