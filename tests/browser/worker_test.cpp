@@ -257,10 +257,14 @@ TEST_F(WorkerTest, SecondRequestAbortsALongLoad) {
     const DWORD handOver = GetTickCount() - start;
     ASSERT_TRUE(WaitForPosted(browser_, kMsgFolderLoaded, 10000));
     PumpFor(200);
-    EXPECT_EQ(CountPosted(browser_, kMsgFolderLoaded), 1) << "the big folder was not abandoned";
-    EXPECT_EQ(ModelNames().size(), 4u);
+    EXPECT_EQ(ModelNames().size(), 4u) << "the last request's folder is shown";
+    // A load slow enough to be caught midway is abandoned; a fast machine may
+    // finish the big folder before the second request arrives.
     if (fullLoad > 200) {
+        EXPECT_EQ(CountPosted(browser_, kMsgFolderLoaded), 1) << "the big folder was not abandoned";
         EXPECT_LT(handOver, fullLoad / 2) << "full load " << fullLoad << " ms";
+    } else {
+        EXPECT_LE(CountPosted(browser_, kMsgFolderLoaded), 2);
     }
 
     // Stopping in the middle of a long load is prompt too.
