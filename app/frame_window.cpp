@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "display.h"
 #include "document_link.h"
+#include "dropped_files.h"
 #include "handover.h"
 #include "icons.h"
 #include "language_menu.h"
@@ -196,13 +197,7 @@ void OnContextMenu(HWND frame, int popupIndex) {
 }
 
 void OnDropFiles(HWND frame, HDROP drop) {
-    std::vector<std::string> dropped;
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH];
-        if (DragQueryFileA(drop, i, path, sizeof path)) dropped.push_back(path);
-    }
-    DragFinish(drop);
+    std::vector<std::string> dropped = TakeDroppedFiles(drop);
     // Until the browser's list takes dropped files, the pictures among them
     // replace the open list directly; dropping only non-pictures changes nothing.
     std::vector<std::string> pictures;

@@ -8,6 +8,7 @@
 
 #include "browser_window.h"
 #include "commands.h"
+#include "dropped_files.h"
 #include "file_list.h"
 #include "folder_history.h"
 #include "folder_tree.h"
@@ -156,12 +157,6 @@ void OnDeviceChange(WPARAM event, LPARAM data) {
 }
 
 void OnBrowserDropFiles(HDROP drop) {
-    std::vector<std::string> paths;
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH];
-        if (DragQueryFileA(drop, i, path, sizeof path)) paths.push_back(path);
-    }
-    DragFinish(drop);
+    std::vector<std::string> paths = TakeDroppedFiles(drop);
     if (!paths.empty()) FillModelFromFiles(paths);
 }

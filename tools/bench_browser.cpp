@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_shell.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "display.h"
@@ -25,12 +26,7 @@
 
 namespace {
 
-LARGE_INTEGER g_frequency;
-double Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_frequency.QuadPart);
-}
+double Now() { return BenchNow(); }
 
 SIZE_T PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
@@ -48,20 +44,8 @@ void Pump() {
 }
 
 bool SetUp(HINSTANCE instance) {
+    if (!SetUpBenchShell(instance, SW_SHOW)) return false;
     ShellState& shell = Shell();
-    shell.programDirectory = ProgramDirectory() + "..\\bin\\";
-    shell.mainModule = shell.resourceModule = instance;
-    shell.frameClassName = "Ommavu";
-    shell.system = ReadSystemFlags();
-    InitCommonControls();
-    CoInitialize(nullptr);
-    if (!BindLorimel(shell.lorimel, (shell.programDirectory + "Lorimel.dll").c_str()) ||
-        !shell.lorimel.InitImageLibrary(shell.programDirectory.c_str()))
-        return false;
-    shell.lorimelReady = true;
-    SetImageLibrary(&shell.lorimel);
-    EvaluateDisplay();
-    if (!RegisterFrameClass() || !CreateFrameWindow() || !CreateBrowserWindow(instance, SW_SHOW)) return false;
     // Details mode: the list's count is what is measured, not painting cells.
     SendMessageA(shell.browser, WM_COMMAND, IDC_MODE_DETAILS, 0);
     return true;
@@ -70,7 +54,6 @@ bool SetUp(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    QueryPerformanceFrequency(&g_frequency);
     if (__argc < 3) {
         std::printf("usage: bench_browser FOLDER EXPECTED-ITEMS\n");
         return 2;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_shell.h"
 #include "browser_window.h"
 #include "display.h"
 #include "document_link.h"
@@ -30,12 +31,7 @@
 
 namespace {
 
-LARGE_INTEGER g_frequency;
-double Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_frequency.QuadPart);
-}
+double Now() { return BenchNow(); }
 
 WNDPROC g_viewProc = nullptr;
 double g_detached = 0;    // the loader has read the header and asks the views to let go
@@ -96,20 +92,8 @@ double DecodeOnly(const std::string& path) {
 }
 
 bool SetUpViewer(HINSTANCE instance) {
+    if (!SetUpBenchShell(instance, SW_HIDE)) return false;
     ShellState& shell = Shell();
-    shell.programDirectory = ProgramDirectory() + "..\\bin\\";
-    shell.mainModule = shell.resourceModule = instance;
-    shell.frameClassName = "Ommavu";
-    shell.system = ReadSystemFlags();
-    InitCommonControls();
-    if (!BindLorimel(shell.lorimel, (shell.programDirectory + "Lorimel.dll").c_str()) ||
-        !shell.lorimel.InitImageLibrary(shell.programDirectory.c_str()))
-        return false;
-    shell.lorimelReady = true;
-    SetImageLibrary(&shell.lorimel);
-    EvaluateDisplay();
-    if (!RegisterFrameClass() || !CreateFrameWindow() || !CreateBrowserWindow(instance, SW_HIDE)) return false;
-    ConnectDocumentToFrame(shell.frame);
     g_viewProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FrameView(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedView)));
     g_frameProc = reinterpret_cast<WNDPROC>(
@@ -121,7 +105,6 @@ bool SetUpViewer(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    QueryPerformanceFrequency(&g_frequency);
     if (__argc < 3) {
         std::printf("usage: bench_viewer LARGE.jpg LIST-FILE\n");
         return 2;

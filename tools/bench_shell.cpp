@@ -1,0 +1,41 @@
+#include "bench_shell.h"
+
+#include <commctrl.h>
+
+#include "browser_window.h"
+#include "display.h"
+#include "document_link.h"
+#include "frame_window.h"
+#include "load.h"
+#include "shell.h"
+#include "system_info.h"
+
+double BenchNow() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+bool SetUpBenchShell(HINSTANCE instance, int browserShow) {
+    ShellState& shell = Shell();
+    shell.programDirectory = ProgramDirectory() + "..\\bin\\";
+    shell.mainModule = shell.resourceModule = instance;
+    shell.frameClassName = "Ommavu";
+    shell.system = ReadSystemFlags();
+    InitCommonControls();
+    CoInitialize(nullptr);
+    if (!BindLorimel(shell.lorimel, (shell.programDirectory + "Lorimel.dll").c_str()) ||
+        !shell.lorimel.InitImageLibrary(shell.programDirectory.c_str()))
+        return false;
+    shell.lorimelReady = true;
+    SetImageLibrary(&shell.lorimel);
+    EvaluateDisplay();
+    if (!RegisterFrameClass() || !CreateFrameWindow() || !CreateBrowserWindow(instance, browserShow)) return false;
+    ConnectDocumentToFrame(shell.frame);
+    return true;
+}
