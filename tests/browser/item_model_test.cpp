@@ -250,3 +250,24 @@ TEST_F(ItemModelFolder, StopFlagLeavesOrder) {
 }
 
 }  // namespace
+
+TEST_F(ItemModelFolder, LongAndForeignNamesKeepTheirPaths) {
+    // A name that makes a path of 259 characters, the longest there is
+    // (longer than the record's name field), and one with letters outside
+    // the ANSI code page.
+    const std::string longName = std::string(259 - dir_.size() - 1 - 4, 'n') + ".jpg";
+    ASSERT_GT(longName.size(), 127u);
+    Write(longName.c_str(), 3);
+    const std::wstring foreign = std::wstring(dir_.begin(), dir_.end()) + L"\\\x03a9\x4e2d.png";
+    HANDLE file = CreateFileW(foreign.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    Load();
+    const BrowserItem* item = Find("nnnn");
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(sizeof item->name - 1, std::strlen(item->name)) << "shown cut to the record's field";
+    EXPECT_EQ(dir_ + "\\" + longName, ItemPath(*item)) << "the path comes from the identifier list, whole";
+    EXPECT_EQ(7, static_cast<int>(Items().Count())) << "parent, sub, three files, the long and the foreign one";
+    DeleteFileA((dir_ + "\\" + longName).c_str());
+    DeleteFileW(foreign.c_str());
+}
