@@ -48,6 +48,13 @@ std::string g_browseBuffer;
 
 const std::string& BrowseBuffer() { return g_browseBuffer; }
 
+// A picture that became the list's current item: it is decoded as the
+// viewer's current picture, which the preview pane shows.
+void PreviewFromBrowser(const char* path) {
+    if (!path || lstrcmpiA(path, CurrentDocumentFacts().file.c_str()) == 0) return;
+    LoadPictureFile(path);
+}
+
 // A picture chosen in the list: the viewer opens it and the browser steps
 // aside.  Until the thumbnail pass fills the open list from the folder, the
 // picture joins it when it is not there yet.
@@ -58,7 +65,13 @@ void OpenFromBrowser(const char* path) {
         Shell().openList.Clear();
         Shell().openList.Append(path);
     }
-    if (!OpenPictureByName(frame, path)) LayOutFrame(CurrentFrameParts());
+    SetOpenListPosition(Shell().openList.IndexOf(path));
+    // Already the current picture (the preview decoded it): the frame only
+    // lays itself out around it.
+    if (!OpenPictureByName(frame, path)) {
+        LayOutFrame(CurrentFrameParts());
+        PostMessageA(frame, kMsgRefreshInfo, 0, 0);
+    }
     ShowWindow(frame, SW_SHOW);
     SetForegroundWindow(frame);
     ShowWindow(Shell().browser, SW_HIDE);
@@ -400,6 +413,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     SetFolderRequester(RequestFolder);
     StartWatcher(FileListWindow(), browser);
     SetPictureOpener(OpenFromBrowser);
+    SetPicturePreviewer(PreviewFromBrowser);
     PrepareHistoryButtons(g_toolbar);
     if (SelectedTab() < kUrlTab) SetListMode(SelectedTab());
     ApplyStatusParts(g_statusBar, nullptr);

@@ -45,6 +45,7 @@ bool g_virtual;
 int g_mode = kModeDetails;
 int g_sortColumn = 0;
 int g_current = -1;
+void (*g_previewer)(const char* path) = nullptr;  // shows a picture in the preview
 bool g_folderShown;
 HIMAGELIST g_largeIcons;
 HIMAGELIST g_smallIcons;
@@ -404,7 +405,16 @@ void OnItemChanged(const NMLISTVIEW* nm) {
     if ((nm->uNewState & both) == both && (nm->uOldState & both) != both) {
         ReadAllStates();
         g_current = nm->iItem;
-        if (item->state != kItemPicture && item->state != kItemShortcutPicture && g_browser)
+        // The preview shows the picture: by its path, a shortcut's by its
+        // target; an item no thumbnail pass has examined yet is shown when
+        // the image library takes it for a picture.
+        std::string preview;
+        if (item->state == kItemPicture) preview = ItemPath(*item);
+        else if (item->state == kItemShortcutPicture) preview = ResolveShortcut(ItemPath(*item));
+        else if (item->state == kItemFile && !item->examined && IsPictureFile(ItemPath(*item))) preview = ItemPath(*item);
+        if (!preview.empty() && g_previewer)
+            g_previewer(preview.c_str());
+        else if (g_browser)
             PostMessageA(g_browser, kMsgClearPreview, 0, 0);
     }
 }
@@ -699,6 +709,7 @@ int ListModeNow() { return g_mode; }
 int CurrentListItem() { return g_current; }
 bool OnlyPictureModeOn() { return Items().onlyPictures; }
 void SetPictureOpener(void (*opener)(const char*)) { g_opener = opener; }
+void SetPicturePreviewer(void (*previewer)(const char*)) { g_previewer = previewer; }
 void SetFolderRequester(void (*requester)(int, LPCITEMIDLIST)) { g_requester = requester; }
 void SetListWheelHandler(bool (*handler)(HWND, WPARAM, LPARAM)) { g_wheel = handler; }
 

@@ -32,6 +32,8 @@ bool HandleFileListNotify(NMHDR* header, LRESULT* result);
 
 // Opens a picture (double click, Enter, "open" on a picture item).
 void SetPictureOpener(void (*opener)(const char* path));
+// Called with the path of a picture that became the current item.
+void SetPicturePreviewer(void (*previewer)(const char* path));
 // Asks the worker for a request (0/1 open the folder, 2 thumbnails, 4
 // thumbnails of separate files).  Set by whoever owns the worker.
 void SetFolderRequester(void (*requester)(int code, LPCITEMIDLIST folder));

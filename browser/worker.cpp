@@ -6,6 +6,8 @@
 
 #include "worker.h"
 
+#include "load.h"
+
 #include "folder_history.h"
 #include "item_model.h"
 #include "messages.h"
@@ -322,7 +324,24 @@ std::string LoadedFolderPath() {
 
 void RunThumbnailPasses(HWND, HWND, bool) {
     // Thumbnail making comes with the thumbnail cache: until then every item
-    // keeps its shell icon and nothing is decoded here.
+    // keeps its shell icon and nothing is decoded here.  The viewer still
+    // steps through the folder's pictures: the files the image library
+    // recognises, in the list's order, become the open list.
+    const LorimelApi* api = ImageLibrary();
+    if (!api) return;
+    std::vector<std::string> paths;
+    std::vector<std::string> files;
+    {
+        ItemModelLock hold;
+        for (const BrowserItem& item : Items().items)
+            if (item.state == kItemFile) files.push_back(ItemPath(item));
+    }
+    for (const std::string& path : files) {
+        if (WorkerAborted()) return;
+        char format[200] = {};
+        if (!path.empty() && api->DetectImageFormat(path.c_str(), format)) paths.push_back(path);
+    }
+    PostOpenList(std::move(paths));
 }
 
 void HandPicturesToOpenList(bool separateFiles) {

@@ -74,12 +74,21 @@ TEST_F(BrowserEndToEndTest, ModesSortingAndOpeningAPicture) {
     Sleep(300);
     EXPECT_EQ(1, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)))
         << "alpha.png has the focus";
+    // The preview pane shows it.
+    HWND preview = ChildOfClass(browser, "ImageViewWndClass");
+    ASSERT_NE(nullptr, preview);
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, preview));
+    Sleep(300);
+    SaveScreenshot(browser, "browser-preview.bmp");
     PostMessageA(browser, WM_COMMAND, 32817, 0);
     HWND frame = tavirsel.Window("Ommavu");
     ASSERT_NE(nullptr, frame);
     EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, frame)) << "the viewer comes up";
     EXPECT_FALSE(IsWindowVisible(browser)) << "and the browser steps aside";
-    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
+    // The folder's eleven pictures are the open list, in the list's order.
+    EXPECT_EQ("1/11 Pictures", WaitForStatus(frame, "1/11"));
+    PressKey(frame, VK_SPACE);
+    EXPECT_EQ(0u, WaitForStatus(frame, "2/11").find("2/11 Pictures")) << "animated.gif is next";
 
     // Enter goes back to the browser.
     PressKey(frame, VK_RETURN);
