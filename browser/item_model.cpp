@@ -1,5 +1,7 @@
 #include "item_model.h"
 
+#include <algorithm>
+
 #include "pidl.h"
 
 #include "picture.h"
@@ -308,11 +310,49 @@ void SortItems(BrowserItem* a, int count, ItemComparator compare, int flags) {
     }
 }
 
+// The same order as CompareByName, by the ranks RankNames gave.
+static int CompareByNameRank(const BrowserItem& a, const BrowserItem& b, int flags) {
+    return Grouped(a, b, flags, [&] {
+        if (a.state == kItemNoFile && b.state == kItemNoFile) return 0;
+        return Unsigned(a.nameRank, b.nameRank);
+    });
+}
+
+// Gives every item the place of its name in the order lstrcmpA makes, from
+// the names' sort keys (the order CompareString gives, computed once per
+// name rather than once per comparison).  Equal names share a rank.
+static void RankNames(std::vector<BrowserItem>& items) {
+    struct Keyed {
+        std::string key;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, items[i].name, -1, nullptr, 0);
+        keyed[i].index = i;
+        if (n > 0) {
+            keyed[i].key.resize(static_cast<size_t>(n));
+            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, items[i].name, -1, &keyed[i].key[0], n);
+        }
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    DWORD rank = 0;
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        if (i > 0 && keyed[i].key != keyed[i - 1].key) ++rank;
+        items[keyed[i].index].nameRank = rank;
+    }
+}
+
 void SortItemModel() {
     ItemModelLock hold;
     ItemModel& model = Items();
     if (model.stop || model.items.empty()) return;
-    SortItems(model.items.data(), model.Count(), model.comparator, model.sortFlags);
+    ItemComparator compare = model.comparator;
+    if (compare == CompareByName) {
+        RankNames(model.items);
+        compare = CompareByNameRank;
+    }
+    SortItems(model.items.data(), model.Count(), compare, model.sortFlags);
     if (model.pictureListBuilt) BuildPictureList();
 }
 

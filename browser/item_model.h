@@ -45,6 +45,7 @@ struct BrowserItem {
     char typeText[128];
     FILETIME lastWrite;
     DWORD dimensionKey;         // 8 * (1250 * width + 4 * height + bits); 0 until examined
+    DWORD nameRank;             // the name's place among the model's names, set before a sort by name
     char info[32];              // "640x480x16M"
     char formatName[8];         // coder name, e.g. "JPEG"
     int state;                  // ItemState

@@ -102,6 +102,29 @@ TEST(ItemModelSort, QuicksortMatchesOrderOnLargeInput) {
     SortItems(items.data(), 0, CompareBySize, kSortForward);   // empty is fine
 }
 
+TEST(ItemModelSort, ModelSortByNameKeepsTheNameComparatorsOrder) {
+    // The model ranks names once before sorting; the order must be the one
+    // the name comparator (lstrcmpA) gives, punctuation and case included.
+    const char* names[] = {"b.txt", "B.TXT2", "a-b.jpg", "ab.jpg", "_x.png", "10.gif", "9.gif", "Zeta.bmp",
+                           "zeta2.bmp", "a b.png", "\xe9" "clair.jpg", "e.jpg", "photo-10.jpg", "photo-9.jpg"};
+    std::vector<BrowserItem> expected;
+    for (const char* name : names) expected.push_back(MakeItem(name, kItemFile, 1));
+    expected.push_back(MakeItem("sub", kItemFolder));
+    for (int flags : {kSortForward, kSortReverse}) {
+        SortItems(expected.data(), static_cast<int>(expected.size()), CompareByName, flags);
+        {
+            ItemModelLock hold;
+            Items().items.clear();
+            for (auto it = expected.rbegin(); it != expected.rend(); ++it) Items().items.push_back(*it);
+        }
+        SetModelSort(kSortName, flags);
+        EXPECT_EQ(Names(expected), Names(Items().items)) << "flags " << flags;
+    }
+    ItemModelLock hold;
+    Items().items.clear();
+    Items().sortFlags = kSortForward;
+}
+
 TEST(ItemModelText, ColumnsAndDates) {
     SYSTEMTIME may = {2001, 5, 4, 3, 14, 5, 0, 0};
     SYSTEMTIME november = may;
