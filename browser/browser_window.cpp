@@ -11,6 +11,7 @@
 #include "browser_panes.h"
 #include "file_list.h"
 #include "item_model.h"
+#include "file_operations.h"
 #include "folder_tree.h"
 #include "worker.h"
 #include "navigation.h"
@@ -34,6 +35,7 @@ constexpr char kBrowserClass[] = "OmmavuSHOWer";
 constexpr UINT kBrowserToolbarControl = 123;
 constexpr UINT kBrowserStatusBarControl = 116;
 constexpr UINT kBannerControl = 130;
+constexpr UINT kUrlListControl = 131;
 constexpr int kMinimumWidth = 320;
 constexpr int kMinimumHeight = 240;
 constexpr int kDefaultWidth = 800;
@@ -45,8 +47,55 @@ HWND g_banner = nullptr;
 // The folder the tree is asked to select next (message 5124): at first
 // "DEFAULTPATH", then history entries and Folder menu targets.
 std::string g_browseBuffer;
+// "Enable Thumb Active": thumbnails of animations play in their cells (not
+// saved; the thumbnail pass reads it).
+bool g_thumbActive = true;
 
 const std::string& BrowseBuffer() { return g_browseBuffer; }
+
+// The URL tab's pane: the list with its three headings (its entries come
+// with the URL list).
+HWND CreateUrlListPane(HWND browser, HINSTANCE instance) {
+    HWND list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
+                                0, 0, browser, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUrlListControl)),
+                                instance, nullptr);
+    if (!list) return nullptr;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    const int widths[] = {60, 200, 200};
+    for (int i = 0; i < 3; ++i) {
+        std::string text = ResourceString(IDS_URL_COLUMN_URL + i);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = &text[0];
+        column.cx = widths[i];
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    return list;
+}
+
+// A sub-folder of the shown folder named "New Folder", with " (1)", " (2)"
+// ... appended while an item of that name is in the list.
+void CreateNewFolder(HWND browser) {
+    std::string folder = BrowsedFolderPath();
+    if (folder.empty()) return;
+    std::string base = ResourceString(IDS_NEW_FOLDER);
+    if (base.empty()) base = "New Folder";
+    std::string name = base;
+    auto taken = [](const std::string& candidate) {
+        for (const BrowserItem& item : Items().items)
+            if (lstrcmpiA(item.name, candidate.c_str()) == 0) return true;
+        return false;
+    };
+    for (int n = 1; taken(name) && n < 10000; ++n) name = base + "(" + std::to_string(n) + ")";
+    if (CreateSubfolder(folder + name)) return;
+    DWORD error = GetLastError();
+    char* system = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<char*>(&system), 0, nullptr);
+    std::string text = ResourceString(IDS_CREATE_FOLDER_FAILURE) + (system ? system : "");
+    if (system) LocalFree(system);
+    MessageBoxA(browser, text.c_str(), ResourceString(IDS_CREATE_ERROR_TITLE).c_str(), MB_ICONSTOP | MB_OK);
+}
 
 // A picture that became the list's current item: it is decoded as the
 // viewer's current picture, which the preview pane shows.
@@ -121,6 +170,22 @@ void OnInitMenu(HMENU menu) {
     for (UINT id : {IDC_SAVE_AS, IDC_BROWSER_PRINT, IDC_SET_WALLPAPER})
         EnableMenuItem(menu, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
+    // The sort column and direction, Only Picture Mode, the thumbnail
+    // animation switch.
+    const ItemModel& model = Items();
+    for (UINT id = IDC_SORT_BY_NAME; id <= IDC_SORT_BY_ATTRIBUTES; ++id)
+        CheckMenuItem(menu, id,
+                      MF_BYCOMMAND | (static_cast<int>(id - IDC_SORT_BY_NAME) == model.sortKey ? MF_CHECKED : MF_UNCHECKED));
+    bool reverse = (model.sortFlags & kSortReverse) != 0;
+    CheckMenuItem(menu, IDC_SORT_FORWARD, MF_BYCOMMAND | (reverse ? MF_UNCHECKED : MF_CHECKED));
+    CheckMenuItem(menu, IDC_SORT_REVERSE, MF_BYCOMMAND | (reverse ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDC_ONLY_PICTURES, MF_BYCOMMAND | (OnlyPictureModeOn() ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDC_THUMB_ACTIVE, MF_BYCOMMAND | (g_thumbActive ? MF_CHECKED : MF_UNCHECKED));
+    // Copy To, Move To and mail need a selection.
+    bool selection = FileListWindow() && SendMessageA(FileListWindow(), LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+    for (UINT id : {IDC_COPY_TO, IDC_MOVE_TO})
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (selection ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDC_SEND_MAIL, MF_BYCOMMAND | (selection || picture ? MF_ENABLED : MF_GRAYED));
 }
 
 void OnMouseWheel(HWND browser, WPARAM wp, LPARAM lp) {
@@ -172,6 +237,12 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
     }
     if (HandleHistoryCommand(g_toolbar, id) || HandleFolderMenuCommand(id)) return 0;
     switch (id) {
+    case IDC_THUMB_ACTIVE:
+        g_thumbActive = !g_thumbActive;
+        return 0;
+    case IDC_NEW_FOLDER:
+        CreateNewFolder(browser);
+        return 0;
     case IDC_DECODE_AGAIN:
         ReloadPicture();
         return 0;
@@ -409,6 +480,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
         return nullptr;
     }
     SetFileListPane(FileListWindow());
+    SetUrlListPane(CreateUrlListPane(browser, instance));
     SetFolderTreeListWindow(FileListWindow());
     SetFolderRequester(RequestFolder);
     StartWatcher(FileListWindow(), browser);

@@ -22,3 +22,5 @@ bool DeleteFiles(const char* doubleZeroList, HWND owner) {
     op.fFlags = FOF_ALLOWUNDO;
     return SHFileOperationA(&op) == 0;
 }
+
+bool CreateSubfolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Renames one file or folder.  Both paths are full paths ending in two zero
 // characters.  True when the shell reports success.
 bool RenameFile(HWND owner, const char* oldDoubleZero, const char* newDoubleZero);
@@ -11,3 +13,7 @@ bool RenameFile(HWND owner, const char* oldDoubleZero, const char* newDoubleZero
 // (ending with an empty one) to the recycle bin; the shell asks first.
 // True when the shell reports success.
 bool DeleteFiles(const char* doubleZeroList, HWND owner);
+
+// Creates a folder (its parent must exist).  False with the system's error
+// left for GetLastError.
+bool CreateSubfolder(const std::string& path);

@@ -84,7 +84,7 @@ TEST_F(BrowserEndToEndTest, ModesSortingAndOpeningAPicture) {
     HWND frame = tavirsel.Window("Ommavu");
     ASSERT_NE(nullptr, frame);
     EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, frame)) << "the viewer comes up";
-    EXPECT_FALSE(IsWindowVisible(browser)) << "and the browser steps aside";
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) == FALSE; }, browser)) << "and the browser steps aside";
     // The folder's eleven pictures are the open list, in the list's order.
     EXPECT_EQ("1/11 Pictures", WaitForStatus(frame, "1/11"));
     PressKey(frame, VK_SPACE);
@@ -93,7 +93,7 @@ TEST_F(BrowserEndToEndTest, ModesSortingAndOpeningAPicture) {
     // Enter goes back to the browser.
     PressKey(frame, VK_RETURN);
     EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, browser));
-    EXPECT_FALSE(IsWindowVisible(frame));
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) == FALSE; }, frame));
 
     PostMessageA(browser, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));

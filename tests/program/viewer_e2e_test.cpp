@@ -91,7 +91,8 @@ TEST_F(ViewerEndToEndTest, KeysZoomAndStepThroughThePictures) {
     ASSERT_NE(nullptr, browser);
     PressKey(frame, VK_RETURN);
     DWORD start = GetTickCount();
-    while (!IsWindowVisible(browser) && GetTickCount() - start < 10000) Sleep(50);
+    // The browser is shown first, then the frame hidden: wait for both.
+    while ((!IsWindowVisible(browser) || IsWindowVisible(frame)) && GetTickCount() - start < 10000) Sleep(50);
     EXPECT_TRUE(IsWindowVisible(browser));
     EXPECT_FALSE(IsWindowVisible(frame));
 
