@@ -14,3 +14,8 @@ void FullScreenCommand(HWND, UINT) {}
 void RegisterTypeCommand(HWND, UINT) {}
 void AcquireCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}
+void BrowserPictureCommand(HWND, UINT) {}
+void FolderToolCommand(HWND, UINT) {}
+void FileTransferCommand(HWND, UINT) {}
+void ThumbClipboardCommand(HWND, UINT) {}
+void ClearCacheCommand(HWND, UINT) {}

@@ -18,3 +18,10 @@ void FullScreenCommand(HWND frame, UINT id);        // 32800, 32876
 void RegisterTypeCommand(HWND frame, UINT id);      // 32877
 void AcquireCommand(HWND frame, UINT id);           // 32912 - 32914, 32848
 void DefineFolderCommand(HWND frame, UINT id);      // 32891
+
+// The browser's commands whose features arrive with their own modules.
+void BrowserPictureCommand(HWND browser, UINT id);  // 32854 background, 32856 thumbnail frame picture
+void FolderToolCommand(HWND browser, UINT id);      // 32894 folder name, 32895 multi rename
+void FileTransferCommand(HWND browser, UINT id);    // 32903 copy to, 32904 move to, 32879 mail
+void ThumbClipboardCommand(HWND browser, UINT id);  // 32882, 32883
+void ClearCacheCommand(HWND browser, UINT id);      // 32892

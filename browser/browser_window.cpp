@@ -11,6 +11,7 @@
 #include "browser_panes.h"
 #include "file_list.h"
 #include "item_model.h"
+#include "feature_commands.h"
 #include "file_operations.h"
 #include "folder_tree.h"
 #include "worker.h"
@@ -237,6 +238,29 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
     }
     if (HandleHistoryCommand(g_toolbar, id) || HandleFolderMenuCommand(id)) return 0;
     switch (id) {
+    case IDC_BACKGROUND_PICTURE:
+    case IDC_THUMB_FRAME_PICTURE:
+        BrowserPictureCommand(browser, id);
+        return 0;
+    case IDC_NAME_FOLDER:
+    case IDC_MULTI_RENAME:
+        FolderToolCommand(browser, id);
+        return 0;
+    case IDC_COPY_TO:
+    case IDC_MOVE_TO:
+    case IDC_SEND_MAIL:
+        FileTransferCommand(browser, id);
+        return 0;
+    case IDC_THUMB_TO_CLIPBOARD:
+    case IDC_THUMB_TO_CLIPBOARD_2:
+        ThumbClipboardCommand(browser, id);
+        return 0;
+    case IDC_CLEAR_CACHE:
+        ClearCacheCommand(browser, id);
+        return 0;
+    case IDC_BROWSER_PRINT:
+        if (frame) FrameCommand(frame, IDC_PRINT, 0);
+        return 0;
     case IDC_THUMB_ACTIVE:
         g_thumbActive = !g_thumbActive;
         return 0;
