@@ -169,14 +169,7 @@ void InvokeDefaultCommand(const BrowserItem& item) {
     HMENU popup = CreatePopupMenu();
     if (popup && SUCCEEDED(menu->QueryContextMenu(popup, 0, 1, kShellLastId, CMF_DEFAULTONLY))) {
         const UINT id = GetMenuDefaultItem(popup, FALSE, 0);
-        if (id != static_cast<UINT>(-1)) {
-            CMINVOKECOMMANDINFO info = {};
-            info.cbSize = sizeof info;
-            info.hwnd = g_browser;
-            info.lpVerb = MAKEINTRESOURCEA(id - 1);
-            info.nShow = SW_SHOWNORMAL;
-            menu->InvokeCommand(&info);
-        }
+        if (id != static_cast<UINT>(-1)) InvokeShellCommand(menu, id - 1);
     }
     if (popup) DestroyMenu(popup);
     menu->Release();
@@ -185,6 +178,17 @@ void InvokeDefaultCommand(const BrowserItem& item) {
 // ---------------------------------------------------------------------------
 // Painting of thumbnail mode: the cell frame and the item's shell icon (the
 // worker's thumbnails replace the icon), and the label below.
+
+// Carries out a shell context menu's command (its offset from the menu's
+// first ID), owned by the browser window.
+void InvokeShellCommand(IContextMenu* menu, UINT offset) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = g_browser;
+    info.lpVerb = MAKEINTRESOURCEA(offset);
+    info.nShow = SW_SHOWNORMAL;
+    menu->InvokeCommand(&info);
+}
 
 void PaintThumbnailCell(HDC dc, int index, const BrowserItem& item, HBRUSH background) {
     RECT icon;
@@ -585,12 +589,7 @@ void ShowContextMenu() {
         else if (lstrcmpiA(verb, "rename") == 0) code = 3;
         else {
             if (lstrcmpiA(verb, "delete") == 0) ClearMarks();
-            CMINVOKECOMMANDINFO info = {};
-            info.cbSize = sizeof info;
-            info.hwnd = g_browser;
-            info.lpVerb = MAKEINTRESOURCEA(id - 1);
-            info.nShow = SW_SHOWNORMAL;
-            shell->InvokeCommand(&info);
+            InvokeShellCommand(shell, id - 1);
         }
     }
     if (shell) shell->Release();
