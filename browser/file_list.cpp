@@ -158,6 +158,17 @@ std::string ItemFolderPath() {
     return folder;
 }
 
+// Carries out a shell context menu's command (its offset from the menu's
+// first ID), owned by the browser window.
+void InvokeShellCommand(IContextMenu* menu, UINT offset) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = g_browser;
+    info.lpVerb = MAKEINTRESOURCEA(offset);
+    info.nShow = SW_SHOWNORMAL;
+    menu->InvokeCommand(&info);
+}
+
 void InvokeDefaultCommand(const BrowserItem& item) {
     IShellFolder* folder = Items().folder;
     if (!folder || !item.relative) return;
@@ -178,17 +189,6 @@ void InvokeDefaultCommand(const BrowserItem& item) {
 // ---------------------------------------------------------------------------
 // Painting of thumbnail mode: the cell frame and the item's shell icon (the
 // worker's thumbnails replace the icon), and the label below.
-
-// Carries out a shell context menu's command (its offset from the menu's
-// first ID), owned by the browser window.
-void InvokeShellCommand(IContextMenu* menu, UINT offset) {
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.hwnd = g_browser;
-    info.lpVerb = MAKEINTRESOURCEA(offset);
-    info.nShow = SW_SHOWNORMAL;
-    menu->InvokeCommand(&info);
-}
 
 void PaintThumbnailCell(HDC dc, int index, const BrowserItem& item, HBRUSH background) {
     RECT icon;
