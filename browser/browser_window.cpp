@@ -446,6 +446,8 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgSelectBrowseFolder) {
             SelectFolderByPath(BrowseBuffer().c_str());
+            // A deep folder leaves the tree scrolled sideways; names read from the left.
+            if (FolderTreeWindow()) SendMessageA(FolderTreeWindow(), WM_HSCROLL, SB_LEFT, 0);
             return 0;
         }
         if (msg == kMsgDriveFoldersChanged) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything (scripts/setup.sh) and starts the viewer, Tavirsel.exe,
-# under Wine on a folder of pictures: build/samples unless one is given.
+# Builds everything (scripts/setup.sh) and starts the program, Tavirsel.exe,
+# under Wine with its browser on a folder of pictures: build/samples unless
+# one is given (it becomes the browser's first folder, "DEFAULTPATH").
 #
 #   scripts/run.sh [FOLDER]
 #
@@ -23,9 +24,43 @@ winfolder="Z:${folder//\//\\}"
 
 export OMMAVU_BUILD_DIR=$dir
 run="$root/tests/wine-run.sh"
+arch=win32; [ "$dir" = "$build_x64" ] && arch=win64
+export OMMAVU_WINE_ARCH=$arch
+
+# The folder becomes the browser's first folder in the prefix's
+# Tavirsel.INI; the other settings stay as they are.
+set_default_path() {
+  local ini
+  ini="$("$run" --prefix)/drive_c/windows/Tavirsel.INI"
+  python3 - "$ini" "$winfolder\\" <<'PY'
+import sys
+path, folder = sys.argv[1], sys.argv[2]
+try:
+    lines = open(path, encoding='latin-1').read().splitlines()
+except FileNotFoundError:
+    lines = []
+out, section, done = [], None, False
+for line in lines:
+    stripped = line.strip()
+    if stripped.startswith('[') and stripped.endswith(']'):
+        if section == 'settings' and not done:
+            out.append('DEFAULTPATH=' + folder); done = True
+        section = stripped[1:-1].lower()
+    elif section == 'settings' and stripped.lower().startswith('defaultpath='):
+        line, done = 'DEFAULTPATH=' + folder, True
+    out.append(line)
+if not done:
+    if section != 'settings':
+        out.append('[SETTINGS]')
+    out.append('DEFAULTPATH=' + folder)
+open(path, 'w', encoding='latin-1', newline='\r\n').write('\n'.join(out) + '\n')
+PY
+}
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$run" "$exe" "$winfolder"
+  "$run" --start >/dev/null
+  set_default_path
+  exec "$run" "$exe"
 fi
 
 shots="$build/screenshots"
@@ -55,12 +90,11 @@ done
 export DISPLAY=":$(head -1 "$work/display")"
 log "display $DISPLAY; starting $exe on $folder"
 
-arch=win32; [ "$dir" = "$build_x64" ] && arch=win64
-export OMMAVU_WINE_ARCH=$arch
 # Makes the Wine prefix first (minutes, once per build tree), so that the
 # wait for the window below measures the program alone.
 "$run" --start
-"$run" "$exe" "$winfolder" >"$work/program.log" 2>&1 &
+set_default_path
+"$run" "$exe" >"$work/program.log" 2>&1 &
 program_pid=$!
 
 # Wine names a program's top-level windows after its executable; the one
