@@ -1,0 +1,509 @@
+// The thumbnail cache files: folder index, per-folder entry files and the
+// shared pixel file.  See cache_files.h and cache_records.h.
+#include "cache_files.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "cache_file_io.h"
+#include "cache_records.h"
+
+namespace {
+
+// A folder record longer than this is damage: real paths are far shorter.
+constexpr uint32_t kMaxFolderRecord = 0x10000;
+
+std::string g_cacheDir = "Cache\\";
+
+std::string EntryFileName(uint32_t number) {
+    char name[32];
+    snprintf(name, sizeof name, "FILE%04X.CAH", static_cast<unsigned>(number));
+    return g_cacheDir + name;
+}
+
+DWORD VolumeSerialOf(const std::string& folder) {
+    if (folder.size() < 2 || folder[1] != ':') return 0;
+    std::string root = folder.substr(0, 2) + "\\";
+    DWORD serial = 0;
+    if (!GetVolumeInformationA(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return 0;
+    return serial;
+}
+
+bool SameText(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+
+// The stored format name, terminated even when the field is full.
+std::string FormatOf(const CacheEntryHeader& entry) {
+    return std::string(entry.format, strnlen(entry.format, kCacheFormatBytes));
+}
+
+// One open folder cache: the three files, the folder record in memory (the
+// whole record as it stands on disk) and the folder's entries once read.
+struct FolderCache {
+    CacheFile index, entries, zoom;
+    std::vector<uint8_t> record;
+    bool open = false;
+    uint32_t foundCount = 0;      // entries of the folder when it was opened
+    uint32_t recordOffset = 0;    // of the record in PATHINDX.CAH
+    bool newRecord = false;       // written at recordOffset, cutting off what follows
+    uint32_t entriesEnd = 0;      // where the next entry goes
+    uint32_t zoomEnd = 0;         // where the next pixels go; also the bound for reading
+    bool entriesLoaded = false;
+    std::vector<uint8_t> entryBytes;
+    std::vector<uint32_t> entryStarts;   // offsets in entryBytes of the readable entries
+
+    CacheFolderHeader Header() const {
+        CacheFolderHeader header;
+        memcpy(&header, record.data(), sizeof header);
+        return header;
+    }
+    void SetHeader(const CacheFolderHeader& header) { memcpy(record.data(), &header, sizeof header); }
+
+    void CloseFiles() {
+        index.Close();
+        entries.Close();
+        zoom.Close();
+        open = false;
+        record.clear();
+        entryBytes.clear();
+        entryStarts.clear();
+        entriesLoaded = false;
+    }
+};
+
+FolderCache g_folder;
+CacheLoadResult g_result;
+std::vector<DibBlock*> g_resultThumbs;
+std::vector<CacheFrameInfo> g_resultInfos;
+std::string g_openFolder;
+
+std::vector<uint8_t> BuildRecord(const std::string& folder, uint32_t number, uint32_t serial,
+                                 uint32_t entriesOffset) {
+    uint32_t length = static_cast<uint32_t>(folder.size());
+    std::vector<uint8_t> record(length + kFolderRecordExtra, 0);
+    CacheFolderHeader header = {};
+    header.recordSize = length + kFolderRecordExtra;
+    header.folderNumber = number;
+    header.volumeSerial = serial;
+    header.entriesOffset = entriesOffset;
+    header.pathLength = length;
+    memcpy(record.data(), &header, sizeof header);
+    memcpy(record.data() + sizeof header, folder.data(), length);
+    return record;
+}
+
+// Walks PATHINDX.CAH.  Returns true with the record, its offset and its
+// index when found; otherwise *offset is where the walk stopped (the end of
+// the readable records) and *index the number of records read.
+bool FindFolderRecord(CacheFile& index, const std::string& folder, uint32_t serial,
+                      std::vector<uint8_t>* record, uint32_t* offset, uint32_t* number) {
+    uint32_t at = 0, count = 0, fileSize = index.Size();
+    std::vector<uint8_t> bytes;
+    for (;;) {
+        uint32_t size = 0;
+        if (at > fileSize || fileSize - at < sizeof(CacheFolderHeader)) break;
+        if (index.ReadAt(at, &size, 4) != 4) break;
+        if (size < kFolderRecordExtra || size > kMaxFolderRecord || size > fileSize - at) break;
+        bytes.resize(size);
+        if (index.ReadAt(at, bytes.data(), size) != size) break;
+        CacheFolderHeader header;
+        memcpy(&header, bytes.data(), sizeof header);
+        if (header.pathLength == folder.size() && header.pathLength + kFolderRecordExtra <= size &&
+            header.volumeSerial == serial) {
+            std::string path(reinterpret_cast<const char*>(bytes.data()) + sizeof header,
+                             header.pathLength);
+            if (SameText(path.c_str(), folder.c_str())) {
+                *record = bytes;
+                *offset = at;
+                *number = count;
+                return true;
+            }
+        }
+        at += size;
+        ++count;
+    }
+    *offset = at;
+    *number = count;
+    return false;
+}
+
+// create: make what is missing (the worker); otherwise only read what is
+// there (the one-shot reader).
+bool OpenCache(FolderCache& cache, const std::string& folder, bool create) {
+    cache.CloseFiles();
+    if (create) CreateDirectoryA(g_cacheDir.c_str(), nullptr);
+    if (!cache.index.Open(g_cacheDir + "PATHINDX.CAH", create, create) ||
+        !cache.zoom.Open(g_cacheDir + "ZOOMDATA.CAH", create, create)) {
+        cache.CloseFiles();
+        return false;
+    }
+    uint32_t serial = VolumeSerialOf(folder);
+    uint32_t offset = 0, number = 0;
+    bool found = FindFolderRecord(cache.index, folder, serial, &cache.record, &offset, &number);
+    cache.recordOffset = offset;
+    cache.foundCount = 0;
+    cache.newRecord = false;
+    if (found) {
+        CacheFolderHeader header = cache.Header();
+        if (cache.entries.Open(EntryFileName(header.folderNumber), create, false)) {
+            uint64_t end = uint64_t(header.entriesOffset) + header.entriesSize;
+            if (end <= cache.entries.Size()) {
+                // Entries of a run that never wrote its record lie past the
+                // counted ones; they are dead and the next entry goes over them.
+                cache.foundCount = header.entryCount;
+                cache.entriesEnd = static_cast<uint32_t>(end);
+            } else {
+                // The record claims more than the file holds: start afresh at the end.
+                header.entriesOffset = cache.entriesEnd = cache.entries.Size();
+                header.entryCount = header.entriesSize = 0;
+                cache.SetHeader(header);
+            }
+        } else if (create && cache.entries.Open(EntryFileName(header.folderNumber), true, true)) {
+            // The entry file went away: the record is reused in place.
+            cache.entriesEnd = cache.entries.Size();
+            cache.record = BuildRecord(folder, header.folderNumber, serial, cache.entriesEnd);
+            cache.record.resize(header.recordSize, 0);
+            CacheFolderHeader fresh = cache.Header();
+            fresh.recordSize = header.recordSize;
+            cache.SetHeader(fresh);
+        } else {
+            cache.CloseFiles();
+            return false;
+        }
+    } else {
+        if (!create || !cache.entries.Open(EntryFileName(number), true, true)) {
+            cache.CloseFiles();
+            return false;
+        }
+        cache.entriesEnd = cache.entries.Size();
+        cache.record = BuildRecord(folder, number, serial, cache.entriesEnd);
+        cache.newRecord = true;
+    }
+    cache.zoomEnd = cache.zoom.Size();
+    cache.open = true;
+    return true;
+}
+
+bool FrameIsReadable(const CacheFrameRecord& frame, uint32_t zoomSize) {
+    if (frame.thumbWidth == 0 || frame.thumbHeight == 0) return false;
+    if (uint64_t(3) * frame.thumbWidth * frame.thumbHeight != frame.pixelBytes) return false;
+    return uint64_t(frame.pixelOffset) + frame.pixelBytes <= zoomSize;
+}
+
+// Reads the folder's entries once (on the first lookup or addition) and
+// keeps those whose sizes hold together; the walk stops at the first that
+// does not.
+void LoadEntries(FolderCache& cache) {
+    if (cache.entriesLoaded) return;
+    cache.entriesLoaded = true;
+    if (cache.foundCount == 0) return;
+    CacheFolderHeader header = cache.Header();
+    cache.entryBytes.resize(header.entriesSize);
+    uint32_t have = cache.entries.ReadAt(header.entriesOffset, cache.entryBytes.data(),
+                                         header.entriesSize);
+    cache.entryBytes.resize(have);
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < cache.foundCount; ++i) {
+        uint32_t left = have - at;
+        CacheEntryHeader entry;
+        if (left < kEntryExtra) break;
+        memcpy(&entry, cache.entryBytes.data() + at, sizeof entry);
+        if (entry.entrySize < kEntryExtra || entry.entrySize > left) break;
+        uint32_t room = (entry.entrySize - kEntryExtra) / sizeof(CacheFrameRecord);
+        if (entry.frameCount > room ||
+            entry.nameLength != entry.entrySize - CacheEntrySize(entry.frameCount, 0) ||
+            entry.nameOffset != kEntryNameOffsetBase + sizeof(CacheFrameRecord) * entry.frameCount)
+            break;
+        cache.entryStarts.push_back(at);
+        at += entry.entrySize;
+    }
+    if (cache.entryStarts.size() < cache.foundCount) {
+        // Damage ends the folder's entries: the next entry goes over it and
+        // the record then counts what can be read.
+        cache.foundCount = static_cast<uint32_t>(cache.entryStarts.size());
+        header.entryCount = cache.foundCount;
+        header.entriesSize = at;
+        cache.entriesEnd = header.entriesOffset + at;
+        cache.SetHeader(header);
+    }
+}
+
+const CacheFrameRecord* FramesOf(const uint8_t* entry) {
+    return reinterpret_cast<const CacheFrameRecord*>(entry + sizeof(CacheEntryHeader));
+}
+
+// The first entry with the picture's name (and keys, when compared) whose
+// frames all lie inside ZOOMDATA.CAH; null when there is none.
+const uint8_t* FindEntry(FolderCache& cache, const std::string& name, bool compareKeys,
+                         uint32_t timeLow, uint32_t timeHigh, uint32_t fileSize) {
+    LoadEntries(cache);
+    for (uint32_t start : cache.entryStarts) {
+        const uint8_t* bytes = cache.entryBytes.data() + start;
+        CacheEntryHeader entry;
+        memcpy(&entry, bytes, sizeof entry);
+        if (entry.nameLength != name.size()) continue;
+        if (compareKeys &&
+            (entry.fileSize != fileSize || entry.timeLow != timeLow || entry.timeHigh != timeHigh))
+            continue;
+        std::string stored(reinterpret_cast<const char*>(bytes) + entry.nameOffset, entry.nameLength);
+        if (!SameText(stored.c_str(), name.c_str())) continue;
+        bool readable = true;
+        for (uint32_t f = 0; f < entry.frameCount && readable; ++f) {
+            CacheFrameRecord frame;
+            memcpy(&frame, FramesOf(bytes) + f, sizeof frame);
+            readable = FrameIsReadable(frame, cache.zoomEnd);
+        }
+        if (readable) return bytes;
+    }
+    return nullptr;
+}
+
+void ClearResult() {
+    g_resultThumbs.clear();
+    g_resultInfos.clear();
+    g_result = CacheLoadResult{0, nullptr, nullptr};
+}
+
+const CacheLoadResult* ReadFrames(FolderCache& cache, const uint8_t* bytes) {
+    ClearResult();
+    CacheEntryHeader entry;
+    memcpy(&entry, bytes, sizeof entry);
+    std::vector<uint8_t> planes;
+    for (uint32_t f = 0; f < entry.frameCount; ++f) {
+        CacheFrameRecord frame;
+        memcpy(&frame, FramesOf(bytes) + f, sizeof frame);
+        DibBlock* thumb = CreateDib(static_cast<int>(frame.thumbWidth), static_cast<int>(frame.thumbHeight));
+        if (!thumb) {
+            for (DibBlock* made : g_resultThumbs) FreeDib(made);
+            ClearResult();
+            return nullptr;
+        }
+        uint32_t pixels = frame.thumbWidth * frame.thumbHeight;
+        planes.assign(frame.pixelBytes, 0);
+        cache.zoom.ReadAt(frame.pixelOffset, planes.data(), frame.pixelBytes);
+        DWORD* out = reinterpret_cast<DWORD*>(thumb->pixels);
+        for (uint32_t p = 0; p < pixels; ++p)
+            out[p] = DWORD(planes[p]) << 16 | DWORD(planes[pixels + p]) << 8 | planes[2 * pixels + p];
+        g_resultThumbs.push_back(thumb);
+        CacheFrameInfo info = {static_cast<int32_t>(f), static_cast<int32_t>(frame.width),
+                               static_cast<int32_t>(frame.height), 0,
+                               static_cast<int32_t>(frame.bitsPerPixel), 0};
+        g_resultInfos.push_back(info);
+    }
+    g_result.frameCount = static_cast<int>(entry.frameCount);
+    g_result.thumbnails = g_resultThumbs.data();
+    g_result.infos = g_resultInfos.data();
+    return &g_result;
+}
+
+CacheAddResult AddEntry(FolderCache& cache, const std::string& name, uint32_t timeLow,
+                        uint32_t timeHigh, uint32_t fileSize, const std::string& format,
+                        DibBlock* const* thumbnails, const CacheFrameInfo* infos, int frameCount,
+                        int* firstMissing) {
+    if (!cache.index.IsOpen() || !cache.entries.IsOpen() || !cache.zoom.IsOpen())
+        return CacheAddResult::FilesNotOpen;
+    if (!cache.open || cache.record.empty()) return CacheAddResult::NoFolder;
+    LoadEntries(cache);
+    if (frameCount < 0 || (frameCount > 0 && (!thumbnails || !infos)))
+        return CacheAddResult::WriteFailed;
+    for (int f = 0; f < frameCount; ++f) {
+        DibBlock* thumb = thumbnails[f];
+        if (!thumb || !thumb->header || thumb->header->biBitCount != 32) {
+            if (firstMissing) *firstMissing = f;
+            return CacheAddResult::MissingThumbnail;
+        }
+    }
+    uint32_t frames = static_cast<uint32_t>(frameCount);
+    uint32_t size = CacheEntrySize(frames, static_cast<uint32_t>(name.size()));
+    CacheFolderHeader header = cache.Header();
+    uint64_t pixelTotal = 0;
+    for (int f = 0; f < frameCount; ++f)
+        pixelTotal += uint64_t(3) * DibWidth(thumbnails[f]) * DibHeight(thumbnails[f]);
+    if (uint64_t(cache.entriesEnd) + size > 0xFFFFFFFFu ||
+        uint64_t(header.entriesSize) + size > 0xFFFFFFFFu ||
+        uint64_t(cache.zoomEnd) + pixelTotal > 0xFFFFFFFFu)
+        return CacheAddResult::NoFolder;
+
+    std::vector<uint8_t> bytes(size, 0);
+    CacheEntryHeader entry = {};
+    entry.entrySize = size;
+    entry.timeLow = timeLow;
+    entry.timeHigh = timeHigh;
+    entry.fileSize = fileSize;
+    entry.nameLength = static_cast<uint32_t>(name.size());
+    entry.nameOffset = kEntryNameOffsetBase + sizeof(CacheFrameRecord) * frames;
+    memcpy(entry.format, format.data(), format.size() < kCacheFormatBytes ? format.size() : kCacheFormatBytes - 1);
+    entry.frameCount = frames;
+    memcpy(bytes.data(), &entry, sizeof entry);
+    memcpy(bytes.data() + entry.nameOffset, name.data(), name.size());
+
+    std::vector<uint8_t> planes;
+    for (uint32_t f = 0; f < frames; ++f) {
+        DibBlock* thumb = thumbnails[f];
+        uint32_t width = static_cast<uint32_t>(DibWidth(thumb));
+        uint32_t height = static_cast<uint32_t>(DibHeight(thumb));
+        uint32_t pixels = width * height;
+        planes.resize(size_t(3) * pixels);
+        const DWORD* in = reinterpret_cast<const DWORD*>(thumb->pixels);
+        for (uint32_t p = 0; p < pixels; ++p) {
+            planes[p] = static_cast<uint8_t>(in[p] >> 16);
+            planes[pixels + p] = static_cast<uint8_t>(in[p] >> 8);
+            planes[2 * pixels + p] = static_cast<uint8_t>(in[p]);
+        }
+        CacheFrameRecord frame = {static_cast<uint32_t>(infos[f].bitsPerPixel),
+                                  static_cast<uint32_t>(infos[f].width),
+                                  static_cast<uint32_t>(infos[f].height), width, height,
+                                  cache.zoomEnd, 3 * pixels};
+        if (!cache.zoom.WriteAt(cache.zoomEnd, planes.data(), frame.pixelBytes))
+            return CacheAddResult::WriteFailed;
+        cache.zoomEnd += frame.pixelBytes;
+        memcpy(bytes.data() + sizeof(CacheEntryHeader) + f * sizeof frame, &frame, sizeof frame);
+    }
+    if (!cache.entries.WriteAt(cache.entriesEnd, bytes.data(), size))
+        return CacheAddResult::WriteFailed;
+    cache.entriesEnd += size;
+    header.entriesSize += size;
+    header.entryCount += 1;
+    cache.SetHeader(header);
+    return CacheAddResult::Added;
+}
+
+void CloseCache(FolderCache& cache) {
+    if (cache.open && cache.Header().entryCount > 0 && cache.index.IsOpen()) {
+        uint32_t size = static_cast<uint32_t>(cache.record.size());
+        if (cache.index.WriteAt(cache.recordOffset, cache.record.data(), size) && cache.newRecord)
+            cache.index.TruncateAt(cache.recordOffset + size);   // drops an unreadable tail
+    }
+    cache.index.Flush();
+    cache.entries.Flush();
+    cache.zoom.Flush();
+    cache.CloseFiles();
+}
+
+}  // namespace
+
+void SetCacheDirectory(const std::string& programDirectory) {
+    g_cacheDir = programDirectory;
+    if (!g_cacheDir.empty() && g_cacheDir.back() != '\\') g_cacheDir += '\\';
+    g_cacheDir += "Cache\\";
+}
+
+const std::string& GetCacheDirectory() { return g_cacheDir; }
+
+void SplitPicturePath(const std::string& picturePath, std::string* folder, std::string* name) {
+    size_t slash = picturePath.rfind('\\');
+    std::string dir = slash == std::string::npos ? std::string() : picturePath.substr(0, slash);
+    if (dir.size() == 2 && dir[1] == ':') dir += '\\';
+    if (folder) *folder = dir;
+    if (name) *name = slash == std::string::npos ? picturePath : picturePath.substr(slash + 1);
+}
+
+int OpenFolderCache(const std::string& folderPath) {
+    if (g_folder.open) CloseCache(g_folder);
+    if (!OpenCache(g_folder, folderPath, true)) return 0;
+    g_openFolder = folderPath;
+    return 1;
+}
+
+int LookupInFolderCache(const std::string& picturePath, uint32_t timeLow, uint32_t timeHigh,
+                        uint32_t fileSize, std::string* format) {
+    if (!g_folder.open) return -1;
+    std::string name;
+    SplitPicturePath(picturePath, nullptr, &name);
+    const uint8_t* bytes = FindEntry(g_folder, name, true, timeLow, timeHigh, fileSize);
+    if (!bytes) return -1;
+    CacheEntryHeader entry;
+    memcpy(&entry, bytes, sizeof entry);
+    if (entry.frameCount == 0) return 0;
+    if (format) *format = FormatOf(entry);
+    return 1;
+}
+
+const CacheLoadResult* LoadThumbsFromFolderCache(const std::string& picturePath, uint32_t timeLow,
+                                                 uint32_t timeHigh, uint32_t fileSize,
+                                                 const std::string& format) {
+    if (!g_folder.open) return nullptr;
+    std::string name;
+    SplitPicturePath(picturePath, nullptr, &name);
+    const uint8_t* bytes = FindEntry(g_folder, name, true, timeLow, timeHigh, fileSize);
+    if (!bytes) return nullptr;
+    CacheEntryHeader entry;
+    memcpy(&entry, bytes, sizeof entry);
+    if (!SameText(FormatOf(entry).c_str(), format.c_str())) return nullptr;
+    return ReadFrames(g_folder, bytes);
+}
+
+CacheAddResult AddThumbEntry(const std::string& pictureName, uint32_t timeLow, uint32_t timeHigh,
+                             uint32_t fileSize, const std::string& format,
+                             DibBlock* const* thumbnails, const CacheFrameInfo* infos,
+                             int frameCount, int* firstMissing) {
+    return AddEntry(g_folder, pictureName, timeLow, timeHigh, fileSize, format, thumbnails, infos,
+                    frameCount, firstMissing);
+}
+
+void CloseFolderCache() {
+    CloseCache(g_folder);
+    g_openFolder.clear();
+}
+
+bool IsFolderCacheOpen() { return g_folder.open; }
+
+const CacheLoadResult* LoadThumbsByName(const std::string& picturePath, uint32_t* timeLow,
+                                        uint32_t* timeHigh, uint32_t* fileSize,
+                                        std::string* format) {
+    std::string folder, name;
+    SplitPicturePath(picturePath, &folder, &name);
+    FolderCache cache;
+    if (!OpenCache(cache, folder, false)) return nullptr;
+    const uint8_t* bytes = FindEntry(cache, name, false, 0, 0, 0);
+    const CacheLoadResult* result = bytes ? ReadFrames(cache, bytes) : nullptr;
+    if (result) {
+        CacheEntryHeader entry;
+        memcpy(&entry, bytes, sizeof entry);
+        if (timeLow) *timeLow = entry.timeLow;
+        if (timeHigh) *timeHigh = entry.timeHigh;
+        if (fileSize) *fileSize = entry.fileSize;
+        if (format) *format = FormatOf(entry);
+    }
+    cache.CloseFiles();
+    return result;
+}
+
+CacheAddResult StoreThumbsOneShot(const std::string& picturePath, uint32_t timeLow,
+                                  uint32_t timeHigh, uint32_t fileSize, const std::string& format,
+                                  DibBlock* const* thumbnails, const CacheFrameInfo* infos,
+                                  int frameCount, int* firstMissing) {
+    std::string folder, name;
+    SplitPicturePath(picturePath, &folder, &name);
+    if (g_folder.open && SameText(g_openFolder.c_str(), folder.c_str()))
+        return CacheAddResult::NoFolder;
+    FolderCache cache;
+    if (!OpenCache(cache, folder, true)) return CacheAddResult::FilesNotOpen;
+    CacheAddResult result = AddEntry(cache, name, timeLow, timeHigh, fileSize, format, thumbnails,
+                                     infos, frameCount, firstMissing);
+    CloseCache(cache);
+    return result;
+}
+
+void CloseCacheFiles() {
+    CloseCache(g_folder);
+    g_openFolder.clear();
+    ClearResult();
+}
+
+int ClearCacheFiles() {
+    if (g_folder.open) return -1;
+    g_folder.CloseFiles();
+    int deleted = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((g_cacheDir + "*.CAH").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            DeleteFileA((g_cacheDir + found.cFileName).c_str()))
+            ++deleted;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return deleted;
+}
