@@ -1,6 +1,7 @@
 #include "item_model.h"
 
 #include <algorithm>
+#include <map>
 
 #include "pidl.h"
 
@@ -310,7 +311,7 @@ void SortItems(BrowserItem* a, int count, ItemComparator compare, int flags) {
     }
 }
 
-// The same order as CompareByName, by the ranks RankNames gave.
+// The same order as CompareByName, by the ranks RankTexts gave the names.
 static int CompareByNameRank(const BrowserItem& a, const BrowserItem& b, int flags) {
     return Grouped(a, b, flags, [&] {
         if (a.state == kItemNoFile && b.state == kItemNoFile) return 0;
@@ -318,21 +319,31 @@ static int CompareByNameRank(const BrowserItem& a, const BrowserItem& b, int fla
     });
 }
 
-// Gives every item the place of its name in the order lstrcmpA makes, from
-// the names' sort keys (the order CompareString gives, computed once per
-// name rather than once per comparison).  Equal names share a rank.
-static void RankNames(std::vector<BrowserItem>& items) {
+// The same order as CompareByType, by the ranks RankTexts gave the type texts.
+static int CompareByTypeRank(const BrowserItem& a, const BrowserItem& b, int flags) {
+    return Grouped(a, b, flags, [&] {
+        if (!a.typeText[0] && !b.typeText[0]) return 0;
+        return Unsigned(a.nameRank, b.nameRank);
+    });
+}
+
+// Gives every item the place of its text (name or type) in the order
+// lstrcmpA makes, from the texts' sort keys (the order CompareString gives,
+// computed once per text rather than once per comparison).  Equal texts
+// share a rank.
+static void RankTexts(std::vector<BrowserItem>& items, const char* (*textOf)(const BrowserItem&)) {
     struct Keyed {
         std::string key;
         size_t index;
     };
     std::vector<Keyed> keyed(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, items[i].name, -1, nullptr, 0);
+        const char* text = textOf(items[i]);
+        int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text, -1, nullptr, 0);
         keyed[i].index = i;
         if (n > 0) {
             keyed[i].key.resize(static_cast<size_t>(n));
-            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, items[i].name, -1, &keyed[i].key[0], n);
+            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text, -1, &keyed[i].key[0], n);
         }
     }
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
@@ -348,8 +359,12 @@ void SortItemModel() {
     ItemModel& model = Items();
     if (model.stop || model.items.empty()) return;
     ItemComparator compare = model.comparator;
-    if (compare == CompareByName) {
-        RankNames(model.items);
+    if (compare == CompareByType) {
+        for (BrowserItem& item : model.items) ItemTypeText(item);
+        RankTexts(model.items, [](const BrowserItem& item) -> const char* { return item.typeText; });
+        compare = CompareByTypeRank;
+    } else if (compare == CompareByName) {
+        RankTexts(model.items, [](const BrowserItem& item) -> const char* { return item.name; });
         compare = CompareByNameRank;
     }
     SortItems(model.items.data(), model.Count(), compare, model.sortFlags);
@@ -433,6 +448,43 @@ std::string FormatItemDate(const FILETIME& utc) {
     return text;
 }
 
+// The shell's type name of an extension (the file is not opened), kept per
+// extension: a folder holds few kinds of files.
+static std::string TypeNameOfExtension(const char* extension) {
+    static CRITICAL_SECTION* lock = [] {
+        static CRITICAL_SECTION section;
+        InitializeCriticalSection(&section);
+        return &section;
+    }();
+    static std::map<std::string, std::string>* known = new std::map<std::string, std::string>;
+    char key[64];
+    lstrcpynA(key, extension, sizeof key);
+    CharLowerA(key);
+    EnterCriticalSection(lock);
+    auto found = known->find(key);
+    std::string name;
+    if (found != known->end()) {
+        name = found->second;
+    } else {
+        SHFILEINFOA info = {};
+        std::string probe = std::string("x.") + key;
+        if (SHGetFileInfoA(probe.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                           SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
+            name = info.szTypeName;
+        (*known)[key] = name;
+    }
+    LeaveCriticalSection(lock);
+    return name;
+}
+
+const char* ItemTypeText(BrowserItem& item) {
+    if (item.typeRecord != kTypeTextFilled && item.state == kItemFile) {
+        lstrcpynA(item.typeText, TypeNameOfExtension(item.Extension()).c_str(), sizeof item.typeText);
+        item.typeRecord = kTypeTextFilled;
+    }
+    return item.typeText;
+}
+
 std::string ItemColumnText(const BrowserItem& item, int column) {
     char text[64];
     switch (column) {
@@ -443,7 +495,7 @@ std::string ItemColumnText(const BrowserItem& item, int column) {
         std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(item.size));
         return text;
     case 2:
-        return item.typeText;
+        return ItemTypeText(const_cast<BrowserItem&>(item));
     case 3:
         if (item.state == kItemParent ||
             (item.lastWrite.dwLowDateTime == 0 && item.lastWrite.dwHighDateTime == 0))

@@ -45,7 +45,7 @@ struct BrowserItem {
     char typeText[128];
     FILETIME lastWrite;
     DWORD dimensionKey;         // 8 * (1250 * width + 4 * height + bits); 0 until examined
-    DWORD nameRank;             // the name's place among the model's names, set before a sort by name
+    DWORD nameRank;             // the place of its name (or type text) among the model's, set before a sort by it
     char info[32];              // "640x480x16M"
     char formatName[8];         // coder name, e.g. "JPEG"
     int state;                  // ItemState
@@ -145,6 +145,10 @@ void SetModelFolder(IShellFolder* folder, LPCITEMIDLIST absoluteFolder);
 bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
                     LPCITEMIDLIST absoluteFolder, LPCITEMIDLIST relative);
 // FillFolderItem and append to the model.
+// A file's type text: the shell's type name of its extension, filled the
+// first time it is asked for (the list's Type column, a sort by type).
+const char* ItemTypeText(BrowserItem& item);
+
 // The icon index of an item not asked for yet.
 constexpr int kIconNotFetched = -2;
 // The item's index in the system image lists, asked of the shell the first

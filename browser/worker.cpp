@@ -322,22 +322,13 @@ std::string LoadedFolderPath() {
     return path;
 }
 
-// The shell's type name of a file, from its extension alone (the file is
-// not opened).
-static std::string ShellTypeName(const std::string& path) {
-    SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
-        return std::string();
-    return info.szTypeName;
-}
-
-void RunThumbnailPasses(HWND list, HWND, bool) {
+void RunThumbnailPasses(HWND, HWND, bool) {
     // Thumbnail making comes with the thumbnail cache: until then every item
-    // keeps its shell icon and nothing is decoded here.  Each file still gets
-    // its type text, and the viewer still steps through the folder's
-    // pictures: the files the image library recognises, in the list's order,
-    // become the open list.
+    // keeps its shell icon and nothing is decoded here.  The viewer still
+    // steps through the folder's pictures: the files the image library
+    // recognises, in the list's order, become the open list.
     const LorimelApi* api = ImageLibrary();
+    if (!api) return;
     std::vector<std::string> paths;
     std::vector<std::string> files;
     {
@@ -345,29 +336,11 @@ void RunThumbnailPasses(HWND list, HWND, bool) {
         for (const BrowserItem& item : Items().items)
             if (item.state == kItemFile) files.push_back(ItemPath(item));
     }
-    std::vector<std::string> types;
-    types.reserve(files.size());
     for (const std::string& path : files) {
         if (WorkerAborted()) return;
-        types.push_back(ShellTypeName(path));
         char format[200] = {};
-        if (api && !path.empty() && api->DetectImageFormat(path.c_str(), format)) paths.push_back(path);
+        if (!path.empty() && api->DetectImageFormat(path.c_str(), format)) paths.push_back(path);
     }
-    {
-        // Items keep their order unless the list was re-sorted meanwhile:
-        // each type text goes to the item whose path it was made for.
-        ItemModelLock hold;
-        size_t next = 0;
-        for (BrowserItem& item : Items().items) {
-            if (item.state != kItemFile || item.typeRecord == kTypeTextFilled || next >= files.size()) continue;
-            if (ItemPath(item) != files[next]) break;
-            lstrcpynA(item.typeText, types[next].c_str(), sizeof item.typeText);
-            item.typeRecord = kTypeTextFilled;
-            ++next;
-        }
-    }
-    // The list shows the new type texts.
-    if (list) PostMessageA(list, kMsgRefreshAllTexts, 0, 0);
     PostOpenList(std::move(paths));
 }
 
