@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "browser_window.h"
+#include "cache_files.h"
 #include "command_line.h"
 #include "commands.h"
 #include "display.h"
@@ -110,6 +111,7 @@ void Shutdown() {
         shell.palette = nullptr;
     }
     FreeShellIcons();
+    CloseCacheFiles();
     DestroyMenuPainter();
     if (shell.handOverEvent) {
         SetEvent(shell.handOverEvent);
@@ -173,7 +175,8 @@ int RunProgram(HINSTANCE instance, const std::string& arguments) {
         Shutdown();
         return 1;
     }
-    // 17. The image library.
+    // 17. The image library (and the thumbnail cache beside the program).
+    SetCacheDirectory(shell.programDirectory);
     if (!StartImageLibrary()) {
         Fail("Lorimel.dll could not be loaded from the program folder.");
         Shutdown();

@@ -6,6 +6,7 @@
 #undef Shell
 
 #include "file_list.h"
+#include "paint.h"
 #include "watcher.h"
 #include "document_link.h"
 
@@ -206,9 +207,19 @@ void PaintThumbnailCell(HDC dc, int index, const BrowserItem& item, HBRUSH backg
         DeleteObject(mark);
     }
     DrawEdge(dc, &inner, EDGE_ETCHED, BF_RECT);
-    const int size = GetSystemMetrics(SM_CXICON);
-    ImageList_Draw(g_largeIcons, ItemIconIndex(const_cast<BrowserItem&>(item)), dc, x + (g_cellWidth - size) / 2,
-                   y + (g_cellHeight - size) / 2, ILD_TRANSPARENT);
+    if (item.thumbnail) {
+        // The thumbnail, centred in the cell's frame.
+        const DibBlock* block = GetPictureDisplayDepth() == 32 ? item.thumbnail->working : item.thumbnail->display;
+        const int w = DibWidth(block), h = DibHeight(block);
+        RECT target{x + (g_cellWidth - w) / 2, y + (g_cellHeight - h) / 2, 0, 0};
+        target.right = target.left + w;
+        target.bottom = target.top + h;
+        PaintDib(dc, target, block);
+    } else {
+        const int size = GetSystemMetrics(SM_CXICON);
+        ImageList_Draw(g_largeIcons, ItemIconIndex(const_cast<BrowserItem&>(item)), dc, x + (g_cellWidth - size) / 2,
+                       y + (g_cellHeight - size) / 2, ILD_TRANSPARENT);
+    }
 
     RECT label;
     label.left = LVIR_LABEL;

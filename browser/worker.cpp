@@ -7,6 +7,10 @@
 #include "worker.h"
 
 #include "load.h"
+#include "picture.h"
+#include "file_list.h"
+#include "cache_files.h"
+#include "thumbnail_maker.h"
 
 #include "folder_history.h"
 #include "item_model.h"
@@ -322,26 +326,123 @@ std::string LoadedFolderPath() {
     return path;
 }
 
-void RunThumbnailPasses(HWND, HWND, bool) {
-    // Thumbnail making comes with the thumbnail cache: until then every item
-    // keeps its shell icon and nothing is decoded here.  The viewer still
-    // steps through the folder's pictures: the files the image library
-    // recognises, in the list's order, become the open list.
-    const LorimelApi* api = ImageLibrary();
-    if (!api) return;
-    std::vector<std::string> paths;
-    std::vector<std::string> files;
+namespace {
+
+// A thumbnail block as the item's picture (a working copy and a display copy
+// for the screen's depth).
+Picture* PictureOfBlock(const DibBlock* block) {
+    if (!block) return nullptr;
+    const int width = DibWidth(block), height = DibHeight(block);
+    Picture* picture = CreatePicture(width, height);
+    if (!picture) return nullptr;
+    CopyMemory(picture->working->pixels, block->pixels, static_cast<SIZE_T>(width) * height * 4);
+    RefreshPictureDisplay(picture);
+    return picture;
+}
+
+struct PassItem {
+    int index;
+    std::string path;
+    FILETIME lastWrite;
+    DWORD size;
+};
+
+// The next item of the pass that is a file not yet examined, looked for
+// from `from` to `end`; false when there is none.
+bool NextUnexamined(int from, int end, PassItem* out) {
+    ItemModelLock hold;
+    const std::vector<BrowserItem>& items = Items().items;
+    if (end > static_cast<int>(items.size())) end = static_cast<int>(items.size());
+    for (int i = from < 0 ? 0 : from; i < end; ++i) {
+        const BrowserItem& item = items[static_cast<size_t>(i)];
+        if (item.examined || item.state != kItemFile) continue;
+        out->index = i;
+        out->path = ItemPath(item);
+        out->lastWrite = item.lastWrite;
+        out->size = item.size;
+        return true;
+    }
+    return false;
+}
+
+// One item's thumbnail: from the cache or decoded, then given to the item
+// (found again by its path: the list may have been re-sorted meanwhile).
+void ExamineItem(const PassItem& pass, HWND list) {
+    ThumbnailRequest request;
+    request.path = pass.path.c_str();
+    request.lastWrite = pass.lastWrite;
+    request.fileSize = pass.size;
+    request.stop = &Items().stop;
+    ThumbnailSet set;
+    ThumbnailResult result = pass.path.empty() ? ThumbnailResult::Failed : MakeThumbnails(request, &set);
+    Picture* thumbnail = result == ThumbnailResult::Made ? PictureOfBlock(set.frames[0]) : nullptr;
+    int index = -1;
     {
         ItemModelLock hold;
-        for (const BrowserItem& item : Items().items)
-            if (item.state == kItemFile) files.push_back(ItemPath(item));
+        std::vector<BrowserItem>& items = Items().items;
+        int at = pass.index < static_cast<int>(items.size()) && ItemPath(items[static_cast<size_t>(pass.index)]) == pass.path
+                     ? pass.index
+                     : -1;
+        for (size_t i = 0; at < 0 && i < items.size(); ++i)
+            if (items[i].state == kItemFile && ItemPath(items[i]) == pass.path) at = static_cast<int>(i);
+        if (at >= 0 && result != ThumbnailResult::Stopped) {
+            BrowserItem& item = items[static_cast<size_t>(at)];
+            item.examined = true;
+            if (thumbnail) {
+                lstrcpynA(item.info, set.infoText.c_str(), sizeof item.info);
+                lstrcpynA(item.formatName, set.format.c_str(), sizeof item.formatName);
+                item.dimensionKey = set.dimensionKey;
+                item.thumbWidth = DibWidth(thumbnail->working);
+                item.thumbHeight = DibHeight(thumbnail->working);
+                item.state = kItemPicture;
+                item.hasThumbnail = true;
+                item.thumbnail = thumbnail;  // complete before the painter can see it
+                thumbnail = nullptr;
+            }
+            index = at;
+        }
     }
-    for (const std::string& path : files) {
-        if (WorkerAborted()) return;
-        char format[200] = {};
-        if (!path.empty() && api->DetectImageFormat(path.c_str(), format)) paths.push_back(path);
+    FreePicture(thumbnail);  // the item went away meanwhile
+    FreeThumbnailSet(&set);
+    if (index >= 0 && list) PostMessageA(list, kMsgRedrawItem, 0, index);
+}
+
+}  // namespace
+
+void RunThumbnailPasses(HWND list, HWND, bool folderCache) {
+    // The thumbnails of the folder's pictures: the items the list shows
+    // first, then every item from the top, starting over at the shown range
+    // whenever it moves.  Each comes from the cache when the picture is known
+    // there, else it is decoded and stored.
+    if (!ImageLibrary() || GetCacheDirectory().empty()) return;
+    const bool cacheOpen = folderCache && OpenFolderCache(LoadedFolderPath()) != 0;
+    int first = 0, end = 0;
+    VisibleListRange(&first, &end);
+    TakeRangeChanged();
+    int cursor = first;
+    bool visiblePass = end > first;
+    for (;;) {
+        if (WorkerAborted()) break;
+        if (TakeRangeChanged()) {
+            VisibleListRange(&first, &end);
+            cursor = ShownToModelIndex(first) >= 0 ? ShownToModelIndex(first) : 0;
+            visiblePass = end > first;
+        }
+        PassItem pass;
+        int limit = visiblePass ? (ShownToModelIndex(end - 1) + 1) : Items().Count();
+        if (!NextUnexamined(cursor, limit, &pass)) {
+            if (visiblePass) {
+                visiblePass = false;
+                cursor = 0;
+                continue;
+            }
+            break;
+        }
+        ExamineItem(pass, list);
+        cursor = pass.index + 1;
     }
-    PostOpenList(std::move(paths));
+    if (cacheOpen) CloseFolderCache();
+    if (!WorkerAborted()) HandPicturesToOpenList(false);
 }
 
 void HandPicturesToOpenList(bool separateFiles) {
