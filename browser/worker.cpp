@@ -341,10 +341,15 @@ Picture* PictureOfBlock(const DibBlock* block) {
 }
 
 struct PassItem {
-    int index;
+    int index = -1;
     std::string path;
-    FILETIME lastWrite;
-    DWORD size;
+    LPITEMIDLIST absolute = nullptr;  // owned copy: finds the item again cheaply
+    FILETIME lastWrite = {};
+    DWORD size = 0;
+    PassItem() = default;
+    PassItem(const PassItem&) = delete;
+    PassItem& operator=(const PassItem&) = delete;
+    ~PassItem() { FreePidl(absolute); }
 };
 
 // The next item of the pass that is a file not yet examined, looked for
@@ -357,6 +362,8 @@ bool NextUnexamined(int from, int end, PassItem* out) {
         const BrowserItem& item = items[static_cast<size_t>(i)];
         if (item.examined || item.state != kItemFile) continue;
         out->index = i;
+        FreePidl(out->absolute);
+        out->absolute = CopyPidl(item.absolute);
         out->path = ItemPath(item);
         out->lastWrite = item.lastWrite;
         out->size = item.size;
@@ -380,11 +387,12 @@ void ExamineItem(const PassItem& pass, HWND list) {
     {
         ItemModelLock hold;
         std::vector<BrowserItem>& items = Items().items;
-        int at = pass.index < static_cast<int>(items.size()) && ItemPath(items[static_cast<size_t>(pass.index)]) == pass.path
+        int at = pass.index < static_cast<int>(items.size()) &&
+                         SamePidl(items[static_cast<size_t>(pass.index)].absolute, pass.absolute)
                      ? pass.index
                      : -1;
         for (size_t i = 0; at < 0 && i < items.size(); ++i)
-            if (items[i].state == kItemFile && ItemPath(items[i]) == pass.path) at = static_cast<int>(i);
+            if (items[i].state == kItemFile && SamePidl(items[i].absolute, pass.absolute)) at = static_cast<int>(i);
         if (at >= 0 && result != ThumbnailResult::Stopped) {
             BrowserItem& item = items[static_cast<size_t>(at)];
             item.examined = true;
