@@ -9,6 +9,7 @@
 #include "navigation.h"
 #include "resource_ids.h"
 #include "shell.h"
+#include "shortcut.h"
 
 namespace {
 
@@ -78,8 +79,9 @@ bool IsPictureFile(const std::string& path) {
 }
 
 bool AddToOpenList(const std::string& path) {
-    if (!IsPictureFile(path)) return false;
-    Shell().openList.Append(path);
+    std::string target = ResolveShortcut(path);
+    if (!IsPictureFile(target)) return false;
+    Shell().openList.Append(target);
     return true;
 }
 

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kMinimumAreaWidth = 540;
-constexpr int kMinimumAreaHeight = 100;
 
 bool Shown(HWND window) { return window && IsWindowVisible(window); }
 
@@ -62,14 +60,6 @@ UINT CommandUnderCursor(HWND toolbar, UINT command) {
 
 namespace {
 
-void RefreshZoomButtons(HWND toolbar) {
-    if (!toolbar) return;
-    int index = CurrentZoomIndex();
-    SendMessageA(toolbar, TB_ENABLEBUTTON, IDC_ZOOM_IN, MAKELONG(index < 13, 0));
-    SendMessageA(toolbar, TB_ENABLEBUTTON, IDC_ZOOM_OUT, MAKELONG(index >= 1, 0));
-    SendMessageA(toolbar, TB_ENABLEBUTTON, IDC_ZOOM_NORMAL, MAKELONG(index != kZoomNormalIndex, 0));
-}
-
 // Zoom In and Zoom Out: apply the step, lay the frame out, keep the centre of
 // the previously visible part in the centre.
 void StepZoom(const FrameParts& parts, int step, UINT command, bool fromWheel) {
@@ -78,9 +68,8 @@ void StepZoom(const FrameParts& parts, int step, UINT command, bool fromWheel) {
     if (step > 0 && index >= 13) return;
     if (step < 0 && index < 1) return;
     RECT source;
-    int oldZoom = 100;
-    GetViewSourceRect(parts.view, &source, &oldZoom);
-    (void)oldZoom;
+    int zoom = 100;
+    GetViewSourceRect(parts.view, &source, &zoom);
     int newIndex = index + step;
     int wanted = ZoomPercent(newIndex);
     if (step > 0) {
@@ -94,14 +83,12 @@ void StepZoom(const FrameParts& parts, int step, UINT command, bool fromWheel) {
     LayOutFrame(parts, fromWheel ? 0 : CommandUnderCursor(parts.toolbar, command));
     // Keep the centre of what was visible.
     RECT now;
-    int zoom = wanted;
     GetViewSourceRect(parts.view, &now, &zoom);
     int centreX = (source.left + source.right) / 2, centreY = (source.top + source.bottom) / 2;
     int halfWidth = (now.right - now.left) / 2, halfHeight = (now.bottom - now.top) / 2;
     int x = centreX - halfWidth, y = centreY - halfHeight;
     ScrollViewTo(parts.view, (x > 0 ? x : 0) * zoom / 100, (y > 0 ? y : 0) * zoom / 100);
     InvalidateRect(parts.frame, nullptr, TRUE);
-    RefreshZoomButtons(parts.toolbar);
     if (IsViewLoading(parts.view)) UpdateWindow(parts.view);
 }
 
@@ -249,5 +236,4 @@ void ZoomNormalCommand(const FrameParts& parts) {
     SetViewZoom(parts.view, 100, kViewZoomed);
     LayOutFrame(parts);
     InvalidateRect(parts.frame, nullptr, TRUE);
-    RefreshZoomButtons(parts.toolbar);
 }

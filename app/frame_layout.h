@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// While the toolbar is shown the picture area is at least this large.
+constexpr int kMinimumAreaWidth = 540;
+constexpr int kMinimumAreaHeight = 100;
+
 // The frame's parts the layout reads.
 struct FrameParts {
     HWND frame;

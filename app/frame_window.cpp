@@ -33,9 +33,6 @@ HWND g_statusBar = nullptr;
 HWND g_view = nullptr;
 UINT g_toolbarReturn = 0;  // command whose button the next layout returns the cursor to
 
-constexpr int kMinimumAreaWidth = 540;
-constexpr int kMinimumAreaHeight = 100;
-
 HWND CreateFrameToolbar(HWND frame) {
     HWND toolbar = CreateResourceToolbar(frame, ToolbarSpec{IDR_TOOLBAR, IDB_TOOLBAR, IDS_TOOLBAR_TEXTS,
                                                             kFrameToolbarId, 0});
@@ -74,12 +71,7 @@ void OnSize(HWND frame) {
 // A path handed over by another instance: shortcuts are resolved, pictures
 // join the open list.
 void ReceivePath(HWND frame, const std::string& path) {
-    if (path.empty()) return;
-    std::string resolved = path;
-    size_t dot = resolved.find_last_of('.');
-    if (dot != std::string::npos && lstrcmpiA(resolved.c_str() + dot + 1, "LNK") == 0)
-        resolved = ResolveShortcut(resolved);
-    if (!AddToOpenList(resolved)) return;
+    if (path.empty() || !AddToOpenList(path)) return;
     PostMessageA(frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(g_statusBar), 0);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
     RefreshToolbarStates();

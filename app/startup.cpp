@@ -74,12 +74,7 @@ void OpenCommandLineFiles(const CommandLine& line) {
     ShellState& shell = Shell();
     ShowWindow(shell.frame, SW_SHOW);
     UpdateWindow(shell.frame);
-    for (const std::string& name : line.files) {
-        std::string path = name;
-        size_t dot = path.find_last_of('.');
-        if (dot != std::string::npos && lstrcmpiA(path.c_str() + dot + 1, "LNK") == 0) path = ResolveShortcut(path);
-        AddToOpenList(path);
-    }
+    for (const std::string& name : line.files) AddToOpenList(name);
     PostMessageA(shell.frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(FrameStatusBar()), 0);
     PostMessageA(shell.browser, kMsgRefreshInfo, 0, 0);
     PostMessageA(shell.frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);

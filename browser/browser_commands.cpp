@@ -110,7 +110,7 @@ void RebuildFolderMenu(HMENU popup) {
                 std::string target;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     target = path;
-                } else if (name.size() > 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".lnk") == 0) {
+                } else if (IsShortcutName(name)) {
                     std::string resolved = ResolveShortcut(path);
                     // Shortcuts to folders and to drives (roots) count.
                     if (resolved != path && IsFolder(resolved)) target = resolved;
