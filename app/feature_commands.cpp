@@ -18,4 +18,3 @@ void BrowserPictureCommand(HWND, UINT) {}
 void FolderToolCommand(HWND, UINT) {}
 void FileTransferCommand(HWND, UINT) {}
 void ThumbClipboardCommand(HWND, UINT) {}
-void ClearCacheCommand(HWND, UINT) {}

@@ -36,6 +36,9 @@ constexpr UINT_PTR kTimerSequenceShow = 1;
 constexpr UINT_PTR kTimerIconBlink = 2;
 constexpr UINT kIconBlinkPeriodMs = 2000;
 constexpr UINT_PTR kTimerPagePlay = 2244;
+// The file list's cell animation of animated thumbnails.
+constexpr UINT_PTR kTimerCellAnimation = 2233;
+constexpr UINT kCellAnimationPeriodMs = 120;
 // The banner strip's own animation timer.
 constexpr UINT_PTR kTimerBanner = 1;
 
@@ -50,3 +53,11 @@ constexpr UINT kMsgPlaceNewPicture = WM_APP + 4;     // texts and layout for the
 // a heap-allocated std::vector<std::string> the window takes over), swapped
 // in on the user-interface thread, which alone reads the open list.
 constexpr UINT kMsgReplaceOpenList = WM_APP + 5;
+// Private to the browser window: the worker's decoder gave up on a picture
+// (posted; wParam the item, lParam a heap-allocated std::string path the
+// window takes over and names in the "Decode Picture Error" box).
+constexpr UINT kMsgThumbDecodeFault = WM_APP + 6;
+// Private to the file list: start and stop the cell animation (posted by
+// the worker; the timer belongs to the list's thread).
+constexpr UINT kMsgStartCellAnimation = WM_APP + 7;
+constexpr UINT kMsgStopCellAnimation = WM_APP + 8;

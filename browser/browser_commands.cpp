@@ -14,6 +14,9 @@
 #include "folder_tree.h"
 #include "shell.h"
 #include "shortcut.h"
+#include "cache_files.h"
+#include "file_operations.h"
+#include "worker.h"
 
 namespace {
 
@@ -159,4 +162,20 @@ void OnDeviceChange(WPARAM event, LPARAM data) {
 void OnBrowserDropFiles(HDROP drop) {
     std::vector<std::string> paths = TakeDroppedFiles(drop);
     if (!paths.empty()) FillModelFromFiles(paths);
+}
+
+namespace {
+
+bool DeleteCachePattern(const std::string& pattern, void* owner) {
+    return DeleteMatchingFiles(pattern, static_cast<HWND>(owner), "Delete");
+}
+
+}  // namespace
+
+void ClearThumbnailCache(HWND browser) {
+    // The folder lock keeps the worker's passes (and their cache files) out
+    // while the files go.
+    FolderLock hold;
+    if (IsFolderCacheOpen()) return;
+    ClearCacheFiles(DeleteCachePattern, browser);
 }

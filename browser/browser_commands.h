@@ -26,5 +26,10 @@ bool HandleFolderMenuCommand(UINT id);
 // WM_DEVICECHANGE: volumes with media arriving or leaving.
 void OnDeviceChange(WPARAM event, LPARAM data);
 
+// Clear Cache File (32892): deletes the thumbnail cache files through the
+// shell (which asks first).  Nothing happens while a folder cache is open;
+// the thumbnail passes are held off meanwhile.
+void ClearThumbnailCache(HWND browser);
+
 // Files dropped on the browser become a list of separate files.
 void OnBrowserDropFiles(HDROP drop);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "file_operations.h"
 #include "folder_tree.h"
 #include "worker.h"
+#include "cache_files.h"
 #include "navigation.h"
 #include "commands.h"
 #include "document_link.h"
@@ -50,7 +52,6 @@ HWND g_banner = nullptr;
 std::string g_browseBuffer;
 // "Enable Thumb Active": thumbnails of animations play in their cells (not
 // saved; the thumbnail pass reads it).
-bool g_thumbActive = true;
 
 const std::string& BrowseBuffer() { return g_browseBuffer; }
 
@@ -181,12 +182,23 @@ void OnInitMenu(HMENU menu) {
     CheckMenuItem(menu, IDC_SORT_FORWARD, MF_BYCOMMAND | (reverse ? MF_UNCHECKED : MF_CHECKED));
     CheckMenuItem(menu, IDC_SORT_REVERSE, MF_BYCOMMAND | (reverse ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDC_ONLY_PICTURES, MF_BYCOMMAND | (OnlyPictureModeOn() ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(menu, IDC_THUMB_ACTIVE, MF_BYCOMMAND | (g_thumbActive ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDC_THUMB_ACTIVE, MF_BYCOMMAND | (CellAnimationEnabled() ? MF_CHECKED : MF_UNCHECKED));
     // Copy To, Move To and mail need a selection.
     bool selection = FileListWindow() && SendMessageA(FileListWindow(), LVM_GETSELECTEDCOUNT, 0, 0) > 0;
     for (UINT id : {IDC_COPY_TO, IDC_MOVE_TO})
         EnableMenuItem(menu, id, MF_BYCOMMAND | (selection ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDC_SEND_MAIL, MF_BYCOMMAND | (selection || picture ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDC_CLEAR_CACHE, MF_BYCOMMAND | (IsFolderCacheOpen() ? MF_GRAYED : MF_ENABLED));
+}
+
+// The worker's decoder gave up on a picture: the message names the item and
+// its file; the worker has gone on meanwhile.
+void ShowThumbDecodeFault(HWND browser, int item, const std::string& path) {
+    const std::string format = ResourceString(IDS_THUMB_DECODE_ERROR);
+    const std::string title = ResourceString(IDS_DECODE_ERROR_TITLE);
+    std::vector<char> text(format.size() + path.size() + 32);
+    snprintf(text.data(), text.size(), format.c_str(), item, path.c_str());
+    MessageBoxA(browser, text.data(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void OnMouseWheel(HWND browser, WPARAM wp, LPARAM lp) {
@@ -256,13 +268,13 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
         ThumbClipboardCommand(browser, id);
         return 0;
     case IDC_CLEAR_CACHE:
-        ClearCacheCommand(browser, id);
+        ClearThumbnailCache(browser);
         return 0;
     case IDC_BROWSER_PRINT:
         if (frame) FrameCommand(frame, IDC_PRINT, 0);
         return 0;
     case IDC_THUMB_ACTIVE:
-        g_thumbActive = !g_thumbActive;
+        SetCellAnimationEnabled(!CellAnimationEnabled());
         return 0;
     case IDC_NEW_FOLDER:
         CreateNewFolder(browser);
@@ -442,6 +454,11 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
             for (const std::string& path : *paths) Shell().openList.Append(path);
             PostMessageA(browser, kMsgRefreshInfo, 0, 0);
             if (Shell().frame) PostMessageA(Shell().frame, kMsgRefreshInfo, 0, 0);
+            return 0;
+        }
+        if (msg == kMsgThumbDecodeFault) {
+            std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lp));
+            ShowThumbDecodeFault(browser, static_cast<int>(wp), *path);
             return 0;
         }
         if (msg == kMsgSelectBrowseFolder) {

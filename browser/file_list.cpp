@@ -6,6 +6,9 @@
 #undef Shell
 
 #include "file_list.h"
+#include "list_painter.h"
+#include "thumbnail_maker.h"
+#include "worker.h"
 #include "paint.h"
 #include "watcher.h"
 #include "document_link.h"
@@ -21,6 +24,7 @@
 #include "messages.h"
 #include "pidl.h"
 #include "resource_ids.h"
+#include "settings.h"
 #include "shell.h"
 #include "shortcut.h"
 
@@ -56,6 +60,9 @@ volatile LONG g_rangeFirst = 0, g_rangeEnd = 1, g_rangeChanged = 0;
 void (*g_opener)(const char*);
 void (*g_requester)(int, LPCITEMIDLIST);
 bool (*g_wheel)(HWND, WPARAM, LPARAM);
+int g_hovered = -1;           // the item whose icon the mouse is over
+bool g_thumbActive = true;    // Enable Thumb Active
+bool g_animating = false;     // timer 2233 runs
 
 std::string Text(UINT id, const char* fallback) {
     char text[256];
@@ -187,51 +194,6 @@ void InvokeDefaultCommand(const BrowserItem& item) {
     menu->Release();
 }
 
-// ---------------------------------------------------------------------------
-// Painting of thumbnail mode: the cell frame and the item's shell icon (the
-// worker's thumbnails replace the icon), and the label below.
-
-void PaintThumbnailCell(HDC dc, int index, const BrowserItem& item, HBRUSH background) {
-    RECT icon;
-    icon.left = LVIR_ICON;
-    if (!SendMessageA(g_list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&icon))) return;
-    FillRect(dc, &icon, background);
-    const int x = icon.left + (icon.right - icon.left - g_cellWidth) / 2;
-    const int y = icon.top;
-    RECT inner = {x + g_marginX, y + g_marginY, x + g_cellWidth - g_marginX,
-                  y + g_cellHeight - g_marginY};
-    const bool selected = (item.displayState & kMarkSelected) != 0;
-    if (selected || (item.displayState & kMarkHot)) {
-        HBRUSH mark = CreateSolidBrush(selected ? RGB(0, 0, 128) : RGB(192, 0, 0));
-        FillRect(dc, &inner, mark);
-        DeleteObject(mark);
-    }
-    DrawEdge(dc, &inner, EDGE_ETCHED, BF_RECT);
-    if (item.thumbnail) {
-        // The thumbnail, centred in the cell's frame.
-        const DibBlock* block = GetPictureDisplayDepth() == 32 ? item.thumbnail->working : item.thumbnail->display;
-        const int w = DibWidth(block), h = DibHeight(block);
-        RECT target{x + (g_cellWidth - w) / 2, y + (g_cellHeight - h) / 2, 0, 0};
-        target.right = target.left + w;
-        target.bottom = target.top + h;
-        PaintDib(dc, target, block);
-    } else {
-        const int size = GetSystemMetrics(SM_CXICON);
-        ImageList_Draw(g_largeIcons, ItemIconIndex(const_cast<BrowserItem&>(item)), dc, x + (g_cellWidth - size) / 2,
-                       y + (g_cellHeight - size) / 2, ILD_TRANSPARENT);
-    }
-
-    RECT label;
-    label.left = LVIR_LABEL;
-    if (!SendMessageA(g_list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&label))) return;
-    HBRUSH fill = selected ? CreateSolidBrush(RGB(0, 0, 128)) : nullptr;
-    FillRect(dc, &label, fill ? fill : (item.typeBrush ? item.typeBrush : background));
-    if (fill) DeleteObject(fill);
-    SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
-    DrawTextA(dc, item.name, -1, &label,
-              DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EDITCONTROL);
-}
-
 void ComputeVisibleRange() {
     const int count = ShownItemCount();
     int first = 0, end = count;
@@ -269,19 +231,77 @@ void ComputeVisibleRange() {
     }
 }
 
-void PaintThumbnails() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(g_list, &ps);
-    HBRUSH background = CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
-    FillRect(dc, &ps.rcPaint, background);
-    SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    const int first = g_rangeFirst, end = g_rangeEnd;
-    for (int i = first; i < end; ++i)
-        if (const BrowserItem* item = ShownItem(i)) PaintThumbnailCell(dc, i, *item, background);
-    SelectObject(dc, oldFont);
-    DeleteObject(background);
-    EndPaint(g_list, &ps);
+ListPaintSetup PaintSetup() {
+    ListPaintSetup setup;
+    setup.list = g_list;
+    setup.mode = g_mode;
+    setup.largeIcons = g_largeIcons;
+    setup.smallIcons = g_smallIcons;
+    setup.cellWidth = g_cellWidth;
+    setup.cellHeight = g_cellHeight;
+    setup.marginX = g_marginX;
+    setup.marginY = g_marginY;
+    setup.first = g_rangeFirst;
+    setup.end = g_rangeEnd;
+    setup.hot = g_hovered;
+    return setup;
+}
+
+// The cell animation runs in thumbnail mode while the folder has animated
+// items and Enable Thumb Active is on.
+void UpdateCellAnimation() {
+    const bool wanted = g_list && g_mode == kModeThumbnails && g_thumbActive && AnimatedItemCount() > 0;
+    if (wanted && !g_animating)
+        g_animating = SetTimer(g_list, kTimerCellAnimation, kCellAnimationPeriodMs, nullptr) != 0;
+    else if (!wanted && g_animating) {
+        KillTimer(g_list, kTimerCellAnimation);
+        g_animating = false;
+    }
+}
+
+// The item under the mouse: its cell gets a raised edge and its label is
+// drawn on top of the others.
+void InvalidateItem(int index) {
+    RECT bounds;
+    bounds.left = LVIR_BOUNDS;
+    if (index >= 0 && SendMessageA(g_list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&bounds))) {
+        if (g_mode == kModeThumbnails) {
+            bounds.left -= g_cellWidth / 2;
+            bounds.right += g_cellWidth / 2;
+            bounds.bottom += kThumbnailLabelLines * 16;
+        }
+        InvalidateRect(g_list, &bounds, FALSE);
+    }
+}
+
+void TrackHover(int x, int y) {
+    LVHITTESTINFO hit = {};
+    hit.pt.x = x;
+    hit.pt.y = y;
+    int index = static_cast<int>(SendMessageA(g_list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (index >= 0 && !(hit.flags & LVHT_ONITEMICON)) index = -1;
+    if (index == g_hovered) return;
+    InvalidateItem(g_hovered);
+    g_hovered = index;
+    InvalidateItem(g_hovered);
+    if (index >= 0) {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, g_list, 0};
+        TrackMouseEvent(&track);
+    }
+}
+
+// Thumbnail mode's icon spacing leaves room for the cell and three lines of
+// label under it.
+void SetThumbnailSpacing() {
+    HDC dc = GetDC(g_list);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(g_list, dc);
+    const int line = metrics.tmHeight > 0 ? metrics.tmHeight : 13;
+    SendMessageA(g_list, LVM_SETICONSPACING, 0,
+                 MAKELPARAM(g_cellWidth + 32, g_cellHeight + kThumbnailLabelLines * line + 6));
 }
 
 // ---------------------------------------------------------------------------
@@ -353,14 +373,30 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (g_wheel && g_wheel(hwnd, wp, lp)) return 0;
         break;
     case WM_ERASEBKGND:
-        if (g_mode == kModeThumbnails) return 1;
-        break;
+        return 1;   // the painter fills what no item covers
     case WM_PAINT:
         ComputeVisibleRange();
-        if (g_mode == kModeThumbnails) {
-            PaintThumbnails();
+        PaintFileList(PaintSetup());
+        return 0;
+    case WM_TIMER:
+        if (wp == kTimerCellAnimation) {
+            if (g_animating) AnimateThumbnailCells(PaintSetup());
             return 0;
         }
+        break;
+    case kMsgStartCellAnimation:
+        UpdateCellAnimation();
+        return 0;
+    case kMsgStopCellAnimation:
+        if (g_animating) KillTimer(hwnd, kTimerCellAnimation);
+        g_animating = false;
+        return 0;
+    case WM_MOUSEMOVE:
+        TrackHover(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        break;
+    case WM_MOUSELEAVE:
+        InvalidateItem(g_hovered);
+        g_hovered = -1;
         break;
     case WM_LBUTTONDOWN:
         if (!g_virtual) {
@@ -654,6 +690,9 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
     g_smallIcons = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    const SIZE cell = LoadCellFrame();
+    SetThumbnailCell(cell.cx, cell.cy, settings::Read(settings::kLeftWidth), settings::Read(settings::kLeftHeight));
+    ResetListBrushes();
     g_thumbIcons = ImageList_Create(g_cellWidth - 16, g_cellHeight - 4, ILC_COLOR32, 0, 1);
     bool ok = g_largeIcons && g_smallIcons && g_thumbIcons;
     SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(g_largeIcons));
@@ -699,11 +738,16 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
 void DestroyFileList() {
     if (g_tooltip) DestroyWindow(g_tooltip);
     if (g_list) {
+        if (g_animating) KillTimer(g_list, kTimerCellAnimation);
+        g_animating = false;
+        g_hovered = -1;
         if (g_listProc)
             SetWindowLongPtrA(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
         DestroyWindow(g_list);
     }
     if (g_thumbIcons) ImageList_Destroy(g_thumbIcons);
+    FreeCellFrame();
+    FreeListBrushes();
     ClearItemModel();
     SetModelFolder(nullptr, nullptr);
     g_tooltip = g_list = nullptr;
@@ -731,6 +775,16 @@ void SetThumbnailCell(int width, int height, int marginX, int marginY) {
     if (g_thumbIcons) ImageList_SetIconSize(g_thumbIcons, g_cellWidth - 16, g_cellHeight - 4);
 }
 
+SIZE ThumbnailCellBox() { return ThumbnailBox(g_cellWidth, g_cellHeight, g_marginX, g_marginY); }
+
+void SetCellAnimationEnabled(bool on) {
+    g_thumbActive = on;
+    UpdateCellAnimation();
+    if (g_list && g_mode == kModeThumbnails) InvalidateRect(g_list, nullptr, FALSE);
+}
+
+bool CellAnimationEnabled() { return g_thumbActive; }
+
 void SetListMode(int mode) {
     if (mode < kModeThumbnails || mode > kModeDetails || !g_list) return;
     bool changed = false;
@@ -746,8 +800,11 @@ void SetListMode(int mode) {
             SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(want));
             changed = true;
         }
+        if (mode == kModeThumbnails) SetThumbnailSpacing();
+        else SendMessageA(g_list, LVM_SETICONSPACING, 0, MAKELPARAM(-1, -1));
         SendMessageA(g_list, LVM_ARRANGE, LVA_ALIGNTOP, 0);
     }
+    UpdateCellAnimation();
     if (g_virtual && mode != kModeDetails && changed)
         SendMessageA(g_list, LVM_SETITEMCOUNT, ShownItemCount(), LVSICF_NOSCROLL);
     InvalidateRect(g_list, nullptr, TRUE);

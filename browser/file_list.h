@@ -64,6 +64,13 @@ void MarkRangeChanged();
 // Cell size of thumbnail mode (the picture frame image's size; 64 x 64 by
 // default) and its margins.
 void SetThumbnailCell(int width, int height, int marginX, int marginY);
+// The box a thumbnail is fitted into for the current cell.
+SIZE ThumbnailCellBox();
+
+// Enable Thumb Active: animated thumbnails play in their cells (on by
+// default, not saved).
+void SetCellAnimationEnabled(bool on);
+bool CellAnimationEnabled();
 
 // The texts shown in a tip and in the sort column's header.
 std::string ListInfoTip(int index);

@@ -478,7 +478,9 @@ static std::string TypeNameOfExtension(const char* extension) {
 }
 
 const char* ItemTypeText(BrowserItem& item) {
-    if (item.typeRecord != kTypeTextFilled && item.state == kItemFile) {
+    const bool file = item.state == kItemFile || item.state == kItemPicture ||
+                      item.state == kItemShortcutPending || item.state == kItemShortcutPicture;
+    if (item.typeRecord != kTypeTextFilled && file) {
         lstrcpynA(item.typeText, TypeNameOfExtension(item.Extension()).c_str(), sizeof item.typeText);
         item.typeRecord = kTypeTextFilled;
     }

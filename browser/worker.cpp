@@ -23,6 +23,7 @@
 
 #include <commctrl.h>
 
+#include <new>
 #include <vector>
 
 namespace {
@@ -85,9 +86,12 @@ void SetCurrentFolder(const std::string& path) {
     LeaveCriticalSection(PathSection().get());
 }
 
-// What the thumbnail work keeps per folder starts afresh with a new one
-// (the cell animation and the animated count will join it).
+// What the thumbnail work keeps per folder starts afresh with a new one:
+// the cell animation stops, the animated count and the second-pass mark
+// are cleared, and the picture list of Only Picture Mode is emptied.
 void ForgetThumbnailWork() {
+    if (g.list) PostMessageA(g.list, kMsgStopCellAnimation, 0, 0);
+    ForgetCellAnimation();
     ItemModelLock hold;
     Items().secondPassNeeded = false;
     ClearPictureList();
@@ -328,6 +332,10 @@ std::string LoadedFolderPath() {
 
 namespace {
 
+// The pictures the worker made, counted for the cell animation: reset with
+// every folder load.
+volatile LONG g_animatedCount = 0;
+
 // A thumbnail block as the item's picture (a working copy and a display copy
 // for the screen's depth).
 Picture* PictureOfBlock(const DibBlock* block) {
@@ -339,6 +347,63 @@ Picture* PictureOfBlock(const DibBlock* block) {
     RefreshPictureDisplay(picture);
     return picture;
 }
+
+// A reduced copy of a thumbnail for an icon view, as a picture.
+Picture* IconPicture(const DibBlock* thumbnail, int width, int height) {
+    DibBlock* copy = MakeIconCopy(thumbnail, width, height);
+    Picture* picture = PictureOfBlock(copy);
+    FreeDib(copy);
+    return picture;
+}
+
+// What one item gets from a thumbnail set, made before the model's lock is
+// taken so that the painter never waits for the conversions.
+struct ItemPictures {
+    Picture* frames[kMaxThumbFrames] = {};
+    int count = 0;
+    Picture* largeIcon = nullptr;
+    Picture* smallIcon = nullptr;
+    ItemPictures() = default;
+    ItemPictures(const ItemPictures&) = delete;
+    ItemPictures& operator=(const ItemPictures&) = delete;
+    ~ItemPictures() {
+        for (Picture* frame : frames) FreePicture(frame);
+        FreePicture(largeIcon);
+        FreePicture(smallIcon);
+    }
+    bool Make(const ThumbnailSet& set) {
+        for (int k = 0; k < set.frameCount; ++k) {
+            frames[k] = PictureOfBlock(set.frames[k]);
+            if (!frames[k]) break;
+            count = k + 1;
+        }
+        if (!count) return false;
+        largeIcon = IconPicture(set.frames[0], GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        smallIcon = IconPicture(set.frames[0], GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+        return true;
+    }
+    // Hands everything to item (which must hold no pictures).
+    void GiveTo(BrowserItem& item) {
+        item.thumbWidth = DibWidth(frames[0]->working);
+        item.thumbHeight = DibHeight(frames[0]->working);
+        item.largeIcon = largeIcon;
+        item.smallIcon = smallIcon;
+        if (count > 1) {
+            Picture** array = new (std::nothrow) Picture*[static_cast<size_t>(count)];
+            if (array) {
+                for (int k = 0; k < count; ++k) array[k] = frames[k];
+                item.frames = array;
+                item.frameCount = static_cast<WORD>(count);
+                item.currentFrame = 0;
+                for (int k = 1; k < count; ++k) frames[k] = nullptr;
+            }
+        }
+        item.thumbnail = frames[0];  // last: complete before the painter can see it
+        item.hasThumbnail = true;
+        frames[0] = nullptr;
+        largeIcon = smallIcon = nullptr;
+    }
+};
 
 struct PassItem {
     int index = -1;
@@ -352,15 +417,32 @@ struct PassItem {
     ~PassItem() { FreePidl(absolute); }
 };
 
-// The next item of the pass that is a file not yet examined, looked for
-// from `from` to `end`; false when there is none.
-bool NextUnexamined(int from, int end, PassItem* out) {
+// Which items a pass serves: the first pass files not examined yet (a
+// shortcut among them is marked for the second pass on the way), the
+// second pass the shortcuts waiting for it.
+enum class Pass { First, Shortcuts };
+
+bool Wanted(BrowserItem& item, Pass pass) {
+    if (pass == Pass::Shortcuts) return item.state == kItemShortcutPending;
+    if (item.examined || item.state != kItemFile) return false;
+    if (item.shellAttributes & SFGAO_LINK) {
+        item.examined = true;
+        item.state = kItemShortcutPending;
+        Items().secondPassNeeded = true;
+        return false;
+    }
+    return true;
+}
+
+// The next item of the pass, looked for from `from` to `end`; false when
+// there is none.
+bool NextItem(Pass pass, int from, int end, PassItem* out) {
     ItemModelLock hold;
-    const std::vector<BrowserItem>& items = Items().items;
+    std::vector<BrowserItem>& items = Items().items;
     if (end > static_cast<int>(items.size())) end = static_cast<int>(items.size());
     for (int i = from < 0 ? 0 : from; i < end; ++i) {
-        const BrowserItem& item = items[static_cast<size_t>(i)];
-        if (item.examined || item.state != kItemFile) continue;
+        BrowserItem& item = items[static_cast<size_t>(i)];
+        if (!Wanted(item, pass)) continue;
         out->index = i;
         FreePidl(out->absolute);
         out->absolute = CopyPidl(item.absolute);
@@ -372,85 +454,140 @@ bool NextUnexamined(int from, int end, PassItem* out) {
     return false;
 }
 
-// One item's thumbnail: from the cache or decoded, then given to the item
-// (found again by its path: the list may have been re-sorted meanwhile).
-void ExamineItem(const PassItem& pass, HWND list) {
+// The item the pass took, found again by its identifier list (the list
+// may have been re-sorted meanwhile); -1 when it went away.
+int FindPassItem(const PassItem& pass, int state) {
+    std::vector<BrowserItem>& items = Items().items;
+    if (pass.index < static_cast<int>(items.size()) &&
+        SamePidl(items[static_cast<size_t>(pass.index)].absolute, pass.absolute))
+        return pass.index;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].state == state && SamePidl(items[i].absolute, pass.absolute)) return static_cast<int>(i);
+    return -1;
+}
+
+// Tells the browser that the library gave up on a picture: it shows the
+// message box on its own thread while the worker goes on.
+void ReportDecodeFault(HWND browser, int index, const std::string& path) {
+    auto* handed = new (std::nothrow) std::string(path);
+    if (handed && !(browser && PostMessageA(browser, kMsgThumbDecodeFault, static_cast<WPARAM>(index),
+                                            reinterpret_cast<LPARAM>(handed))))
+        delete handed;
+}
+
+// One item's thumbnails: from the cache or decoded, then given to the item.
+// A shortcut (second pass) gets its target's, stored under both paths.
+void ExamineItem(const PassItem& pass, Pass kind, HWND list, HWND browser) {
     ThumbnailRequest request;
-    request.path = pass.path.c_str();
-    request.lastWrite = pass.lastWrite;
-    request.fileSize = pass.size;
+    std::string target;
+    if (kind == Pass::Shortcuts) {
+        target = pass.path.empty() ? std::string() : ResolveShortcut(pass.path);
+        if (target == pass.path) target.clear();   // does not resolve
+        request.path = target.c_str();
+        request.alsoStoreAs = pass.path.c_str();
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (!target.empty() && GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data)) {
+            request.lastWrite = data.ftLastWriteTime;
+            request.fileSize = data.nFileSizeLow;
+        } else {
+            target.clear();
+        }
+    } else {
+        request.path = pass.path.c_str();
+        request.lastWrite = pass.lastWrite;
+        request.fileSize = pass.size;
+    }
+    const SIZE box = ThumbnailCellBox();
+    request.boxWidth = box.cx;
+    request.boxHeight = box.cy;
     request.stop = &Items().stop;
     ThumbnailSet set;
-    ThumbnailResult result = pass.path.empty() ? ThumbnailResult::Failed : MakeThumbnails(request, &set);
-    Picture* thumbnail = result == ThumbnailResult::Made ? PictureOfBlock(set.frames[0]) : nullptr;
+    const bool hasPath = kind == Pass::Shortcuts ? !target.empty() : !pass.path.empty();
+    const ThumbnailResult result = hasPath ? MakeThumbnails(request, &set) : ThumbnailResult::Failed;
+    ItemPictures pictures;
+    const bool made = result == ThumbnailResult::Made && pictures.Make(set);
     int index = -1;
+    bool animated = false;
     {
         ItemModelLock hold;
-        std::vector<BrowserItem>& items = Items().items;
-        int at = pass.index < static_cast<int>(items.size()) &&
-                         SamePidl(items[static_cast<size_t>(pass.index)].absolute, pass.absolute)
-                     ? pass.index
-                     : -1;
-        for (size_t i = 0; at < 0 && i < items.size(); ++i)
-            if (items[i].state == kItemFile && SamePidl(items[i].absolute, pass.absolute)) at = static_cast<int>(i);
-        if (at >= 0 && result != ThumbnailResult::Stopped) {
-            BrowserItem& item = items[static_cast<size_t>(at)];
+        index = FindPassItem(pass, kind == Pass::Shortcuts ? kItemShortcutPending : kItemFile);
+        if (index >= 0 && result != ThumbnailResult::Stopped) {
+            BrowserItem& item = Items().items[static_cast<size_t>(index)];
             item.examined = true;
-            if (thumbnail) {
+            if (made && !item.thumbnail) {
                 lstrcpynA(item.info, set.infoText.c_str(), sizeof item.info);
                 lstrcpynA(item.formatName, set.format.c_str(), sizeof item.formatName);
                 item.dimensionKey = set.dimensionKey;
-                item.thumbWidth = DibWidth(thumbnail->working);
-                item.thumbHeight = DibHeight(thumbnail->working);
-                item.state = kItemPicture;
-                item.hasThumbnail = true;
-                item.thumbnail = thumbnail;  // complete before the painter can see it
-                thumbnail = nullptr;
+                item.state = kind == Pass::Shortcuts ? kItemShortcutPicture : kItemPicture;
+                pictures.GiveTo(item);
+                animated = item.frameCount > 1;
+                for (int k = set.frameCount - 1; k >= 0; --k)
+                    if (set.delays[k] > 0) Items().lastPageDelay = set.delays[k];
+            } else if (kind == Pass::Shortcuts) {
+                item.state = kItemFile;   // not a picture behind it: an ordinary file
             }
-            index = at;
+        } else if (result == ThumbnailResult::Stopped) {
+            index = -1;
         }
     }
-    FreePicture(thumbnail);  // the item went away meanwhile
     FreeThumbnailSet(&set);
-    if (index >= 0 && list) PostMessageA(list, kMsgRedrawItem, 0, index);
+    if (result == ThumbnailResult::DecodeFault && index >= 0)
+        ReportDecodeFault(browser, index, hasPath && kind == Pass::Shortcuts ? target : pass.path);
+    if (index < 0 || !list) return;
+    if (animated && InterlockedIncrement(&g_animatedCount) == 1) PostMessageA(list, kMsgStartCellAnimation, 0, 0);
+    if (!FileListIsVirtual()) PostMessageA(list, kMsgRefreshItemTexts, static_cast<WPARAM>(index), 0);
+    PostMessageA(list, kMsgRedrawItem, 0, index);
 }
 
-}  // namespace
-
-void RunThumbnailPasses(HWND list, HWND, bool folderCache) {
-    // The thumbnails of the folder's pictures: the items the list shows
-    // first, then every item from the top, starting over at the shown range
-    // whenever it moves.  Each comes from the cache when the picture is known
-    // there, else it is decoded and stored.
-    if (!ImageLibrary() || GetCacheDirectory().empty()) return;
-    const bool cacheOpen = folderCache && OpenFolderCache(LoadedFolderPath()) != 0;
+// One pass over the model: the items the list shows first, then every item
+// from the top, starting over at the shown range whenever it moves or the
+// list is re-sorted.  False when aborted.
+bool RunPass(Pass kind, HWND list, HWND browser) {
     int first = 0, end = 0;
     VisibleListRange(&first, &end);
     TakeRangeChanged();
-    int cursor = first;
+    int cursor = ShownToModelIndex(first) >= 0 ? ShownToModelIndex(first) : 0;
     bool visiblePass = end > first;
     for (;;) {
-        if (WorkerAborted()) break;
+        if (WorkerAborted()) return false;
         if (TakeRangeChanged()) {
             VisibleListRange(&first, &end);
             cursor = ShownToModelIndex(first) >= 0 ? ShownToModelIndex(first) : 0;
             visiblePass = end > first;
         }
         PassItem pass;
-        int limit = visiblePass ? (ShownToModelIndex(end - 1) + 1) : Items().Count();
-        if (!NextUnexamined(cursor, limit, &pass)) {
+        const int limit = visiblePass ? (ShownToModelIndex(end - 1) + 1) : Items().Count();
+        if (!NextItem(kind, cursor, limit, &pass)) {
             if (visiblePass) {
                 visiblePass = false;
                 cursor = 0;
                 continue;
             }
-            break;
+            return true;
         }
-        ExamineItem(pass, list);
+        ExamineItem(pass, kind, list, browser);
         cursor = pass.index + 1;
     }
+}
+
+}  // namespace
+
+void ForgetCellAnimation() { InterlockedExchange(&g_animatedCount, 0); }
+
+int AnimatedItemCount() { return static_cast<int>(g_animatedCount); }
+
+void RunThumbnailPasses(HWND list, HWND browser, bool folderCache) {
+    // Each thumbnail comes from the cache when the picture is known there,
+    // else it is decoded and stored.  Shortcuts wait for a second pass that
+    // makes their targets' thumbnails once everything else is done; the
+    // folder's cache is closed by then, so those use the one-shot forms.
+    if (!ImageLibrary() || GetCacheDirectory().empty()) return;
+    const bool cacheOpen = folderCache && Items().Count() > 0 && OpenFolderCache(LoadedFolderPath()) != 0;
+    bool finished = RunPass(Pass::First, list, browser);
     if (cacheOpen) CloseFolderCache();
-    if (!WorkerAborted()) HandPicturesToOpenList(false);
+    if (finished && Items().secondPassNeeded) finished = RunPass(Pass::Shortcuts, list, browser);
+    if (g_animatedCount > 0 && list) PostMessageA(list, kMsgStartCellAnimation, 0, 0);
+    if (finished) HandPicturesToOpenList(false);
 }
 
 void HandPicturesToOpenList(bool separateFiles) {

@@ -66,11 +66,19 @@ public:
 
 // The thumbnail passes over the item model, under the folder lock: visible
 // items first, then all of them, restarting when the visible range moves;
-// folderCache opens the folder's cache around them (request 4 uses the
-// one-shot cache forms instead).  Called by the worker after a folder load
-// and for requests 2 and 4, and by the refresh after a change.  Thumbnails
-// are not made yet: every item keeps its shell icon.
+// then a second pass of the same order for the shortcuts, which get their
+// targets' thumbnails.  folderCache opens the folder's cache around the first
+// pass (request 4 uses the one-shot cache forms instead).  Results reach the
+// list as posted messages (2032, 2030, the cell animation's start); a
+// picture the library gives up on is reported to the browser.  Called by the
+// worker after a folder load and for requests 2 and 4, and by the refresh
+// after a change.
 void RunThumbnailPasses(HWND list, HWND browser, bool folderCache);
+
+// Items with more than one frame made since the last folder load; the list
+// runs the cell animation while there are any.
+int AnimatedItemCount();
+void ForgetCellAnimation();
 
 // Replaces the viewer's open list by the pictures of the item model in model
 // (display) order: items with a thumbnail, shortcuts by their targets.  With

@@ -23,4 +23,16 @@ bool DeleteFiles(const char* doubleZeroList, HWND owner) {
     return SHFileOperationA(&op) == 0;
 }
 
+bool DeleteMatchingFiles(const std::string& pattern, HWND owner, const char* progressTitle) {
+    std::string from = pattern;
+    from.push_back('\0');   // the list ends with an empty entry
+    SHFILEOPSTRUCTA op = {};
+    op.hwnd = owner;
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_SILENT;
+    op.lpszProgressTitle = progressTitle;
+    return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
 bool CreateSubfolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }

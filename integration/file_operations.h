@@ -14,6 +14,10 @@ bool RenameFile(HWND owner, const char* oldDoubleZero, const char* newDoubleZero
 // True when the shell reports success.
 bool DeleteFiles(const char* doubleZeroList, HWND owner);
 
+// Deletes the files matching a pattern ("C:\\dir\\*.CAH") for good, through
+// the shell: its confirmation is asked, its progress display is not shown.
+bool DeleteMatchingFiles(const std::string& pattern, HWND owner, const char* progressTitle);
+
 // Creates a folder (its parent must exist).  False with the system's error
 // left for GetLastError.
 bool CreateSubfolder(const std::string& path);

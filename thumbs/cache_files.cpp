@@ -492,9 +492,10 @@ void CloseCacheFiles() {
     ClearResult();
 }
 
-int ClearCacheFiles() {
+int ClearCacheFiles(CachePatternDeleter deleter, void* context) {
     if (g_folder.open) return -1;
     g_folder.CloseFiles();
+    if (deleter) return deleter(g_cacheDir + "*.CAH", context) ? 1 : 0;
     int deleted = 0;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((g_cacheDir + "*.CAH").c_str(), &found);

@@ -94,6 +94,10 @@ CacheAddResult StoreThumbsOneShot(const std::string& picturePath, uint32_t timeL
 
 // Closes everything and frees the last load; at program shutdown.
 void CloseCacheFiles();
-// Deletes every *.CAH file of the cache folder.  Returns the number deleted,
-// or -1 (and deletes nothing) while a folder cache is open.
-int ClearCacheFiles();
+// Deletes every *.CAH file of the cache folder, after closing the files the
+// cache holds.  Returns the number deleted, or -1 (and deletes nothing)
+// while a folder cache is open.  With a deleter, it is handed the pattern
+// ("...\Cache\*.CAH") instead and the result is 1 when it succeeded, 0
+// otherwise.
+typedef bool (*CachePatternDeleter)(const std::string& pattern, void* context);
+int ClearCacheFiles(CachePatternDeleter deleter = nullptr, void* context = nullptr);
