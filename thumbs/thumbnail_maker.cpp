@@ -13,6 +13,8 @@ constexpr int kMinThumbSide = 6;
 
 int AtLeastMin(int side) { return side < kMinThumbSide + 1 ? kMinThumbSide : side; }
 
+volatile LONG g_decodes = 0;
+
 bool StopSet(const volatile LONG* stop) { return stop && *stop != 0; }
 
 // What a decode has in hand, so that a jump back from the library can
@@ -122,6 +124,7 @@ ThumbnailResult Decode(Work* work, const char* format) {
     const ThumbnailRequest& request = *work->request;
     ThumbnailSet* out = work->out;
 
+    InterlockedIncrement(&g_decodes);
     work->file = api->OpenImageFile(request.path, "rb", format, 0);
     if (!work->file) return ThumbnailResult::Failed;
     const int pageCount = api->ReadImageHeader(work->file);
@@ -331,6 +334,8 @@ ThumbnailResult MakeThumbnails(const ThumbnailRequest& request, ThumbnailSet* ou
     }
     return LookUpOrDecode(&work);
 }
+
+long ThumbnailDecodeCount() { return g_decodes; }
 
 void FreeThumbnailSet(ThumbnailSet* set) {
     if (!set) return;

@@ -85,5 +85,9 @@ struct ThumbnailRequest {
 // one-shot cache forms are used.  Frames are not stored when stopped.
 ThumbnailResult MakeThumbnails(const ThumbnailRequest& request, ThumbnailSet* out);
 
+// How many pictures MakeThumbnails has opened for decoding since the
+// program started (cache hits do not count): the measure of cache use.
+long ThumbnailDecodeCount();
+
 // Frees the frames and empties the set.
 void FreeThumbnailSet(ThumbnailSet* set);
