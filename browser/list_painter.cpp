@@ -380,7 +380,7 @@ int DrawItemLabel(HDC dc, const RECT& rect, const BrowserItem& item, bool select
         RECT wrapped = {rect.left, rect.top, rect.right, rect.top};
         DrawTextA(dc, name, length, &wrapped, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT | DT_EDITCONTROL);
         const int wrappedLines = (wrapped.bottom - wrapped.top + lineHeight - 1) / lineHeight;
-        if (wrapped.right - wrapped.left <= width && wrapped.bottom - wrapped.top <= height && wrappedLines <= 2) {
+        if (wrapped.right - wrapped.left <= width && wrapped.bottom - wrapped.top <= height) {
             RECT place = {rect.left, rect.top, rect.right, rect.top + (wrapped.bottom - wrapped.top)};
             DrawTextA(dc, name, length, &place, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
             lines = wrappedLines;

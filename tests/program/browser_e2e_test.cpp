@@ -1,11 +1,13 @@
 // The browser as a user drives it: the samples folder opens first, the five
 // list modes and the sort keys, a picture opened from the list in the viewer
-// and Enter back.  Screenshots of every mode are kept in build/screenshots.
+// and Enter back; thumbnails in their cells, the animated ones playing.
+// Screenshots of every mode are kept in build/screenshots.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "driver.h"
 
@@ -101,7 +103,24 @@ TEST_F(BrowserEndToEndTest, ModesSortingAndOpeningAPicture) {
         << "the last mode is remembered";
 }
 
-TEST_F(BrowserEndToEndTest, ShowModeFiveStartsInThumbnails) {
+// How many of `samples` captures of the list's client area, 40 ms apart,
+// differ from the one before.
+int ChangingCaptures(HWND list, int samples) {
+    RECT client;
+    GetClientRect(list, &client);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::vector<BYTE> before = CaptureScreen(client);
+    int changes = 0;
+    for (int i = 0; i < samples; ++i) {
+        Sleep(40);
+        std::vector<BYTE> now = CaptureScreen(client);
+        if (now != before) ++changes;
+        before.swap(now);
+    }
+    return changes;
+}
+
+TEST_F(BrowserEndToEndTest, ShowModeFiveStartsInThumbnailsAndAnimatedCellsPlay) {
     WritePrivateProfileStringA("SETTINGS", "ShowMode", "5", "Tavirsel.INI");
     Running tavirsel("");
     HWND browser = tavirsel.Window("OmmavuSHOWer");
@@ -113,6 +132,25 @@ TEST_F(BrowserEndToEndTest, ShowModeFiveStartsInThumbnails) {
     HWND tabs = ChildOfClass(browser, "SysTabControl32");
     ASSERT_NE(nullptr, tabs);
     EXPECT_EQ(0, static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)));
+
+    // The thumbnails are made (the folder holds two animated pictures); the
+    // screenshot shows them in their frames with names and sizes.
+    Sleep(2500);
+    SaveScreenshot(browser, "browser-thumbnails.bmp");
+    EXPECT_GE(ChangingCaptures(list, 25), 3) << "the animated cells play";
+
+    // Enable Thumb Active off: every cell holds still.
+    SendMessageA(browser, WM_COMMAND, 32886, 0);
+    Sleep(300);
+    EXPECT_EQ(0, ChangingCaptures(list, 12)) << "nothing moves with the animation off";
+    SendMessageA(browser, WM_COMMAND, 32886, 0);
+    EXPECT_GE(ChangingCaptures(list, 25), 3) << "and it plays again when switched on";
+
+    // Another mode stops the animation.
+    SendMessageA(browser, WM_COMMAND, 32763, 0);   // details
+    Sleep(300);
+    EXPECT_EQ(0, ChangingCaptures(list, 12));
+
     PostMessageA(browser, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }

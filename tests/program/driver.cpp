@@ -93,10 +93,10 @@ std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms) {
 }
 
 // Saves what the screen shows of a window as a 24-bit BMP.
-void SaveScreenshot(HWND window, const std::string& name) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
+std::vector<BYTE> CaptureScreen(const RECT& r) {
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    std::vector<BYTE> pixels;
+    if (width <= 0 || height <= 0) return pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO bi = {};
@@ -110,23 +110,39 @@ void SaveScreenshot(HWND window, const std::string& name) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    std::string folder = TestsFolder() + "..\\screenshots\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    DWORD rowBytes = ((width * 3) + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof bi.bmiHeader;
-    file.bfSize = file.bfOffBits + rowBytes * height;
-    FILE* out = std::fopen((folder + name).c_str(), "wb");
-    if (out) {
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, out);
-        std::fwrite(bits, rowBytes, height, out);
-        std::fclose(out);
-    }
+    const DWORD rowBytes = ((width * 3) + 3) & ~3u;
+    const BYTE* first = static_cast<const BYTE*>(bits);
+    if (first) pixels.assign(first, first + static_cast<size_t>(rowBytes) * height);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
+void SaveScreenshot(HWND window, const std::string& name) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const std::vector<BYTE> pixels = CaptureScreen(r);
+    if (pixels.empty()) return;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    std::string folder = TestsFolder() + "..\\screenshots\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = std::fopen((folder + name).c_str(), "wb");
+    if (out) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&header, sizeof header, 1, out);
+        std::fwrite(pixels.data(), pixels.size(), 1, out);
+        std::fclose(out);
+    }
+}

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 std::string TestsFolder();
 std::string Program();
@@ -34,6 +35,9 @@ private:
 std::string StatusText(HWND window);
 // Waits until part 0 of the window's status bar starts with prefix.
 std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms = 20000);
+
+// What the screen shows in r, as bottom-up 24-bit rows (4-byte aligned).
+std::vector<BYTE> CaptureScreen(const RECT& r);
 
 // Saves what the screen shows of a window as a 24-bit BMP in build/screenshots.
 void SaveScreenshot(HWND window, const std::string& name);

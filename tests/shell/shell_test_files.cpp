@@ -1,0 +1,76 @@
+#include "shell_test_files.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "load.h"
+#include "lorimel.h"
+#include "settings.h"
+
+std::string Beside(const std::string& relative) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string dir(exe);
+    return dir.substr(0, dir.find_last_of('\\') + 1) + relative;
+}
+
+std::string IniPath() {
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\" + settings::kFileName;
+}
+
+void ForgetIni() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings::kFileName);
+    DeleteFileA(IniPath().c_str());
+}
+
+std::string IniText() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings::kFileName);
+    std::ifstream in(IniPath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Raw(const char* key, const char* section) {
+    char text[600] = {};
+    GetPrivateProfileStringA(section, key, "<none>", text, sizeof text, settings::kFileName);
+    return text;
+}
+
+void Put(const char* key, const char* value, const char* section) {
+    WritePrivateProfileStringA(section, key, value, settings::kFileName);
+}
+
+// A 24-bit picture of width x height.
+std::string WriteBmp(const std::string& name, int width, int height) {
+    const std::string path = Beside(name);
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + stride * height;
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::vector<char> rows(static_cast<size_t>(stride) * height, '\x60');
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+    return path;
+}
+
+bool EnsureImageLibrary() {
+    if (ImageLibrary()) return true;
+    static LorimelApi api;
+    const std::string bin = Beside("..\\bin\\");
+    if (!BindLorimel(api, (bin + "Lorimel.dll").c_str()) || api.InitImageLibrary(bin.c_str()) != 1) return false;
+    SetImageLibrary(&api);
+    return true;
+}
