@@ -198,8 +198,21 @@ void ComputeVisibleRange() {
     const int count = ShownItemCount();
     int first = 0, end = count;
     if (g_mode == kModeDetails || g_mode == kModeList) {
+        // Rows (and, in list mode, columns) from the first visible item's
+        // size; partly shown ones count.
         first = static_cast<int>(SendMessageA(g_list, LVM_GETTOPINDEX, 0, 0));
-        end = first + static_cast<int>(SendMessageA(g_list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
+        RECT client, item;
+        GetClientRect(g_list, &client);
+        item.left = LVIR_BOUNDS;
+        if (SendMessageA(g_list, LVM_GETITEMRECT, first, reinterpret_cast<LPARAM>(&item)) &&
+            item.bottom > item.top && item.right > item.left) {
+            const int height = item.bottom - item.top, width = item.right - item.left;
+            const int perColumn = (client.bottom + height - 1) / height;
+            const int columns = g_mode == kModeList ? (client.right + width - 1) / width + 1 : 1;
+            end = first + perColumn * columns;
+        } else {
+            end = first + static_cast<int>(SendMessageA(g_list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
+        }
     } else {
         RECT client;
         GetClientRect(g_list, &client);
@@ -224,11 +237,7 @@ void ComputeVisibleRange() {
         first = 0;
         end = 1;
     }
-    if (first != g_rangeFirst || end != g_rangeEnd) {
-        InterlockedExchange(&g_rangeFirst, first);
-        InterlockedExchange(&g_rangeEnd, end);
-        InterlockedExchange(&g_rangeChanged, 1);
-    }
+    SetVisibleListRange(first, end);
 }
 
 ListPaintSetup PaintSetup() {
@@ -1041,6 +1050,13 @@ void VisibleListRange(int* first, int* end) {
 }
 bool TakeRangeChanged() { return InterlockedExchange(&g_rangeChanged, 0) != 0; }
 void MarkRangeChanged() { InterlockedExchange(&g_rangeChanged, 1); }
+void SetVisibleListRange(int first, int end) {
+    if (first != g_rangeFirst || end != g_rangeEnd) {
+        InterlockedExchange(&g_rangeFirst, first);
+        InterlockedExchange(&g_rangeEnd, end);
+        InterlockedExchange(&g_rangeChanged, 1);
+    }
+}
 
 // ---------------------------------------------------------------------------
 // The model from separate files.

@@ -208,7 +208,17 @@ void PaintIconItem(HDC dc, const ListPaintSetup& setup, int index, const Browser
         RECT edge = icon;
         DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
     }
-    DrawItemLabel(dc, label, item, (marks & kMarkSelected) != 0, false);
+    if (large) {
+        DrawItemLabel(dc, label, item, (marks & kMarkSelected) != 0, false);
+    } else {
+        // One line beside the icon, read from the left.
+        const bool selected = (marks & kMarkSelected) != 0;
+        FillRect(dc, &label, LabelBrush(item, selected));
+        SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+        RECT text = label;
+        text.left += 2;
+        DrawTextA(dc, item.name, -1, &text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
     Validate(dc, setup.list, icon);
     Validate(dc, setup.list, label);
 }
