@@ -60,6 +60,9 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append = fal
 void VisibleListRange(int* first, int* end);
 bool TakeRangeChanged();
 void MarkRangeChanged();
+// Stores [first, end) as the shown range, setting the flag when it differs
+// from the stored one; the paint stores its range through this.
+void SetVisibleListRange(int first, int end);
 
 // Cell size of thumbnail mode (the picture frame image's size; 64 x 64 by
 // default) and its margins.

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include "shell_headers.h"
 
+#include <string>
+
 // The lParam of every folder tree item.  The tree owns it and everything in
 // it: one reference on `parent` and both lists (shell allocator); they are
 // released when the item is deleted or the tree is destroyed.  For the root
@@ -14,6 +16,10 @@ struct TreeItemData {
     IShellFolder* parent;    // the folder that holds the item
     LPITEMIDLIST absolute;   // the item as seen from the desktop
     LPITEMIDLIST relative;   // the item within `parent`
+    // The file-system path of `absolute`, kept once asked for: finding a
+    // folder by its path walks many items, and asking the shell is slow.
+    std::string path;
+    bool pathKnown = false;
 };
 
 // Lives on the tree's stack for the duration of the SendMessage only; a

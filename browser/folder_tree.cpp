@@ -93,7 +93,12 @@ std::string ItemText(HTREEITEM item) {
 
 std::string ItemPath(HTREEITEM item) {
     TreeItemData* data = DataOf(item);
-    return data ? PidlPath(data->absolute) : std::string();
+    if (!data) return std::string();
+    if (!data->pathKnown) {
+        data->path = PidlPath(data->absolute);
+        data->pathKnown = true;
+    }
+    return data->path;
 }
 
 void FreeData(TreeItemData* data) {
@@ -255,7 +260,7 @@ std::vector<FoundFolder> EnumerateFolders(IShellFolder* folder) {
 // Null when memory ran out.
 HTREEITEM InsertFolder(HTREEITEM parent, IShellFolder* folder, LPCITEMIDLIST parentAbsolute,
                        const FoundFolder& found, HTREEITEM after) {
-    auto* data = new (std::nothrow) TreeItemData{folder, ConcatPidls(parentAbsolute, found.relative), found.relative};
+    auto* data = new (std::nothrow) TreeItemData{folder, ConcatPidls(parentAbsolute, found.relative), found.relative, std::string(), false};
     if (!data || !data->absolute) {
         if (data) {
             data->parent = nullptr;
@@ -323,7 +328,7 @@ bool FillRoot() {
         FreePidl(desktopList);
         return false;
     }
-    auto* data = new (std::nothrow) TreeItemData{desktop, desktopList, CopyPidl(nullptr)};
+    auto* data = new (std::nothrow) TreeItemData{desktop, desktopList, CopyPidl(nullptr), std::string(), false};
     if (!data || !data->relative) {
         if (data)
             FreeData(data);
@@ -376,6 +381,7 @@ void RefreshItem(HTREEITEM item) {
                     FreePidl(keptData->relative);
                     keptData->absolute = absolute;
                     keptData->relative = found[i].relative;
+                    keptData->pathKnown = false;
                 } else {
                     FreePidl(found[i].relative);
                 }
@@ -431,12 +437,20 @@ bool SamePath(const std::string& a, const std::string& b) {
 // it was open before.
 HTREEITEM FindPathBelow(HTREEITEM item, const std::string& target) {
     bool wasExpanded = (ItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-    Expand(item);
-    for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child)) {
-        std::string path = ItemPath(child);
-        if (path.size() > target.size() || !SameLetters(path, target, path.size())) continue;
-        if (path.size() == target.size()) return child;
-        if (HTREEITEM found = FindPathBelow(child, target)) return found;
+    // Expanding an open item again costs the tree a whole layout.
+    if (!wasExpanded) Expand(item);
+    // Folders on the way to the target first (their path starts it, up to a
+    // backslash); virtual folders, which have no path, only when none is:
+    // opening them (the network, the recycle bin) is slow.
+    for (int virtualFolders = 0; virtualFolders < 2; ++virtualFolders) {
+        for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child)) {
+            std::string path = ItemPath(child);
+            if (path.empty() != (virtualFolders == 1)) continue;
+            if (path.size() > target.size() || !SameLetters(path, target, path.size())) continue;
+            if (path.size() == target.size()) return child;
+            if (!path.empty() && path.back() != '\\' && target[path.size()] != '\\') continue;
+            if (HTREEITEM found = FindPathBelow(child, target)) return found;
+        }
     }
     if (!wasExpanded) SendMessageA(g_tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
     return nullptr;
@@ -525,6 +539,7 @@ bool RenameItem(HTREEITEM item, const char* text) {
             FreePidl(data->relative);
             data->absolute = absolute;
             data->relative = relative;
+            data->pathKnown = false;
         } else {
             FreePidl(relative);
         }

@@ -15,7 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
   libz-mingw-w64-dev wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei xvfb xauth x11-utils imagemagick googletest
-  libjpeg-turbo-progs mate-backgrounds dpkg-dev pkg-config nasm cmake make patch xz-utils
+  libjpeg-turbo-progs libvips-tools mate-backgrounds dpkg-dev pkg-config nasm cmake make patch xz-utils
   ca-certificates
 )
 

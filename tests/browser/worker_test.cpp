@@ -1,6 +1,7 @@
 // The worker thread under Wine: folder loads through the handshake, aborts,
 // separate files, shutdown; and the folder history.  Also defines the sink
-// windows and scratch folders that watcher_test.cpp uses.
+// windows and scratch folders that watcher_test.cpp and thumbnail_pass_test.cpp
+// use.
 #define Shell ShellCoClass
 #include <shlobj.h>
 #undef Shell
@@ -33,9 +34,11 @@ struct Posted {
     UINT message;
     WPARAM wParam;
     DWORD tick;
+    LPARAM lParam;
 };
 
 static std::vector<Posted> g_posted;
+static std::vector<std::string> g_decodeFaultPaths;
 
 static LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kMsgReplaceOpenList) {
@@ -44,8 +47,14 @@ static LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         Shell().openList.Clear();
         for (const std::string& path : *paths) Shell().openList.Append(path);
     }
+    if (msg == kMsgThumbDecodeFault) {
+        // As the browser window does: the path is the receiver's to delete.
+        std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lp));
+        g_decodeFaultPaths.push_back(path ? *path : std::string());
+        lp = 0;
+    }
     if (msg >= WM_USER) {
-        g_posted.push_back({hwnd, msg, wp, GetTickCount()});
+        g_posted.push_back({hwnd, msg, wp, GetTickCount(), lp});
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -79,7 +88,27 @@ void PumpFor(DWORD ms) {
 void ForgetPosted() {
     PumpFor(0);
     g_posted.clear();
+    g_decodeFaultPaths.clear();
 }
+
+// The lParam of every message posted to window, in arrival order.
+std::vector<LPARAM> PostedParams(HWND window, UINT message) {
+    std::vector<LPARAM> params;
+    for (const Posted& p : g_posted)
+        if (p.window == window && p.message == message) params.push_back(p.lParam);
+    return params;
+}
+
+// The wParam of every message posted to window, in arrival order.
+std::vector<WPARAM> PostedWParams(HWND window, UINT message) {
+    std::vector<WPARAM> params;
+    for (const Posted& p : g_posted)
+        if (p.window == window && p.message == message) params.push_back(p.wParam);
+    return params;
+}
+
+// The paths the decode-fault messages carried since the last ForgetPosted.
+std::vector<std::string> DecodeFaultPaths() { return g_decodeFaultPaths; }
 
 int CountPosted(HWND window, UINT message) {
     int count = 0;
