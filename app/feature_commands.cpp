@@ -5,8 +5,6 @@
 
 void SavePictureCommand(HWND, UINT) {}
 void PrintPictureCommand(HWND, UINT) {}
-void EffectCommand(HWND, UINT) {}
-void TransformCommand(HWND, UINT) {}
 void DesktopPictureCommand(HWND, UINT) {}
 void ClipboardCommand(HWND, UINT) {}
 void SelectionCommand(HWND, UINT) {}

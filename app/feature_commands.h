@@ -9,8 +9,6 @@
 
 void SavePictureCommand(HWND frame, UINT id);       // 32789 Save as, 32878 Convert
 void PrintPictureCommand(HWND frame, UINT id);      // 32818
-void EffectCommand(HWND frame, UINT id);            // Process menu
-void TransformCommand(HWND frame, UINT id);         // Adjust menu, 32845, 32872, 40006, 32873
 void DesktopPictureCommand(HWND frame, UINT id);    // wallpaper, logos, screen saver
 void ClipboardCommand(HWND frame, UINT id);         // 32880, 32881
 void SelectionCommand(HWND frame, UINT id);         // 32896 - 32898

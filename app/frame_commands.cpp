@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "document_link.h"
 #include "feature_commands.h"
+#include "process_commands.h"
 #include "frame_window.h"
 #include "language_menu.h"
 #include "messages.h"

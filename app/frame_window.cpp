@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "browser_panes.h"
+#include "document.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "display.h"
@@ -123,6 +124,17 @@ void OnDisplayChange(HWND frame) {
 // takes it at the current zoom at once, while the loader waits; the texts
 // and the frame's layout follow from the message queue, so decoding starts
 // without waiting for the frame to resize.
+// The viewer's view shows picture at the current zoom, brought down to one
+// the view can draw.
+void GiveViewPicture(const Picture* picture) {
+    int width = DibWidth(picture->working), height = DibHeight(picture->working);
+    int zoom = FittingZoom(ZoomPercent(CurrentZoomIndex()), width, height);
+    if (zoom <= 0) zoom = 100;
+    if (zoom != ZoomPercent(CurrentZoomIndex())) SetCurrentZoomIndex(ZoomIndexAtLeast(zoom));
+    SetViewZoom(g_view, zoom, kViewZoomed);
+    SetViewPicture(g_view, picture);
+}
+
 void OnNewPicture(HWND frame, const Picture* picture) {
     if (!g_view) return;
     if (!picture) {
@@ -130,12 +142,7 @@ void OnNewPicture(HWND frame, const Picture* picture) {
         PostMessageA(frame, kMsgRefreshInfo, 0, 0);
         return;
     }
-    int width = DibWidth(picture->working), height = DibHeight(picture->working);
-    int zoom = FittingZoom(ZoomPercent(CurrentZoomIndex()), width, height);
-    if (zoom <= 0) zoom = 100;
-    if (zoom != ZoomPercent(CurrentZoomIndex())) SetCurrentZoomIndex(ZoomIndexAtLeast(zoom));
-    SetViewZoom(g_view, zoom, kViewZoomed);
-    SetViewPicture(g_view, picture);
+    GiveViewPicture(picture);
     SetViewLoading(g_view, true);
     SetPreviewPicture(picture);
     if (PreviewPane()) SetViewLoading(PreviewPane(), true);
@@ -456,4 +463,25 @@ void RefreshToolbarStates() {
     // A sequence show past the end of a shortened list starts again at 0.
     if (state.listLength >= 2 && state.sequenceShow && state.position >= state.listLength) SetOpenListPosition(0);
     ApplyToolbarRules(g_toolbar, ToolbarCommandRules(state));
+}
+
+void ShowProcessedPicture(HWND frame, ProcessedChange change, Picture* replacement) {
+    HWND browser = Shell().browser;
+    if (replacement) {
+        // The views take the new picture before the old one is freed: either
+        // may paint meanwhile.
+        if (g_view) GiveViewPicture(replacement);
+        SetPreviewPicture(replacement);
+        SetCurrentPicture(replacement);
+    }
+    if (change == ProcessedChange::NewSize) {
+        // The frame fits itself around the new size: at once when it shows,
+        // later when nothing shows (the browser, when up, keeps its layout).
+        if (IsWindowVisible(frame)) SendMessageA(frame, kMsgLayoutFrame, 0, 0);
+        else if (!browser || !IsWindowVisible(browser)) PostMessageA(frame, kMsgLayoutFrame, 0, 0);
+        PostMessageA(frame, kMsgRefreshInfo, 0, 0);
+        if (browser) PostMessageA(browser, kMsgRefreshInfo, 0, 0);
+    }
+    if (g_view) InvalidateRect(g_view, nullptr, FALSE);
+    if (change != ProcessedChange::ViewerOnly && PreviewPane()) InvalidateRect(PreviewPane(), nullptr, FALSE);
 }

@@ -3,6 +3,8 @@
 // view.  Every WM_COMMAND of the viewer passes FrameCommand.
 #pragma once
 
+struct Picture;
+
 #include <windows.h>
 
 #include "frame_layout.h"
@@ -48,3 +50,15 @@ void NoteToolbarReturn(UINT command);
 
 // Applies the enabling rules to the toolbar.
 void RefreshToolbarStates();
+
+// How processing changed the current picture.
+enum class ProcessedChange {
+    InPlace,      // same picture, pixels changed: both views repaint
+    ViewerOnly,   // likewise, but only the viewer's view repaints
+    NewPicture,   // replaced by one of the same size: both views get it
+    NewSize,      // replaced by one of another size: views, frame layout, texts
+};
+// Shows the current picture after an effect or transform changed it.  A
+// replacement (NewPicture, NewSize) becomes the current picture, in place of
+// the old one, which is freed once no view shows it.
+void ShowProcessedPicture(HWND frame, ProcessedChange change, Picture* replacement = nullptr);

@@ -86,6 +86,7 @@
 #define IDS_NOT_PICTURE 40074
 #define IDS_SIZE_LARGE_TITLE 40075       // a frame picture over the largest size
 #define IDS_SIZE_LARGE 40076
+#define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
@@ -245,6 +246,35 @@
 #define IDC_EDIT_LIST_VIEW 1045          // list view, report style
 #define IDC_EDIT_LIST_DOWN 1046          // "Move Down"
 #define IDC_EDIT_LIST_UP 1047            // "Move Up"
+
+// The effect and transform dialogs share the preview (an owner-drawn static)
+// and number their trackbars from 1031.
+#define IDC_EFFECT_PREVIEW 1030
+// Modify RGB / Modify YUV (and HSI, which reuses the YUV dialog): three
+// offsets -128..127, each a trackbar with its value beside it.
+#define IDD_MODIFY_RGB 139
+#define IDD_MODIFY_YUV 147
+#define IDC_OFFSET_VALUE_1 1027
+#define IDC_OFFSET_VALUE_2 1028
+#define IDC_OFFSET_VALUE_3 1029
+#define IDC_OFFSET_TRACK_1 1031
+#define IDC_OFFSET_TRACK_2 1032
+#define IDC_OFFSET_TRACK_3 1033
+// Rotate Any Angle: -360..360 degrees.
+#define IDD_ROTATE_ANGLE 131
+#define IDC_ROTATE_EDIT 1011
+#define IDC_ROTATE_TRACK 1031
+// Smooth Zoom(Max 2X): width and height up to twice the picture's.
+#define IDD_SMOOTH_ZOOM 140
+#define IDC_ZOOM_WIDTH_TRACK 1031
+#define IDC_ZOOM_HEIGHT_TRACK 1032
+#define IDC_ZOOM_WIDTH_LOW 1037
+#define IDC_ZOOM_HEIGHT_LOW 1038
+#define IDC_ZOOM_WIDTH_HIGH 1039
+#define IDC_ZOOM_HEIGHT_HIGH 1040
+#define IDC_ZOOM_SYNC 1041
+#define IDC_ZOOM_WIDTH_EDIT 1043
+#define IDC_ZOOM_HEIGHT_EDIT 1044
 
 // About.
 #define IDD_ABOUT 101

@@ -71,8 +71,10 @@ int CopyDib(const DibBlock* source, DibBlock* destination);
 DibBlock* CropDib(const DibBlock* block, int left, int top, int right, int bottom);
 
 // Nearest-neighbour resampling of 32-bit rows: target column x reads source
-// column (int)(x * (float)srcWidth / dstWidth), rows likewise.  Strides in
-// bytes.  0 for a null buffer, a zero size or failed allocation of the map.
+// column (int)(x * r) with r = (float)((double)srcWidth / dstWidth) (the
+// quotient in double, rounded to a float) and the product in single
+// precision, clamped below srcWidth; rows likewise.  Strides in bytes.  0 for
+// a null buffer, a zero size or failed allocation of the maps.
 int ScaleDibNearest(const BYTE* src, int srcWidth, int srcHeight, int srcStride,
                     BYTE* dst, int dstWidth, int dstHeight, int dstStride);
 // A new 32-bit block of width x height resampled from a 32-bit block; null

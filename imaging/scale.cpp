@@ -4,14 +4,18 @@
 
 namespace {
 
-// Source index for target index i: (int)(i * (float)src / dst), computed in
-// single precision.  The volatile stores make the 32-bit build (x87 with
-// excess precision) round to float exactly like the 64-bit one does.
-int SourceIndex(int i, int src, int dst) {
-    volatile float product = static_cast<float>(i) * static_cast<float>(src);
-    volatile float quotient = product / static_cast<float>(dst);
-    int index = static_cast<int>(quotient);
-    return index < src ? index : src - 1;
+// The source index of each of dst target indices: r = (float)((double)src /
+// dst), index = (int)(i * r) in single precision, clamped below src.  The
+// volatile stores make the 32-bit build (x87 with excess precision) round
+// to float exactly like the 64-bit one does.
+void SourceMap(int src, int dst, int* map) {
+    volatile float ratio = static_cast<float>(static_cast<double>(src) / dst);
+    const float r = ratio;
+    for (int i = 0; i < dst; ++i) {
+        volatile float position = static_cast<float>(i) * r;
+        int index = static_cast<int>(position);
+        map[i] = index < src ? index : src - 1;
+    }
 }
 
 }  // namespace
@@ -20,14 +24,17 @@ int ScaleDibNearest(const BYTE* src, int srcWidth, int srcHeight, int srcStride,
                     BYTE* dst, int dstWidth, int dstHeight, int dstStride) {
     if (!src || !dst || srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 || dstHeight <= 0)
         return 0;
-    // Column map first; rows that read the same source row repeat the
-    // previous target row.
-    int* columns = static_cast<int*>(DibAllocMemory(static_cast<SIZE_T>(dstWidth) * sizeof(int)));
+    // Column and row maps first; rows that read the same source row repeat
+    // the previous target row.
+    int* columns = static_cast<int*>(
+        DibAllocMemory((static_cast<SIZE_T>(dstWidth) + static_cast<SIZE_T>(dstHeight)) * sizeof(int)));
     if (!columns) return 0;
-    for (int x = 0; x < dstWidth; ++x) columns[x] = SourceIndex(x, srcWidth, dstWidth);
+    int* rows = columns + dstWidth;
+    SourceMap(srcWidth, dstWidth, columns);
+    SourceMap(srcHeight, dstHeight, rows);
     int previous = -1;
     for (int y = 0; y < dstHeight; ++y) {
-        int sy = SourceIndex(y, srcHeight, dstHeight);
+        int sy = rows[y];
         DWORD* out = reinterpret_cast<DWORD*>(dst + static_cast<size_t>(y) * dstStride);
         if (sy == previous) {
             memcpy(out, dst + static_cast<size_t>(y - 1) * dstStride, static_cast<size_t>(dstWidth) * 4);

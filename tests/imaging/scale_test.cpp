@@ -30,16 +30,34 @@ TEST(ScaleTest, ShrinksBySkipping) {
 }
 
 TEST(ScaleTest, ColumnMapRoundsLikeSinglePrecision) {
-    // 11592 * 11593 is not exact in a float; the rounded quotient is
-    // 11590.x, where exact arithmetic gives 11591.
+    // r = (float)(11593.0 / 11594) and 11592 * r rounded to a float lands on
+    // 11591.0; dividing the rounded product 11592 * 11593 instead gives
+    // 11590.x, and exact arithmetic 11591.00009.
     const int srcWidth = 11593, dstWidth = 11594;
     std::vector<DWORD> src(srcWidth), dst(dstWidth);
     for (int i = 0; i < srcWidth; ++i) src[i] = static_cast<DWORD>(i);
     ASSERT_EQ(ScaleDibNearest(reinterpret_cast<BYTE*>(src.data()), srcWidth, 1, srcWidth * 4,
                               reinterpret_cast<BYTE*>(dst.data()), dstWidth, 1, dstWidth * 4), 1);
-    EXPECT_EQ(dst[11592], 11590u);
+    EXPECT_EQ(dst[11592], 11591u);
     EXPECT_EQ(dst[0], 0u);
     EXPECT_EQ(dst[dstWidth - 1], static_cast<DWORD>(srcWidth - 1));
+}
+
+TEST(ScaleTest, MapsThroughTheRoundedRatio) {
+    // 2 to 82 columns: r = (float)(2.0 / 82) lies below 1/41, so 41 * r
+    // rounds to a float just under 1 and target 41 still reads column 0,
+    // where 41 * 2 / 82 would give exactly 1.  Rows follow the same rule
+    // (82 rows of a 1 x 2 picture).
+    DibPtr source = MakeDib(2, 2, {10, 11, 20, 21});
+    DibPtr wide(ScaleDib(source.get(), 82, 2));
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(Pixels32(wide.get())[40], 10u);
+    EXPECT_EQ(Pixels32(wide.get())[41], 10u);
+    EXPECT_EQ(Pixels32(wide.get())[42], 11u);
+    DibPtr tall(ScaleDib(source.get(), 1, 82));
+    ASSERT_TRUE(tall);
+    EXPECT_EQ(Pixels32(tall.get())[41], 10u);
+    EXPECT_EQ(Pixels32(tall.get())[42], 20u);
 }
 
 TEST(ScaleTest, RefusesEmptySizesAndOtherDepths) {

@@ -179,3 +179,79 @@ TEST_F(ViewerEndToEndTest, ABrokenPictureLeavesTheViewerUsable) {
     EXPECT_EQ(0, tavirsel.Wait(20000));
     DeleteFileA(torn.c_str());
 }
+
+// The colour of the view's middle pixel on the screen.
+static COLORREF ViewMiddle(HWND frame) {
+    RECT r;
+    GetWindowRect(ViewOf(frame), &r);
+    RECT one = {(r.left + r.right) / 2, (r.top + r.bottom) / 2, 0, 0};
+    one.right = one.left + 1;
+    one.bottom = one.top + 1;
+    const std::vector<BYTE> pixel = CaptureScreen(one);
+    return pixel.size() >= 3 ? RGB(pixel[2], pixel[1], pixel[0]) : CLR_INVALID;
+}
+
+template <typename Predicate>
+static COLORREF WaitForMiddle(HWND frame, Predicate ok, DWORD ms = 10000) {
+    DWORD start = GetTickCount();
+    COLORREF colour = CLR_INVALID;
+    do {
+        colour = ViewMiddle(frame);
+        if (ok(colour)) break;
+        Sleep(50);
+    } while (GetTickCount() - start < ms);
+    return colour;
+}
+
+TEST_F(ViewerEndToEndTest, ProcessAndAdjustCommandsChangeTheShownPicture) {
+    Running tavirsel("\"" + Sample("photo.jpg") + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
+    const SIZE normal = WaitForView(frame, [](SIZE s) { return s.cx >= 640 && s.cy >= 480; });
+    ASSERT_GE(normal.cx, 640);
+    Sleep(300);
+
+    // Inverting every channel turns the middle pixel into its complement.
+    const COLORREF before = ViewMiddle(frame);
+    PostMessageA(frame, WM_COMMAND, 32859, 0);   // Anti All Color
+    const COLORREF inverted = WaitForMiddle(frame, [&](COLORREF c) { return c != before; });
+    EXPECT_EQ(RGB(255 - GetRValue(before), 255 - GetGValue(before), 255 - GetBValue(before)), inverted);
+    PostMessageA(frame, WM_COMMAND, 32864, 0);   // Gray
+    const COLORREF grey = WaitForMiddle(frame, [](COLORREF c) { return GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c); });
+    EXPECT_EQ(GetRValue(grey), GetBValue(grey)) << "grey: the three channels agree";
+
+    // A quarter turn lays the frame out around the upright picture; halving
+    // and doubling follow.
+    PostMessageA(frame, WM_COMMAND, 32842, 0);   // Left Rotate 90
+    const SIZE upright = WaitForView(frame, [&](SIZE s) { return s.cy > s.cx; });
+    EXPECT_EQ(normal.cx - 640 + 480, upright.cx) << "480 wide now, same border";
+    Sleep(300);
+    SaveScreenshot(frame, "viewer-rotated.bmp");
+    PostMessageA(frame, WM_COMMAND, 32872, 0);   // Zoomout 2X
+    const SIZE half = WaitForView(frame, [&](SIZE s) { return s.cx < upright.cx; });
+    EXPECT_EQ(normal.cx - 640 + 240, half.cx);
+    PostMessageA(frame, WM_COMMAND, 40006, 0);   // Zoomin 2X
+    const SIZE doubled = WaitForView(frame, [&](SIZE s) { return s.cx > half.cx; });
+    EXPECT_EQ(upright.cx, doubled.cx);
+
+    // Rotate Any Angle: the dialog comes up with 45 degrees; OK turns the
+    // picture, which now needs a larger square.
+    PostMessageA(frame, WM_COMMAND, 32841, 0);
+    std::vector<HWND> dialogs;
+    for (int i = 0; i < 100 && dialogs.empty(); ++i) {
+        Sleep(50);
+        dialogs = WindowsTitled(tavirsel.ProcessId(), "Rotate Any Angle");
+    }
+    ASSERT_EQ(1u, dialogs.size());
+    Sleep(300);
+    SaveScreenshot(dialogs[0], "rotate-dialog.bmp");
+    PostMessageA(dialogs[0], WM_COMMAND, IDOK, 0);
+    const SIZE turned = WaitForView(frame, [&](SIZE s) { return s.cx > doubled.cx + 100; });
+    EXPECT_GT(turned.cx, doubled.cx + 100) << "480 x 640 turned by 45 degrees is about 792 wide";
+    Sleep(300);
+    SaveScreenshot(frame, "viewer-rotated-45.bmp");
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}

@@ -19,98 +19,9 @@
 #include "settings.h"
 #include "shell.h"
 #include "shell_test_files.h"
+#include "dialog_driver.h"
 
 namespace {
-
-std::string Text(HWND dialog, int id) {
-    char text[600] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-int Position(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0)); }
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-// Runs steps one per timer tick against the dialog that has `marker`; a
-// message box on top is read and closed first.  Steps may open message boxes
-// themselves: the timer keeps ticking inside their loops.
-class Driver {
-public:
-    using Step = std::function<void(HWND)>;
-
-    explicit Driver(int marker) : marker_(marker) {}
-    Driver& Then(Step step) {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
-    Driver& Click(int id) {
-        return Then([id](HWND d) { SendMessageA(GetDlgItem(d, id), BM_CLICK, 0, 0); });
-    }
-    Driver& Slide(int id, int position) {
-        return Then([id, position](HWND d) {
-            HWND slider = GetDlgItem(d, id);
-            SendMessageA(slider, TBM_SETPOS, TRUE, position);
-            SendMessageA(d, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(slider));
-        });
-    }
-    Driver& Press(int id) {
-        return Then([id](HWND d) { PostMessageA(d, WM_COMMAND, id, 0); });
-    }
-
-    void Run(const std::function<void()>& show) {
-        current_ = this;
-        UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
-        show();
-        KillTimer(nullptr, timer);
-        current_ = nullptr;
-    }
-
-    std::vector<std::string> boxes;  // "title: text" of every message box
-    bool timedOut = false;
-
-private:
-    static BOOL CALLBACK Collect(HWND window, LPARAM list) {
-        char name[16] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (IsWindowVisible(window) && lstrcmpA(name, "#32770") == 0)
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Driver& d = *current_;
-        std::vector<HWND> windows;
-        EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
-        HWND dialog = nullptr;
-        for (HWND w : windows) {
-            if (GetDlgItem(w, d.marker_)) {
-                dialog = w;
-                continue;
-            }
-            char title[128] = {};
-            GetWindowTextA(w, title, sizeof title);
-            d.boxes.push_back(std::string(title) + ": " + Text(w, 0xFFFF));
-            PostMessageA(w, WM_COMMAND, IDOK, 0);
-            return;
-        }
-        if (!dialog || d.busy_) return;
-        if (d.next_ < d.steps_.size()) {
-            d.busy_ = true;
-            d.steps_[d.next_++](dialog);
-            d.busy_ = false;
-        } else if (++d.idle_ > 200) {
-            d.timedOut = true;
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-
-    static Driver* current_;
-    int marker_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    bool busy_ = false;
-    int idle_ = 0;
-};
-Driver* Driver::current_ = nullptr;
 
 std::deque<std::string> g_pictures;  // answers to "Select Picture", in turn
 std::string NextPicture(HWND) {
