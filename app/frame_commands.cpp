@@ -10,6 +10,7 @@
 #include "document_link.h"
 #include "feature_commands.h"
 #include "process_commands.h"
+#include "plugin_host.h"
 #include "frame_window.h"
 #include "language_menu.h"
 #include "messages.h"
@@ -212,7 +213,8 @@ LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam) {
             return 0;
         }
     }
-    // The filter plug-ins' items come next (none are loaded by this build).
+    // The filter plug-ins' items come next.
+    if (RunPluginCommand(frame, id)) return 0;
     if (HandleLanguageCommand(id)) return 0;
     return DefWindowProcA(frame, WM_COMMAND, id, lParam);
 }

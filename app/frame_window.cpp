@@ -5,6 +5,7 @@
 
 #include "browser_panes.h"
 #include "document.h"
+#include "plugin_host.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "display.h"
@@ -409,6 +410,8 @@ void ReloadFrameResources() {
     if (!frame) return;
     HMENU menu = LoadWindowMenu(IDM_VIEWER);
     if (menu) AppendLanguageItems(menu);
+    // The filters take the new language's names (936: Chinese).
+    ReloadPlugins(Shell().languageCodePage, menu);
     ReplaceWindowMenu(frame, menu);
     if (menu) PaintMenuBar(menu);
     bool toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
@@ -473,6 +476,11 @@ void ShowProcessedPicture(HWND frame, ProcessedChange change, Picture* replaceme
         if (g_view) GiveViewPicture(replacement);
         SetPreviewPicture(replacement);
         SetCurrentPicture(replacement);
+    } else if (change == ProcessedChange::NewPicture || change == ProcessedChange::NewSize) {
+        if (const Picture* current = CurrentDocumentPicture()) {
+            if (g_view) GiveViewPicture(current);
+            SetPreviewPicture(current);
+        }
     }
     if (change == ProcessedChange::NewSize) {
         // The frame fits itself around the new size: at once when it shows,

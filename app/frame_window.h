@@ -60,5 +60,6 @@ enum class ProcessedChange {
 };
 // Shows the current picture after an effect or transform changed it.  A
 // replacement (NewPicture, NewSize) becomes the current picture, in place of
-// the old one, which is freed once no view shows it.
+// the old one, which is freed once no view shows it; without one the views
+// are given the current picture again.
 void ShowProcessedPicture(HWND frame, ProcessedChange change, Picture* replacement = nullptr);

@@ -26,6 +26,8 @@
 #include "messages.h"
 #include "resource_ids.h"
 #include "settings.h"
+#include "plugin_host.h"
+#include "plugin_services.h"
 #include "shell.h"
 #include "shortcut.h"
 #include "system_info.h"
@@ -85,7 +87,9 @@ void OpenCommandLineFiles(const CommandLine& line) {
 
 void Shutdown() {
     ShellState& shell = Shell();
-    // Plug-ins are released first (none are loaded yet by this build).
+    // Plug-ins are released first.
+    UnloadPlugins();
+    SetPluginStatusBars(nullptr, nullptr);
     if (shell.frame && IsWindow(shell.frame)) {
         WriteFramePlacement(shell.frame);
         DestroyWindow(shell.frame);
@@ -187,6 +191,9 @@ int RunProgram(HINSTANCE instance, const std::string& arguments) {
         return 1;
     }
     ConnectDocumentToFrame(shell.frame);
+    // The filter plug-ins of the program folder, listed in the Process menu.
+    LoadPlugins(shell.programDirectory, shell.languageCodePage, GetMenu(shell.frame));
+    SetPluginStatusBars(FrameStatusBar(), BrowserStatusBar());
     // 21-22. Accelerators and the icon blink timer.
     shell.accelerators = LoadAcceleratorsA(shell.resourceModule, MAKEINTRESOURCEA(IDA_VIEWER));
     SetTimer(shell.frame, kTimerIconBlink, kIconBlinkPeriodMs, nullptr);

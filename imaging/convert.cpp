@@ -126,6 +126,15 @@ void Row32To1(const BYTE* src, BYTE* dst, int width, int y) {
             dst[x >> 3] |= static_cast<BYTE>(0x80 >> (x & 7));
 }
 
+void Row32To2(const BYTE* src, BYTE* dst, int width, int y) {
+    memset(dst, 0, static_cast<size_t>(width + 3) / 4);
+    for (int x = 0; x < width; ++x, src += 4) {
+        const int threshold = kDither8[x & 15][y & 15] * 85 / 256;
+        const int level = DitherLevel(GreyLevel(src[2], src[1], src[0]), 85, threshold);
+        dst[x >> 2] |= static_cast<BYTE>(level << (6 - 2 * (x & 3)));
+    }
+}
+
 void Row32ToDisplay8(const BYTE* src, BYTE* dst, int width, int y) {
     for (int x = 0; x < width; ++x, src += 4) {
         int t = kDither8[x & 15][y & 15];
@@ -242,6 +251,17 @@ int DibTo1(const DibBlock* source, DibBlock* destination) {
     table[0] = RGBQUAD{0, 0, 0, 0};
     table[1] = RGBQUAD{255, 255, 255, 0};
     ConvertRows(source, destination, nullptr, Row32To1);
+    return 1;
+}
+
+int DibTo2(const DibBlock* source, DibBlock* destination) {
+    if (!Reformat(source, destination, 2)) return 0;
+    RGBQUAD* table = DibColors(destination);
+    for (int i = 0; i < 4; ++i) {
+        const BYTE grey = static_cast<BYTE>(85 * i);
+        table[i] = RGBQUAD{grey, grey, grey, 0};
+    }
+    ConvertRows(source, destination, nullptr, Row32To2);
     return 1;
 }
 

@@ -25,6 +25,7 @@ void Row32To24(const BYTE* src, BYTE* dst, int width);
 void Row32To565(const BYTE* src, BYTE* dst, int width);
 void Row32To555(const BYTE* src, BYTE* dst, int width);
 void Row32To1(const BYTE* src, BYTE* dst, int width, int y);
+void Row32To2(const BYTE* src, BYTE* dst, int width, int y);
 void Row32ToDisplay8(const BYTE* src, BYTE* dst, int width, int y);
 void Row32ToDisplay4(const BYTE* src, BYTE* dst, int width, int y);
 void Row32ToGrey8(const BYTE* src, BYTE* dst, int width);
@@ -50,6 +51,7 @@ int DibTo24(const DibBlock* source, DibBlock* destination);
 int DibTo16(const DibBlock* source, DibBlock* destination);   // 5-6-5, BI_BITFIELDS
 int DibTo15(const DibBlock* source, DibBlock* destination);   // 5-5-5, masks written, BI_RGB
 int DibTo1(const DibBlock* source, DibBlock* destination);    // ordered dither, black/white
+int DibTo2(const DibBlock* source, DibBlock* destination);    // ordered dither, four greys
 int DibToDisplay8(const DibBlock* source, DibBlock* destination);
 int DibToDisplay4(const DibBlock* source, DibBlock* destination);
 int DibToGrey8(const DibBlock* source, DibBlock* destination);
