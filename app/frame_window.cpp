@@ -482,6 +482,7 @@ void ShowProcessedPicture(HWND frame, ProcessedChange change, Picture* replaceme
             SetPreviewPicture(current);
         }
     }
+    if (!frame) return;
     if (change == ProcessedChange::NewSize) {
         // The frame fits itself around the new size: at once when it shows,
         // later when nothing shows (the browser, when up, keeps its layout).

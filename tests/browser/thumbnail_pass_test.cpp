@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "recovery_tap.h"
 #include "cache_files.h"
 #include "file_list.h"
 #include "item_model.h"
@@ -182,27 +183,8 @@ std::vector<std::string> OpenListPaths() {
 // A decoder fault on demand.  Real files only make the library refuse a
 // picture; a fault inside a decode is what the library's fatal-error handler
 // does: jump back to the caller's recovery point.  The recording of that
-// point is wrapped to learn where it is, and the pixel read of one chosen
+// point is tapped to learn where it is, and the pixel read of one chosen
 // file takes the jump.
-
-}  // namespace
-
-extern "C" {
-extern PFN_SetErrorJump g_lorimelSetErrorJump;   // the library's, bound by BindLorimel
-PFN_SetErrorJump g_passTestSetErrorJump = nullptr;
-void* volatile g_passTestRecoveryPoint = nullptr;
-
-// Notes the recovery point, then records it through the library as usual.
-// A tail jump: the library must see the thumbnail maker's own frame.
-__attribute__((naked)) LONG WINAPI PassTestSetErrorJump(jmp_buf) {
-    asm volatile(
-        "movl 4(%esp), %eax\n\t"
-        "movl %eax, _g_passTestRecoveryPoint\n\t"
-        "jmp *_g_passTestSetErrorJump\n\t");
-}
-}
-
-namespace {
 
 const LorimelApi* g_realLibrary = nullptr;
 const char* g_faultName = nullptr;           // the file name whose decode faults
@@ -222,11 +204,11 @@ LorimelHandle WINAPI OpenNotingFault(const char* path, const char* mode, const c
 }
 
 LONG WINAPI ReadPixelsOrFault(LorimelHandle file, void* pixels, LONG width, LONG height, LONG page) {
-    void* jump = g_passTestRecoveryPoint;
+    _JBTYPE* jump = RecoveryTap::Point();
     if (file && file == g_faultHandle && jump) {
         g_faultHandle = nullptr;
         InterlockedIncrement(&g_faultsTaken);
-        g_realLibrary->TakeErrorJump(static_cast<_JBTYPE*>(jump), 1);
+        g_realLibrary->TakeErrorJump(jump, 1);
     }
     return g_realLibrary->ReadImagePixels(file, pixels, width, height, page);
 }
@@ -243,19 +225,14 @@ public:
         api_ = real;
         api_.OpenImageFile = OpenNotingFault;
         api_.ReadImagePixels = ReadPixelsOrFault;
-        g_passTestSetErrorJump = g_lorimelSetErrorJump;
-        g_lorimelSetErrorJump = PassTestSetErrorJump;
         SetImageLibrary(&api_);
     }
-    ~FaultingLibrary() {
-        SetImageLibrary(g_realLibrary);
-        g_lorimelSetErrorJump = g_passTestSetErrorJump;
-        g_passTestRecoveryPoint = nullptr;
-    }
+    ~FaultingLibrary() { SetImageLibrary(g_realLibrary); }
     FaultingLibrary(const FaultingLibrary&) = delete;
     FaultingLibrary& operator=(const FaultingLibrary&) = delete;
 
 private:
+    RecoveryTap tap_;   // notes the recovery points the worker records
     LorimelApi api_;
 };
 
