@@ -35,5 +35,31 @@ grep -q 'Ordinal Base[[:space:]]*3' <<<"$exports" || bad "Kivaro.dll's exports d
 $objdump -p "$bin/Tavirsel.exe" | grep -A3 'DLL Name: Kivaro.dll' | grep -qE '^[[:space:]]+[0-9a-f]+[[:space:]]+0*3[[:space:]]+<none>' \
   || bad "Tavirsel.exe does not import Kivaro.dll's ordinal 3"
 
+# The filter plug-ins: 32-bit libraries like the rest, each exporting exactly
+# the two names of the plug-in contract.
+for f in Blur.PLS Sharpen.PLS Noise.PLS Spread.PLS; do
+  [ -f "$bin/$f" ] || { bad "$bin/$f is missing"; continue; }
+  $objdump -f "$bin/$f" | grep -q 'file format pei-i386' || bad "$f is not a 32-bit Windows file"
+  dump=$($objdump -p "$bin/$f")
+  if awk '/DLL Name:/ {print $3}' <<<"$dump" | grep -qiE 'libgcc|libstdc|libwinpthread'; then
+    bad "$f needs a MinGW runtime DLL"
+  fi
+  names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $NF}' | sort | tr '\n' ' ')
+  [ "$names" = "FreePicturePlugins InitPicturePlugins " ] || bad "$f exports '$names', not the two plug-in functions"
+done
+
+# The mapping filter plug-ins: 32-bit, no MinGW runtime DLL, and exactly the
+# two plug-in exports by name.
+for f in Swirl.PLS IMPLODE.PLS Undulo.PLS; do
+  [ -f "$bin/$f" ] || { bad "$bin/$f is missing"; continue; }
+  dump=$($objdump -p "$bin/$f")
+  grep -q 'file format pei-i386' <<<"$($objdump -f "$bin/$f")" || bad "$f is not a 32-bit Windows file"
+  if awk '/DLL Name:/ {print $3}' <<<"$dump" | grep -qiE 'libgcc|libstdc|libwinpthread'; then
+    bad "$f needs a MinGW runtime DLL"
+  fi
+  names=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && NF == 0 {on = 0} on {print $NF}' <<<"$dump" | sort | tr '\n' ' ')
+  [ "$names" = "FreePicturePlugins InitPicturePlugins " ] || bad "$f exports '$names', not the two plug-in functions"
+done
+
 [ $fail = 0 ] && echo "deliverables in $bin: ok"
 exit $fail

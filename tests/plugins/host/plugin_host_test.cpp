@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,30 @@ TEST_F(PluginHostTest, AFilterEndingInAFatalLibraryErrorIsReportedAndTheViewerGo
     EXPECT_EQ(4, LoadPlugins(folder_, 0, menu_));
     EXPECT_EQ(1, RunPluginCommand(nullptr, 60001));
     EXPECT_NE(picture, CurrentDocument().picture);
+}
+
+}  // namespace
+
+namespace {
+
+// The seven plug-ins shipped in the program folder, as the viewer lists them.
+TEST_F(PluginHostTest, TheShippedFiltersAreListedInBothLanguages) {
+    const std::string bin = Beside("..\\bin\\");
+    ASSERT_EQ(7, LoadPlugins(bin, 0, menu_));
+    std::vector<std::string> english;
+    for (int i = 0; i < 7; ++i) english.push_back(ItemText(Process(), 2 + i));
+    std::sort(english.begin(), english.end());
+    EXPECT_EQ((std::vector<std::string>{"Blur", "Implode", "Noise", "Rain", "Sharp", "Swirl", "Wave Picture"}), english);
+
+    HMENU chinese = MakeMenu();
+    ASSERT_EQ(7, ReloadPlugins(936, chinese));
+    for (int i = 0; i < 7; ++i) {
+        const std::string name = PluginFilterAt(i)->name;
+        EXPECT_FALSE(name.empty());
+        EXPECT_TRUE(static_cast<unsigned char>(name[0]) >= 0x81) << "a GBK name: " << i;
+        EXPECT_EQ(60000u + i, GetMenuItemID(GetSubMenu(chinese, kProcessMenuPosition), 2 + i));
+    }
+    DestroyMenu(chinese);
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+// Control numbers of the Wave Picture dialogs (101 Chinese, 102 English).
+#pragma once
+
+#define IDC_WAVE_PREVIEW 1030
+#define IDC_WAVE_LENGTH 1031
+#define IDC_WAVE_AMPLITUDE 1032
+#define IDC_WAVE_LENGTH_LOW 1037
+#define IDC_WAVE_AMPLITUDE_LOW 1038
+#define IDC_WAVE_LENGTH_HIGH 1039
+#define IDC_WAVE_AMPLITUDE_HIGH 1040
+#define IDC_WAVE_LENGTH_EDIT 1043
+#define IDC_WAVE_AMPLITUDE_EDIT 1044

@@ -1,0 +1,41 @@
+# What the mapping filter plug-ins (Swirl, Implode, Undulo) share: the
+# bilinear sampler, the run helpers and the preview pane, as one static
+# library, and the conversion of their dialog scripts (kept in UTF-8 for the
+# Chinese text) to the GBK code page before windres sees them.
+include_guard(GLOBAL)
+
+add_library(mapping_plugin_common STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/bilinear.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mapping_run.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/preview_pane.cpp)
+target_include_directories(mapping_plugin_common PUBLIC
+  ${CMAKE_CURRENT_LIST_DIR}
+  ${CMAKE_SOURCE_DIR}/effects/plugin-interface)
+target_link_libraries(mapping_plugin_common PUBLIC user32)
+# The mapping arithmetic uses SSE2 doubles: exact double rounding at every
+# step and cheap conversions between doubles and integers.  The plug-ins
+# offer no filter on a processor without SSE2.
+target_compile_options(mapping_plugin_common PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>)
+
+# mapping_filter_core(target sources...): a filter's arithmetic as a static
+# library for the plug-in, the tests and the benchmark.
+function(mapping_filter_core target)
+  add_library(${target} STATIC ${ARGN})
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC mapping_plugin_common)
+  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>)
+endfunction()
+
+# mapping_plugin_resources(out-variable script.rc.utf8): the GBK script to
+# add to the plug-in's sources.
+function(mapping_plugin_resources out utf8)
+  get_filename_component(name ${utf8} NAME_WE)
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc)
+  add_custom_command(OUTPUT ${rc}
+    COMMAND iconv -f UTF-8 -t GBK ${utf8} -o ${rc}
+    DEPENDS ${utf8}
+    COMMENT "Converting ${name}.rc to GBK"
+    VERBATIM)
+  set_source_files_properties(${rc} PROPERTIES COMPILE_OPTIONS "-c;936")
+  set(${out} ${rc} PARENT_SCOPE)
+endfunction()
