@@ -7,6 +7,7 @@
 
 #include "implode_filter.h"
 #include "implode_ids.h"
+#include "mapping_plugin.h"
 #include "picture_plugin.h"
 #include "preview_pane.h"
 
@@ -16,14 +17,9 @@ namespace {
 constexpr UINT kPreviewMessage = WM_USER + 1000;
 const char kChineseName[] = "\xBC\xB7\xD1\xB9";  // "挤压" in GBK
 
-HINSTANCE g_module = nullptr;
-const PictureHostServices* g_host = nullptr;
-DWORD g_codePage = 0;
-PictureFilter g_filter = {nullptr, nullptr, nullptr};
 int g_position = 0;  // the amount trackbar, p
 int g_centreX = 50;  // the centre trackbars, fx and fy in hundredths
 int g_centreY = 50;
-PreviewPane g_preview;
 
 HWND PreviewControl(HWND dialog) { return GetDlgItem(dialog, IDC_IMPLODE_PREVIEW); }
 
@@ -51,8 +47,8 @@ INT_PTR CALLBACK ImplodeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_INITDIALOG: {
         const PluginPicture* picture = reinterpret_cast<const PluginPicture*>(lParam);
-        g_host->CenterWindow(dialog);
-        PreparePreview(g_host, PreviewControl(dialog), picture ? picture->working : nullptr, 1, &g_preview);
+        MappingHost()->CenterWindow(dialog);
+        PreparePreview(MappingHost(), PreviewControl(dialog), picture ? picture->working : nullptr, 1, MappingPreview());
         g_position = 0;
         SetUpTrack(dialog, IDC_IMPLODE_AMOUNT, -1000, 1000, 10, g_position);
         SetUpTrack(dialog, IDC_IMPLODE_CENTRE_X, 0, 100, 10, g_centreX);
@@ -74,12 +70,12 @@ INT_PTR CALLBACK ImplodeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case kPreviewMessage: {
         const ImplodeSettings settings = Settings(g_position, TrackPosition(dialog, IDC_IMPLODE_CENTRE_X),
                                                   TrackPosition(dialog, IDC_IMPLODE_CENTRE_Y));
-        ShowPreview(g_host, PreviewControl(dialog), &g_preview, ImplodePreview(g_host, g_preview.source, settings));
+        ShowPreview(MappingHost(), PreviewControl(dialog), MappingPreview(), ImplodePreview(MappingHost(), MappingPreview()->source, settings));
         return TRUE;
     }
     case WM_DRAWITEM:
         if (wParam != IDC_IMPLODE_PREVIEW) return FALSE;
-        PaintPreview(g_host, PreviewControl(dialog), &g_preview);
+        PaintPreview(MappingHost(), PreviewControl(dialog), MappingPreview());
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
@@ -92,49 +88,22 @@ INT_PTR CALLBACK ImplodeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         }
         return TRUE;
     case WM_DESTROY:
-        ReleasePreview(g_host, &g_preview);
+        ReleasePreview(MappingHost(), MappingPreview());
         return FALSE;
     }
     return FALSE;
 }
 
-DWORD WINAPI RunImplode(HWND owner, PluginPicture* picture) {
-    if (!g_host || !picture || !picture->working) return 0;
-    const INT_PTR answer = DialogBoxParamA(g_module, MAKEINTRESOURCEA(DialogForCodePage(g_codePage)), owner,
-                                           ImplodeDialog, reinterpret_cast<LPARAM>(picture));
-    if (answer <= 0) return 0;
-    PluginPicture* result = ImplodePicture(g_host, picture, Settings(g_position, g_centreX, g_centreY));
-    if (!result) return 0;
-    g_host->RefreshPictureDisplay(result);
-    g_host->SetCurrentPicture(result);
-    return static_cast<DWORD>(answer);
+PluginPicture* Apply(const PictureHostServices* host, const PluginPicture* picture) {
+    return ImplodePicture(host, picture, Settings(g_position, g_centreX, g_centreY));
 }
+
+const MappingPluginParts kParts = {"Implode", kChineseName, ImplodeDialog, Apply};
 
 }  // namespace
 
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) g_module = module;
-    return TRUE;
+extern "C" PictureFilter* WINAPI InitPicturePlugins(DWORD codePage, const PictureHostServices* host) {
+    return StartMappingPlugin(&kParts, codePage, host);
 }
 
-PictureFilter* WINAPI InitPicturePlugins(DWORD codePage, const PictureHostServices* host) {
-    if (!host || !ProcessorCanMap()) return nullptr;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    g_host = host;
-    g_codePage = codePage;
-    g_filter.name = NameForCodePage(codePage, "Implode", kChineseName);
-    g_filter.run = RunImplode;
-    g_filter.next = nullptr;
-    return &g_filter;
-}
-
-void WINAPI FreePicturePlugins(void) {
-    if (g_host) ReleasePreview(g_host, &g_preview);
-    g_host = nullptr;
-    g_filter = PictureFilter{nullptr, nullptr, nullptr};
-}
-
-}  // extern "C"
+extern "C" void WINAPI FreePicturePlugins(void) { StopMappingPlugin(); }

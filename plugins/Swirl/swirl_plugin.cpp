@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "mapping_plugin.h"
 #include "picture_plugin.h"
 #include "preview_pane.h"
 #include "swirl_filter.h"
@@ -14,12 +15,7 @@ namespace {
 constexpr UINT kPreviewMessage = WM_USER + 1001;
 const char kChineseName[] = "\xE4\xF6\xCE\xD0";  // "漩涡" in GBK
 
-HINSTANCE g_module = nullptr;
-const PictureHostServices* g_host = nullptr;
-DWORD g_codePage = 0;
-PictureFilter g_filter = {nullptr, nullptr, nullptr};
 int g_value = 0;  // the angle value v
-PreviewPane g_preview;
 
 HWND PreviewControl(HWND dialog) { return GetDlgItem(dialog, IDC_SWIRL_PREVIEW); }
 
@@ -29,8 +25,8 @@ INT_PTR CALLBACK SwirlDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_INITDIALOG: {
         const PluginPicture* picture = reinterpret_cast<const PluginPicture*>(lParam);
-        g_host->CenterWindow(dialog);
-        PreparePreview(g_host, PreviewControl(dialog), picture ? picture->working : nullptr, 1, &g_preview);
+        MappingHost()->CenterWindow(dialog);
+        PreparePreview(MappingHost(), PreviewControl(dialog), picture ? picture->working : nullptr, 1, MappingPreview());
         g_value = 0;
         HWND angle = GetDlgItem(dialog, IDC_SWIRL_ANGLE);
         SendMessageA(angle, TBM_SETRANGEMIN, FALSE, -360);
@@ -50,11 +46,11 @@ INT_PTR CALLBACK SwirlDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         }
         return TRUE;
     case kPreviewMessage:
-        ShowPreview(g_host, PreviewControl(dialog), &g_preview, SwirlPreview(g_host, g_preview.source, g_value));
+        ShowPreview(MappingHost(), PreviewControl(dialog), MappingPreview(), SwirlPreview(MappingHost(), MappingPreview()->source, g_value));
         return TRUE;
     case WM_DRAWITEM:
         if (wParam != IDC_SWIRL_PREVIEW) return FALSE;
-        PaintPreview(g_host, PreviewControl(dialog), &g_preview);
+        PaintPreview(MappingHost(), PreviewControl(dialog), MappingPreview());
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
@@ -65,49 +61,22 @@ INT_PTR CALLBACK SwirlDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         }
         return TRUE;
     case WM_DESTROY:
-        ReleasePreview(g_host, &g_preview);
+        ReleasePreview(MappingHost(), MappingPreview());
         return FALSE;
     }
     return FALSE;
 }
 
-DWORD WINAPI RunSwirl(HWND owner, PluginPicture* picture) {
-    if (!g_host || !picture || !picture->working) return 0;
-    const INT_PTR answer = DialogBoxParamA(g_module, MAKEINTRESOURCEA(DialogForCodePage(g_codePage)), owner,
-                                           SwirlDialog, reinterpret_cast<LPARAM>(picture));
-    if (answer <= 0) return 0;
-    PluginPicture* result = SwirlPicture(g_host, picture, g_value);
-    if (!result) return 0;
-    g_host->RefreshPictureDisplay(result);
-    g_host->SetCurrentPicture(result);
-    return static_cast<DWORD>(answer);
+PluginPicture* Apply(const PictureHostServices* host, const PluginPicture* picture) {
+    return SwirlPicture(host, picture, g_value);
 }
+
+const MappingPluginParts kParts = {"Swirl", kChineseName, SwirlDialog, Apply};
 
 }  // namespace
 
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) g_module = module;
-    return TRUE;
+extern "C" PictureFilter* WINAPI InitPicturePlugins(DWORD codePage, const PictureHostServices* host) {
+    return StartMappingPlugin(&kParts, codePage, host);
 }
 
-PictureFilter* WINAPI InitPicturePlugins(DWORD codePage, const PictureHostServices* host) {
-    if (!host || !ProcessorCanMap()) return nullptr;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    g_host = host;
-    g_codePage = codePage;
-    g_filter.name = NameForCodePage(codePage, "Swirl", kChineseName);
-    g_filter.run = RunSwirl;
-    g_filter.next = nullptr;
-    return &g_filter;
-}
-
-void WINAPI FreePicturePlugins(void) {
-    if (g_host) ReleasePreview(g_host, &g_preview);
-    g_host = nullptr;
-    g_filter = PictureFilter{nullptr, nullptr, nullptr};
-}
-
-}  // extern "C"
+extern "C" void WINAPI FreePicturePlugins(void) { StopMappingPlugin(); }

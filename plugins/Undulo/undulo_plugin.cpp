@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "mapping_plugin.h"
 #include "picture_plugin.h"
 #include "preview_pane.h"
 #include "undulo_ids.h"
@@ -19,11 +20,6 @@ constexpr UINT kPreviewMessage = WM_USER + 1000;
 constexpr int kLeast = 4;
 const char kChineseName[] = "\xB2\xA8\xC0\xCB\xCD\xBC\xCF\xF1";  // "波浪图像" in GBK
 
-HINSTANCE g_module = nullptr;
-const PictureHostServices* g_host = nullptr;
-DWORD g_codePage = 0;
-PictureFilter g_filter = {nullptr, nullptr, nullptr};
-PreviewPane g_preview;
 int g_width = 0, g_height = 0;       // the picture's
 int g_length = 0, g_amplitude = 0;   // L and A as the controls show them
 double g_lengthRatio = 0.0;          // L / width, A / height as last previewed
@@ -63,14 +59,14 @@ void EditChanged(HWND dialog, int edit) {
 void Preview(HWND dialog) {
     g_lengthRatio = static_cast<double>(g_length) / g_width;
     g_amplitudeRatio = static_cast<double>(g_amplitude) / g_height;
-    PluginDib* source = g_preview.source;
+    PluginDib* source = MappingPreview()->source;
     PluginDib* fresh = nullptr;
     if (source) {
         const LONG width = source->header->biWidth;
         const LONG height = source->header->biHeight < 0 ? -source->header->biHeight : source->header->biHeight;
-        fresh = WavePreview(g_host, source, WaveSettings{width * g_lengthRatio, height * g_amplitudeRatio});
+        fresh = WavePreview(MappingHost(), source, WaveSettings{width * g_lengthRatio, height * g_amplitudeRatio});
     }
-    ShowPreview(g_host, PreviewControl(dialog), &g_preview, fresh);
+    ShowPreview(MappingHost(), PreviewControl(dialog), MappingPreview(), fresh);
 }
 
 INT_PTR CALLBACK WaveDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,10 +74,10 @@ INT_PTR CALLBACK WaveDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_INITDIALOG: {
         const PluginPicture* picture = reinterpret_cast<const PluginPicture*>(lParam);
         const PluginDib* working = picture ? picture->working : nullptr;
-        g_host->CenterWindow(dialog);
+        MappingHost()->CenterWindow(dialog);
         // The preview leaves room for the taller result: fitted as if the
         // picture were three times as high, a third of that high.
-        PreparePreview(g_host, PreviewControl(dialog), working, 3, &g_preview);
+        PreparePreview(MappingHost(), PreviewControl(dialog), working, 3, MappingPreview());
         g_width = working ? working->header->biWidth : 1;
         g_height = working ? std::abs(working->header->biHeight) : 1;
         g_length = g_width;
@@ -110,7 +106,7 @@ INT_PTR CALLBACK WaveDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         return TRUE;
     case WM_DRAWITEM:
         if (wParam != IDC_WAVE_PREVIEW) return FALSE;
-        PaintPreview(g_host, PreviewControl(dialog), &g_preview);
+        PaintPreview(MappingHost(), PreviewControl(dialog), MappingPreview());
         return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam), code = HIWORD(wParam);
@@ -133,52 +129,24 @@ INT_PTR CALLBACK WaveDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         return TRUE;
     }
     case WM_DESTROY:
-        ReleasePreview(g_host, &g_preview);
+        ReleasePreview(MappingHost(), MappingPreview());
         return FALSE;
     }
     return FALSE;
 }
 
-DWORD WINAPI RunWave(HWND owner, PluginPicture* picture) {
-    if (!g_host || !picture || !picture->working || !picture->working->header) return 0;
-    const INT_PTR answer = DialogBoxParamA(g_module, MAKEINTRESOURCEA(DialogForCodePage(g_codePage)), owner,
-                                           WaveDialog, reinterpret_cast<LPARAM>(picture));
-    if (answer <= 0) return 0;
+PluginPicture* Apply(const PictureHostServices* host, const PluginPicture* picture) {
     const LONG width = picture->working->header->biWidth;
     const LONG height = std::abs(picture->working->header->biHeight);
-    PluginPicture* result =
-        WavePicture(g_host, picture, WaveSettings{width * g_lengthRatio, height * g_amplitudeRatio});
-    if (!result) return 0;
-    g_host->RefreshPictureDisplay(result);
-    g_host->SetCurrentPicture(result);
-    return static_cast<DWORD>(answer);
+    return WavePicture(host, picture, WaveSettings{width * g_lengthRatio, height * g_amplitudeRatio});
 }
+
+const MappingPluginParts kParts = {"Wave Picture", kChineseName, WaveDialog, Apply};
 
 }  // namespace
 
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) g_module = module;
-    return TRUE;
+extern "C" PictureFilter* WINAPI InitPicturePlugins(DWORD codePage, const PictureHostServices* host) {
+    return StartMappingPlugin(&kParts, codePage, host);
 }
 
-PictureFilter* WINAPI InitPicturePlugins(DWORD codePage, const PictureHostServices* host) {
-    if (!host || !ProcessorCanMap()) return nullptr;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    g_host = host;
-    g_codePage = codePage;
-    g_filter.name = NameForCodePage(codePage, "Wave Picture", kChineseName);
-    g_filter.run = RunWave;
-    g_filter.next = nullptr;
-    return &g_filter;
-}
-
-void WINAPI FreePicturePlugins(void) {
-    if (g_host) ReleasePreview(g_host, &g_preview);
-    g_host = nullptr;
-    g_filter = PictureFilter{nullptr, nullptr, nullptr};
-}
-
-}  // extern "C"
+extern "C" void WINAPI FreePicturePlugins(void) { StopMappingPlugin(); }
