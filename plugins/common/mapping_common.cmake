@@ -1,7 +1,6 @@
 # What the mapping filter plug-ins (Swirl, Implode, Undulo) share: the
 # bilinear sampler, the run helpers and the preview pane, as one static
-# library, and the conversion of their dialog scripts (kept in UTF-8 for the
-# Chinese text) to the GBK code page before windres sees them.
+# library, and the glue around their dialogs as another.
 include_guard(GLOBAL)
 
 add_library(mapping_plugin_common STATIC
@@ -28,18 +27,4 @@ function(mapping_filter_core target)
   target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${target} PUBLIC mapping_plugin_common)
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>)
-endfunction()
-
-# mapping_plugin_resources(out-variable script.rc.utf8): the GBK script to
-# add to the plug-in's sources.
-function(mapping_plugin_resources out utf8)
-  get_filename_component(name ${utf8} NAME_WE)
-  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc)
-  add_custom_command(OUTPUT ${rc}
-    COMMAND iconv -f UTF-8 -t GBK ${utf8} -o ${rc}
-    DEPENDS ${utf8}
-    COMMENT "Converting ${name}.rc to GBK"
-    VERBATIM)
-  set_source_files_properties(${rc} PROPERTIES COMPILE_OPTIONS "-c;936")
-  set(${out} ${rc} PARENT_SCOPE)
 endfunction()
