@@ -20,6 +20,7 @@
 #include <cstring>
 #include <functional>
 
+#include "bench_support.h"
 #include "colour_effects.h"
 #include "transforms.h"
 
@@ -29,36 +30,11 @@ constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr double kMegapixels = kWidth * static_cast<double>(kHeight) / 1e6;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return BenchSeconds(); }
 
 DWORD* PixelsOf(DibBlock* block) { return reinterpret_cast<DWORD*>(block->pixels); }
 size_t CountOf(const DibBlock* block) {
     return static_cast<size_t>(DibWidth(block)) * static_cast<size_t>(DibHeight(block));
-}
-
-// A photo-like picture: smooth gradients with noise on top, so neither the
-// branch predictor nor the carries see one repeated pattern.
-void Fill(DibBlock* block) {
-    DWORD seed = 0x12345678;
-    DWORD* p = PixelsOf(block);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            DWORD noise = seed >> 8;
-            DWORD r = (x * 255 / kWidth + (noise & 31)) & 0xFF;
-            DWORD g = (y * 255 / kHeight + ((noise >> 5) & 31)) & 0xFF;
-            DWORD b = ((x + y) * 255 / (kWidth + kHeight) + ((noise >> 10) & 63)) & 0xFF;
-            *p++ = r << 16 | g << 8 | b;
-        }
 }
 
 struct Result {
@@ -87,9 +63,7 @@ double Measure(const std::function<void()>& prepare, const std::function<bool()>
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::atoi(argv[++i]);
-    if (runs < 1) runs = 1;
+    runs = RunsFromArguments(argc, argv, runs);
 
     DibBlock* source = CreateDib(kWidth, kHeight);
     DibBlock* work = CreateDib(kWidth, kHeight);
@@ -98,7 +72,7 @@ int main(int argc, char** argv) {
         std::printf("cannot allocate the pictures\n");
         return 2;
     }
-    Fill(source);
+    FillPhotoLike(PixelsOf(source), kWidth, kHeight);
     const size_t bytes = CountOf(source) * 4;
     auto fresh = [&] { std::memcpy(work->pixels, source->pixels, bytes); };
     auto nothing = [] {};

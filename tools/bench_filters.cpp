@@ -22,6 +22,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench_support.h"
 #include "kernel_filter.h"
 #include "noise_filter.h"
 #include "plugin_services.h"
@@ -36,31 +37,7 @@ constexpr LONG kWidth = 4000;
 constexpr LONG kHeight = 3000;
 constexpr double kMegapixels = kWidth * static_cast<double>(kHeight) / 1e6;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// A photo-like picture: smooth gradients with noise on top.
-void Fill(PluginDib* dib) {
-    DWORD seed = 0x12345678;
-    DWORD* p = reinterpret_cast<DWORD*>(dib->pixels);
-    for (LONG y = 0; y < kHeight; ++y)
-        for (LONG x = 0; x < kWidth; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const DWORD noise = seed >> 8;
-            const DWORD r = (x * 255 / kWidth + (noise & 31)) & 0xFF;
-            const DWORD g = (y * 255 / kHeight + ((noise >> 5) & 31)) & 0xFF;
-            const DWORD b = ((x + y) * 255 / (kWidth + kHeight) + ((noise >> 10) & 63)) & 0xFF;
-            *p++ = r << 16 | g << 8 | b;
-        }
-}
+double Now() { return BenchSeconds(); }
 
 struct Row {
     const char* name;
@@ -91,9 +68,7 @@ double Measure(const std::function<PluginPicture*()>& filter) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::atoi(argv[++i]);
-    if (runs < 1) runs = 1;
+    runs = RunsFromArguments(argc, argv, runs);
 
     const PictureHostServices* host = PluginServices();
     PluginPicture* picture = host->CreatePicture(kWidth, kHeight);
@@ -101,7 +76,7 @@ int main(int argc, char** argv) {
         std::printf("cannot allocate the picture\n");
         return 2;
     }
-    Fill(picture->working);
+    FillPhotoLike(reinterpret_cast<DWORD*>(picture->working->pixels), kWidth, kHeight);
 
     std::vector<Row> rows;
     auto add = [&](const char* name, double rate, double seconds, const char* note,

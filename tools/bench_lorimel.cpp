@@ -10,6 +10,8 @@
 // Prints "key value" lines for tools/bench-lorimel.sh to read.
 #include "lorimel.h"
 
+#include "bench_support.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,16 +21,7 @@ namespace {
 
 constexpr LONG kThumbSide = 48;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return BenchSeconds(); }
 
 // The largest size within side x side with the picture's aspect, at least 1x1.
 void FitInto(LONG side, LONG width, LONG height, LONG* outW, LONG* outH) {

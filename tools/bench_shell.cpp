@@ -10,17 +10,6 @@
 #include "shell.h"
 #include "system_info.h"
 
-double BenchNow() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 bool SetUpBenchShell(HINSTANCE instance, int browserShow) {
     ShellState& shell = Shell();
     shell.programDirectory = ProgramDirectory() + "..\\bin\\";
