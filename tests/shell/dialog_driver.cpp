@@ -11,6 +11,17 @@ std::string Text(HWND dialog, int id) {
 int Position(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0)); }
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
+COLORREF PreviewMiddle(HWND dialog, int id) {
+    HWND preview = GetDlgItem(dialog, id);
+    UpdateWindow(preview);
+    RECT r;
+    GetClientRect(preview, &r);
+    HDC dc = GetDC(preview);
+    const COLORREF colour = GetPixel(dc, r.right / 2, r.bottom / 2);
+    ReleaseDC(preview, dc);
+    return colour;
+}
+
 Driver* Driver::current_ = nullptr;
 
 Driver& Driver::Slide(int id, int position) {

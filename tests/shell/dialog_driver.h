@@ -12,6 +12,8 @@
 std::string Text(HWND dialog, int id);
 int Position(HWND dialog, int id);
 bool Checked(HWND dialog, int id);
+// The colour a (preview) control shows in its middle, once it has painted.
+COLORREF PreviewMiddle(HWND dialog, int id);
 
 class Driver {
 public:

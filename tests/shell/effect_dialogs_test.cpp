@@ -37,18 +37,6 @@ private:
     DibBlock* block_;
 };
 
-// The colour the preview control shows in its middle.
-COLORREF PreviewMiddle(HWND dialog) {
-    HWND preview = GetDlgItem(dialog, IDC_EFFECT_PREVIEW);
-    UpdateWindow(preview);
-    RECT r;
-    GetClientRect(preview, &r);
-    HDC dc = GetDC(preview);
-    const COLORREF colour = GetPixel(dc, r.right / 2, r.bottom / 2);
-    ReleaseDC(preview, dc);
-    return colour;
-}
-
 class EffectDialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitCommonControls(); }
@@ -60,12 +48,12 @@ TEST_F(EffectDialogTest, RgbOffsetsShowInThePreviewAndOkAppliesThem) {
     Driver driver(IDC_OFFSET_TRACK_1);
     std::vector<std::string> values;
     COLORREF before = 0, after = 0;
-    driver.Then([&](HWND d) { before = PreviewMiddle(d); })
+    driver.Then([&](HWND d) { before = PreviewMiddle(d, IDC_EFFECT_PREVIEW); })
         .Slide(IDC_OFFSET_TRACK_1, 127)
         .Slide(IDC_OFFSET_TRACK_3, -128)
         .Then([&](HWND d) {
             values = {Text(d, IDC_OFFSET_VALUE_1), Text(d, IDC_OFFSET_VALUE_2), Text(d, IDC_OFFSET_VALUE_3)};
-            after = PreviewMiddle(d);
+            after = PreviewMiddle(d, IDC_EFFECT_PREVIEW);
         })
         .Press(IDOK);
     bool applied = false;

@@ -16,8 +16,12 @@
 #include "noise_filter.h"
 #include "picture.h"
 #include "plugin_pictures.h"
+#include "shell_test_files.h"
 
 namespace {
+
+// The preview control of every one of these dialogs.
+constexpr int kPreview = 1000;
 
 struct PluginFile {
     const char* file;
@@ -32,18 +36,9 @@ const PluginFile kPlugins[] = {
     {"Spread.PLS", "Rain", "\xD3\xEA\xB5\xCE", 102},   // 雨滴
 };
 
-// The program folder: bin/ beside the tests/ folder this program runs from.
-std::string BinDirectory() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string directory = path;
-    directory.erase(directory.find_last_of("\\/") + 1);
-    return directory + "..\\bin\\";
-}
-
 class Library {
 public:
-    explicit Library(const char* file) : module_(LoadLibraryA((BinDirectory() + file).c_str())) {
+    explicit Library(const char* file) : module_(LoadLibraryA((Beside("..\\bin\\") + file).c_str())) {
         if (!module_) return;
         init = reinterpret_cast<PFN_InitPicturePlugins>(
             reinterpret_cast<void*>(GetProcAddress(module_, PICTURE_PLUGIN_INIT)));
@@ -89,16 +84,6 @@ PluginPicture* MakeCurrentPicture(LONG width, LONG height) {
     return reinterpret_cast<PluginPicture*>(picture);
 }
 PluginPicture* CurrentPicture() { return reinterpret_cast<PluginPicture*>(CurrentDocument().picture); }
-
-COLORREF PreviewMiddle(HWND dialog) {
-    HWND preview = GetDlgItem(dialog, 1000);
-    RECT r;
-    GetClientRect(preview, &r);
-    HDC dc = GetDC(preview);
-    const COLORREF colour = GetPixel(dc, r.right / 2, r.bottom / 2);
-    ReleaseDC(preview, dc);
-    return colour;
-}
 
 std::wstring WideText(HWND window) {
     wchar_t text[200] = {};
@@ -194,13 +179,13 @@ TEST_F(PluginLibraryTest, SharpenCancelChangesNothingAndThePreviewShowsTheFilter
 
     Driver driver(1001);
     COLORREF shown = 0, shownLater = 0;
-    driver.Then([&](HWND d) { shown = PreviewMiddle(d); })
+    driver.Then([&](HWND d) { shown = PreviewMiddle(d, kPreview); })
         .Slide(1001, 6)
         .Then([&](HWND d) {
             InvalidateRect(d, nullptr, TRUE);
             UpdateWindow(d);
             UpdateWindow(GetDlgItem(d, 1000));
-            shownLater = PreviewMiddle(d);
+            shownLater = PreviewMiddle(d, kPreview);
         })
         .Press(IDCANCEL);
     DWORD result = 1;

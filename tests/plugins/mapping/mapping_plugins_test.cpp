@@ -18,23 +18,15 @@
 #include "implode_filter.h"
 #include "mapping_test_pictures.h"
 #include "picture.h"
+#include "shell_test_files.h"
 #include "swirl_filter.h"
 #include "wave_filter.h"
 
 namespace {
 
-// The program folder as seen from the test programs' folder.
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder = path;
-    folder.erase(folder.find_last_of("\\/") + 1);
-    return folder + "..\\bin\\";
-}
-
 class Library {
 public:
-    explicit Library(const char* file) : module_(LoadLibraryA((ProgramFolder() + file).c_str())) {
+    explicit Library(const char* file) : module_(LoadLibraryA((Beside("..\\bin\\") + file).c_str())) {
         if (!module_) return;
         init_ = reinterpret_cast<PFN_InitPicturePlugins>(reinterpret_cast<void*>(GetProcAddress(module_, PICTURE_PLUGIN_INIT)));
         free_ = reinterpret_cast<PFN_FreePicturePlugins>(reinterpret_cast<void*>(GetProcAddress(module_, PICTURE_PLUGIN_FREE)));
@@ -155,18 +147,6 @@ protected:
         return answer;
     }
 };
-
-// The colour the preview control shows in its middle.
-COLORREF PreviewMiddle(HWND dialog, int id) {
-    HWND preview = GetDlgItem(dialog, id);
-    UpdateWindow(preview);
-    RECT r;
-    GetClientRect(preview, &r);
-    HDC dc = GetDC(preview);
-    const COLORREF colour = GetPixel(dc, r.right / 2, r.bottom / 2);
-    ReleaseDC(preview, dc);
-    return colour;
-}
 
 void VerticalSlide(HWND dialog, int id, int position) {
     HWND slider = GetDlgItem(dialog, id);
