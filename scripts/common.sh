@@ -19,3 +19,20 @@ runnable_build_dir() {
     die "this machine cannot execute 32-bit x86 code and there is no x86_64 build in $build_x64"
   fi
 }
+
+# run_target_bench NAME [ARGS...]: builds the benchmark tools/NAME.exe in
+# the runnable build tree and runs it under Wine with ARGS.  Its status 0
+# (every target holds) returns; 1 (a target missed) exits 1; anything else
+# (it could not measure) exits 2.
+run_target_bench() {
+  local name=$1 dir status=0
+  shift
+  dir=$(runnable_build_dir)
+  make -C "$dir" --no-print-directory "$name" >/dev/null || die "cannot build $name in $dir"
+  OMMAVU_BUILD_DIR=$dir "$root/tests/wine-run.sh" "$dir/tools/$name.exe" "$@" | tr -d '\r' || status=$?
+  case $status in
+    0) ;;
+    1) log "some targets were missed"; exit 1 ;;
+    *) log "$name.exe failed (status $status)"; exit 2 ;;
+  esac
+}

@@ -10,13 +10,4 @@
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
 
-dir=$(runnable_build_dir)
-make -C "$dir" --no-print-directory bench_effects >/dev/null || die "cannot build bench_effects in $dir"
-export OMMAVU_BUILD_DIR=$dir
-status=0
-"$root/tests/wine-run.sh" "$dir/tools/bench_effects.exe" "$@" | tr -d '\r' || status=$?
-case $status in
-  0) ;;
-  1) log "some targets were missed"; exit 1 ;;
-  *) log "bench_effects.exe failed (status $status)"; exit 2 ;;
-esac
+run_target_bench bench_effects "$@"

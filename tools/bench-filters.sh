@@ -11,13 +11,4 @@
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
 
-dir=$(runnable_build_dir)
-make -C "$dir" --no-print-directory bench_filters >/dev/null || die "cannot build bench_filters in $dir"
-export OMMAVU_BUILD_DIR=$dir
-status=0
-"$root/tests/wine-run.sh" "$dir/tools/bench_filters.exe" "$@" | tr -d '\r' || status=$?
-case $status in
-  0) ;;
-  1) log "some targets were missed"; exit 1 ;;
-  *) log "bench_filters.exe failed (status $status)"; exit 2 ;;
-esac
+run_target_bench bench_filters "$@"
