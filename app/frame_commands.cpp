@@ -11,6 +11,7 @@
 #include "feature_commands.h"
 #include "process_commands.h"
 #include "plugin_host.h"
+#include "file_list.h"
 #include "frame_window.h"
 #include "language_menu.h"
 #include "messages.h"
@@ -88,7 +89,9 @@ void Zoom(HWND, UINT id, LPARAM lParam) {
 
 void Option(HWND frame, UINT, LPARAM) {
     OptionResult result;
-    if (ShowOptionDialog(frame, &result) && result.timerChanged) RestartSequenceTimer();
+    if (!ShowOptionDialog(frame, &result)) return;
+    if (result.timerChanged) RestartSequenceTimer();
+    if (result.listColorChanged || result.pictureSizeChanged || result.thumbFrameChanged) ApplyListLook();
 }
 
 void ToggleBar(HWND frame, HWND bar, bool* shown) {

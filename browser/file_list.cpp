@@ -28,6 +28,9 @@
 #include "shell.h"
 #include "shortcut.h"
 
+// The cell, brushes and size-text switch from the settings.
+static void ReadListLook();
+
 namespace {
 
 // Announces the model's count on the list's own thread (the worker posts it).
@@ -699,9 +702,7 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
     g_smallIcons = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    const SIZE cell = LoadCellFrame();
-    SetThumbnailCell(cell.cx, cell.cy, settings::Read(settings::kLeftWidth), settings::Read(settings::kLeftHeight));
-    ResetListBrushes();
+    ReadListLook();
     g_thumbIcons = ImageList_Create(g_cellWidth - 16, g_cellHeight - 4, ILC_COLOR32, 0, 1);
     bool ok = g_largeIcons && g_smallIcons && g_thumbIcons;
     SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(g_largeIcons));
@@ -782,6 +783,22 @@ void SetThumbnailCell(int width, int height, int marginX, int marginY) {
     g_marginX = marginX > 0 ? marginX : 6;
     g_marginY = marginY > 0 ? marginY : 6;
     if (g_thumbIcons) ImageList_SetIconSize(g_thumbIcons, g_cellWidth - 16, g_cellHeight - 4);
+}
+
+static void ReadListLook() {
+    const SIZE cell = LoadCellFrame();
+    SetThumbnailCell(cell.cx, cell.cy, settings::Read(settings::kLeftWidth), settings::Read(settings::kLeftHeight));
+    ResetListBrushes();
+}
+
+void ApplyListLook() {
+    if (!g_list) return;
+    ReadListLook();
+    if (g_mode == kModeThumbnails) {
+        SetThumbnailSpacing();
+        SendMessageA(g_list, LVM_ARRANGE, LVA_ALIGNTOP, 0);
+    }
+    InvalidateRect(g_list, nullptr, TRUE);
 }
 
 SIZE ThumbnailCellBox() { return ThumbnailBox(g_cellWidth, g_cellHeight, g_marginX, g_marginY); }

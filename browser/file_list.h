@@ -67,6 +67,10 @@ void SetVisibleListRange(int first, int end);
 // Cell size of thumbnail mode (the picture frame image's size; 64 x 64 by
 // default) and its margins.
 void SetThumbnailCell(int width, int height, int marginX, int marginY);
+// Reads the list's look from the settings again ("BackgroundColor",
+// "EnablePicSize", the frame picture and its borders) and repaints; after
+// the Option dialog changed any of them.
+void ApplyListLook();
 // The box a thumbnail is fitted into for the current cell.
 SIZE ThumbnailCellBox();
 

@@ -26,6 +26,7 @@ struct DrawingObjects {
     HPEN selectionPen = nullptr;
     HPEN hotPen = nullptr;
     HPEN whitePen = nullptr;
+    bool sizeText = true;   // "EnablePicSize"
 };
 
 DrawingObjects g_objects;
@@ -40,6 +41,7 @@ const DrawingObjects& Objects() {
         g_objects.selectionPen = CreatePen(PS_SOLID, 1, kSelectionColor);
         g_objects.hotPen = CreatePen(PS_SOLID, 1, kHotColor);
         g_objects.whitePen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+        g_objects.sizeText = settings::Read(settings::kEnablePicSize);
     }
     return g_objects;
 }
@@ -159,8 +161,6 @@ void Validate(HDC dc, HWND list, const RECT& rect) {
     ValidateRect(list, &rect);
     ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
 }
-
-bool ShowsSizeText() { return settings::Read(settings::kEnablePicSize); }
 
 void PaintThumbnailItem(HDC dc, const ListPaintSetup& setup, int index, const BrowserItem& item, bool sizeText) {
     RECT icon;
@@ -421,7 +421,7 @@ void PaintFileList(const ListPaintSetup& setup) {
     HDC dc = BeginPaint(setup.list, &ps);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    const bool sizeText = setup.mode == kModeThumbnails && ShowsSizeText();
+    const bool sizeText = setup.mode == kModeThumbnails && Objects().sizeText;
     {
         ItemModelLock hold;
         for (int i = setup.first; i < setup.end; ++i) {

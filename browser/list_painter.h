@@ -31,7 +31,8 @@ struct ListPaintSetup {
 // without one (a frame smaller than 24 x 24 is not used).
 SIZE LoadCellFrame();
 void FreeCellFrame();
-// Re-reads "BackgroundColor" for the list's background brush.
+// Re-reads "BackgroundColor" for the list's background brush and
+// "EnablePicSize" for the size text under thumbnails.
 void ResetListBrushes();
 void FreeListBrushes();
 

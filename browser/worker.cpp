@@ -336,22 +336,10 @@ namespace {
 // every folder load.
 volatile LONG g_animatedCount = 0;
 
-// A thumbnail block as the item's picture (a working copy and a display copy
-// for the screen's depth).
-Picture* PictureOfBlock(const DibBlock* block) {
-    if (!block) return nullptr;
-    const int width = DibWidth(block), height = DibHeight(block);
-    Picture* picture = CreatePicture(width, height);
-    if (!picture) return nullptr;
-    CopyMemory(picture->working->pixels, block->pixels, static_cast<SIZE_T>(width) * height * 4);
-    RefreshPictureDisplay(picture);
-    return picture;
-}
-
 // A reduced copy of a thumbnail for an icon view, as a picture.
 Picture* IconPicture(const DibBlock* thumbnail, int width, int height) {
     DibBlock* copy = MakeIconCopy(thumbnail, width, height);
-    Picture* picture = PictureOfBlock(copy);
+    Picture* picture = CreatePictureFromDib(copy);
     FreeDib(copy);
     return picture;
 }
@@ -373,7 +361,7 @@ struct ItemPictures {
     }
     bool Make(const ThumbnailSet& set) {
         for (int k = 0; k < set.frameCount; ++k) {
-            frames[k] = PictureOfBlock(set.frames[k]);
+            frames[k] = CreatePictureFromDib(set.frames[k]);
             if (!frames[k]) break;
             count = k + 1;
         }

@@ -47,16 +47,19 @@ void PaintPreview(const DRAWITEMSTRUCT& draw, const DibBlock* block) {
     PaintDib(draw.hDC, target, block);
 }
 
-void CentreOverOwner(HWND dialog) {
-    RECT box, over;
-    GetWindowRect(dialog, &box);
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &over, 0);
-    const int width = box.right - box.left, height = box.bottom - box.top;
-    int x = over.left + (over.right - over.left - width) / 2;
-    int y = over.top + (over.bottom - over.top - height) / 2;
-    if (x < 0) x = 0;
-    if (y < 0) y = 0;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void CentreOverOwner(HWND window) {
+    if (!window) return;
+    RECT box, over, desktop;
+    GetWindowRect(window, &box);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    HWND owner = GetParent(window);   // a popup's owner
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) over = desktop;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    LONG x = over.left + (over.right - over.left - width) / 2;
+    LONG y = over.top + (over.bottom - over.top - height) / 2;
+    if (x + width > desktop.right) x = desktop.right - width;
+    if (y + height > desktop.bottom) y = desktop.bottom - height;
+    if (x < desktop.left) x = desktop.left;
+    if (y < desktop.top) y = desktop.top;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

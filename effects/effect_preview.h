@@ -20,7 +20,8 @@ SIZE ControlSize(HWND dialog, int id);
 // the block (when there is one) drawn unscaled in its middle.
 void PaintPreview(const DRAWITEMSTRUCT& draw, const DibBlock* block);
 
-// Centres a dialog over its owner (or the screen without one).
+// Centres a window over its owner or parent (the work area without one),
+// kept inside the work area.
 void CentreOverOwner(HWND dialog);
 
 // A 32-bit block owned for a dialog's lifetime.

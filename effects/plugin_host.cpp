@@ -69,12 +69,6 @@ void AppendMenuItems(HMENU menu) {
                     g_filters[i]->name ? g_filters[i]->name : "");
 }
 
-std::string LoadText(UINT id) {
-    char text[256] = {};
-    LoadStringA(Shell().resourceModule, id, text, sizeof text);
-    return text;
-}
-
 // Runs the filter under a recovery point: a fatal error inside the image
 // library jumps back here.  -1 when it did.
 DWORD RunGuarded(const PictureFilter* filter, HWND frame, Picture* picture) {
@@ -153,7 +147,7 @@ int RunPluginCommand(HWND frame, UINT id) {
     if (!picture || !filter->run) return 1;
     const DWORD result = RunGuarded(filter, frame, picture);
     if (result == static_cast<DWORD>(-1)) {
-        MessageBoxA(frame, LoadText(IDS_PLUGIN_ERROR).c_str(), LoadText(IDS_ERROR_TITLE).c_str(),
+        MessageBoxA(frame, ResourceString(IDS_PLUGIN_ERROR).c_str(), ResourceString(IDS_ERROR_TITLE).c_str(),
                     MB_OK | MB_ICONERROR);
         return 1;
     }

@@ -75,8 +75,9 @@ LONG WINAPI HostRefreshPictureDisplay(PluginPicture* picture) {
     return picture ? RefreshPictureDisplay(In(picture)) : 0;
 }
 void WINAPI HostSetCurrentPicture(PluginPicture* picture) {
-    // The views let go of the old picture before it is freed.
-    if (picture && Shell().frame) ShowProcessedPicture(Shell().frame, ProcessedChange::NewSize, In(picture));
+    // The views let go of the old picture before it is freed; the host lays
+    // the frame out once the filter has returned.
+    if (picture && Shell().frame) ShowProcessedPicture(Shell().frame, ProcessedChange::NewPicture, In(picture));
     else SetCurrentPicture(In(picture));
 }
 PluginDib* WINAPI HostCropDib(const PluginDib* dib, const RECT* area) {
@@ -98,22 +99,7 @@ LONG WINAPI HostDibTo15(const PluginDib* s, PluginDib* d) { return Convert(DibTo
 LONG WINAPI HostDibTo16(const PluginDib* s, PluginDib* d) { return Convert(DibTo16, s, d); }
 LONG WINAPI HostDibTo24(const PluginDib* s, PluginDib* d) { return Convert(DibTo24, s, d); }
 
-void WINAPI HostCenterWindow(HWND window) {
-    if (!window) return;
-    RECT box, over, desktop;
-    GetWindowRect(window, &box);
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
-    HWND parent = GetParent(window);
-    if (!parent || !IsWindowVisible(parent) || !GetWindowRect(parent, &over)) over = desktop;
-    const LONG width = box.right - box.left, height = box.bottom - box.top;
-    LONG x = over.left + (over.right - over.left - width) / 2;
-    LONG y = over.top + (over.bottom - over.top - height) / 2;
-    if (x + width > desktop.right) x = desktop.right - width;
-    if (y + height > desktop.bottom) y = desktop.bottom - height;
-    if (x < desktop.left) x = desktop.left;
-    if (y < desktop.top) y = desktop.top;
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void WINAPI HostCenterWindow(HWND window) { CentreOverOwner(window); }
 
 LONG WINAPI HostDrawDibCentered(HWND window, const PluginDib* dib, RECT* used) {
     if (!window || !dib) return 0;

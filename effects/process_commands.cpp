@@ -62,14 +62,9 @@ void ChangedInPlace(HWND frame, Picture* picture, ProcessedChange change) {
 bool Replace(HWND frame, DibBlock* block, const Picture* old) {
     if (!block) return false;
     const int width = DibWidth(block), height = DibHeight(block);
-    Picture* picture = CreatePicture(width, height);
-    if (!picture) {
-        FreeDib(block);
-        return false;
-    }
-    CopyMemory(picture->working->pixels, block->pixels, static_cast<SIZE_T>(width) * height * 4);
+    Picture* picture = CreatePictureFromDib(block);
     FreeDib(block);
-    RefreshPictureDisplay(picture);
+    if (!picture) return false;
     const bool sameSize = width == DibWidth(old->working) && height == DibHeight(old->working);
     ShowProcessedPicture(frame, sameSize ? ProcessedChange::NewPicture : ProcessedChange::NewSize, picture);
     return true;
@@ -95,12 +90,6 @@ void RunOffset(HWND frame, Picture* picture, UINT dialog, PixelAdjustment adjust
 
 void AdjustRgb(DWORD* pixels, size_t count, int a, int b, int c) { AdjustPixelsRgb(pixels, count, a, b, c); }
 void AdjustYuv(DWORD* pixels, size_t count, int a, int b, int c) { AdjustPixelsYuv(pixels, count, a, b, c); }
-
-std::string LoadText(UINT id) {
-    char text[256] = {};
-    LoadStringA(Shell().resourceModule, id, text, sizeof text);
-    return text;
-}
 
 void Rotate(HWND frame, Picture* picture, int degrees) {
     WaitCursor wait;
@@ -135,7 +124,7 @@ void EffectCommand(HWND frame, UINT id) {
         RunOffset(frame, picture, IDD_MODIFY_YUV, AdjustYuv, nullptr);
         return;
     case IDC_MODIFY_HSI: {
-        const std::string caption = LoadText(IDS_MODIFY_HSI_TITLE);
+        const std::string caption = ResourceString(IDS_MODIFY_HSI_TITLE);
         RunOffset(frame, picture, IDD_MODIFY_YUV, AdjustPixelsHsi, caption.empty() ? nullptr : caption.c_str());
         return;
     }

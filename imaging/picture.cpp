@@ -129,3 +129,13 @@ int ComputePaintBands(int sourceWidth, int sourceHeight, int destHeight,
     }
     return count;
 }
+
+Picture* CreatePictureFromDib(const DibBlock* block) {
+    if (!block) return nullptr;
+    const int width = DibWidth(block), height = DibHeight(block);
+    Picture* picture = CreatePicture(width, height);
+    if (!picture) return nullptr;
+    CopyMemory(picture->working->pixels, block->pixels, static_cast<SIZE_T>(width) * height * 4);
+    RefreshPictureDisplay(picture);
+    return picture;
+}

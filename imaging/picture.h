@@ -21,6 +21,9 @@ int GetPictureDisplayDepth();
 Picture* CreatePicture(int width, int height);
 // Null does nothing.
 void FreePicture(Picture* picture);
+// A new picture holding a copy of a 32-bit block, its display copy
+// prepared.  Null for a null block or no memory.
+Picture* CreatePictureFromDib(const DibBlock* block);
 // A new picture with the working copy resampled (nearest neighbour); its
 // display copy is not refreshed.  Null for a zero size or failure.
 Picture* ScalePicture(const Picture* picture, int width, int height);
