@@ -4,9 +4,9 @@
 # configures build/ and builds it.  Safe to run again; quick when everything
 # is in place.
 #
-# On a machine whose kernel cannot execute 32-bit x86 code (so 32-bit Wine
-# cannot run), it also builds the x86_64 twin in build-x64/, in which the
-# tests and the viewer run under 64-bit Wine.
+# It also builds the suite's x86_64 twin in build-x64/ on every machine.  A
+# machine whose kernel cannot execute 32-bit x86 code (so 32-bit Wine cannot
+# run) runs the tests and the viewer in the twin under 64-bit Wine.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -52,14 +52,12 @@ log "building $build"
 mkdir -p "$build"
 configure_and_build "$build" cmake/mingw-i686.cmake "$deps"
 
-if ! can_run_win32; then
-  log "this machine cannot execute 32-bit x86 code: building the x86_64 twin in $build_x64"
-  deps64=$(OMMAVU_TARGET=x86_64 "$root/deps/build-deps.sh")
-  if [ "$deps64" = "$deps" ]; then
-    log "WARNING: deps/build-deps.sh does not build for x86_64 (OMMAVU_TARGET); no twin"
-  else
-    mkdir -p "$build_x64"
-    configure_and_build "$build_x64" cmake/mingw-x86_64.cmake "$deps64"
-  fi
-fi
+# The x86_64 twin is built on every machine, so that neither build can rot
+# unseen: the tests run in whichever of the two this machine can execute.
+log "building the x86_64 twin in $build_x64"
+deps64=$(OMMAVU_TARGET=x86_64 "$root/deps/build-deps.sh")
+[ "$deps64" != "$deps" ] || die "deps/build-deps.sh does not build for x86_64 (OMMAVU_TARGET)"
+[ -f "$deps64/.complete" ] || die "deps/build-deps.sh printed no finished x86_64 prefix"
+mkdir -p "$build_x64"
+configure_and_build "$build_x64" cmake/mingw-x86_64.cmake "$deps64"
 log "done"

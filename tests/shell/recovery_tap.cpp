@@ -9,12 +9,23 @@ void* volatile g_tappedRecoveryPoint = nullptr;
 
 // Notes the recovery point, then records it through the library as usual.
 // A tail jump: the library must see the caller's own frame.
+#if defined(__i386__)
 __attribute__((naked)) LONG WINAPI TapSetErrorJump(jmp_buf) {
     asm volatile(
         "movl 4(%esp), %eax\n\t"
         "movl %eax, _g_tappedRecoveryPoint\n\t"
         "jmp *_g_tapForwardSetErrorJump\n\t");
 }
+#elif defined(__x86_64__)
+// The jump buffer arrives in rcx; the return address stays on the stack.
+__attribute__((naked)) LONG WINAPI TapSetErrorJump(jmp_buf) {
+    asm volatile(
+        "movq %rcx, g_tappedRecoveryPoint(%rip)\n\t"
+        "jmp *g_tapForwardSetErrorJump(%rip)\n\t");
+}
+#else
+#error "the recovery tap is written for x86 and x86-64"
+#endif
 }
 
 RecoveryTap::RecoveryTap() {
