@@ -19,7 +19,10 @@
 #include "open_dialog.h"
 #include "option_dialog.h"
 #include "picture_view.h"
+#include "loader.h"
+#include "resource_ids.h"
 #include "shell.h"
+#include "status_text.h"
 
 namespace {
 
@@ -184,7 +187,42 @@ const CommandEntry kCommands[] = {
     {IDC_IGNORED_32851, IDC_IGNORED_32853, Ignore},
 };
 
+// Commands that work on the current picture itself, by ranges of IDs.
+const CommandEntry kPictureCommands[] = {
+    {IDC_SAVE_AS, IDC_SAVE_AS, nullptr},
+    {IDC_CONVERT_PICTURE, IDC_CONVERT_PICTURE, nullptr},
+    {IDC_PRINT, IDC_PRINT, nullptr},
+    {IDC_SET_WALLPAPER, IDC_SET_WALLPAPER, nullptr},
+    {IDC_SET_STARTUP_LOGO, IDC_SET_STARTUP_LOGO, nullptr},
+    {IDC_SET_SHUTDOWN_PICTURE, IDC_SET_SHUTDOWN_PICTURE, nullptr},
+    {IDC_SET_SCREEN_SAVER, IDC_SET_SCREEN_SAVER, nullptr},
+    {IDC_FLIP, IDC_ROTATE_RIGHT, nullptr},
+    {IDC_EMBOSS, IDC_EMBOSS, nullptr},
+    {IDC_INVERT_ALL, IDC_SMOOTH_ZOOM, nullptr},
+    {IDC_DOUBLE_PICTURE, IDC_DOUBLE_PICTURE, nullptr},
+    {IDC_PICTURE_TO_CLIPBOARD, IDC_PICTURE_TO_CLIPBOARD_2, nullptr},
+    {IDC_ZOOM_TO_SELECTION, IDC_COPY_SELECTION_TO_FILE, nullptr},
+};
+
+// While a file loads the loader writes into the current picture (and its
+// page slots): a picture command is refused then, and the user reads why in
+// both status bars.  Refusing rather than waiting keeps the window
+// answering during a long decode.
+bool RefusedWhileLoading(UINT id) {
+    if (!CommandWorksOnPicture(id, PluginFilterCount()) || !IsPictureLoaderRunning()) return false;
+    const std::string note = ResourceString(IDS_STILL_LOADING);
+    ShowStatusNote(FrameStatusBar(), note);
+    ShowStatusNote(BrowserStatusBar(), note);
+    return true;
+}
+
 }  // namespace
+
+bool CommandWorksOnPicture(UINT id, int pluginCount) {
+    for (const CommandEntry& entry : kPictureCommands)
+        if (id >= entry.first && id <= entry.last) return true;
+    return id >= kFirstPluginCommand && id < kFirstPluginCommand + static_cast<UINT>(pluginCount > 0 ? pluginCount : 0);
+}
 
 bool OpenPictureByName(HWND frame, const char* path) {
     std::string current = CurrentDocumentFacts().file;
@@ -210,6 +248,10 @@ bool OpenPictureByName(HWND frame, const char* path) {
 }
 
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam) {
+    if (RefusedWhileLoading(id)) return 0;
+    // A command's modal dialog (effects, Option, About, a filter's own
+    // dialog inside its run, ...) works on the picture shown when it opened.
+    ViewerTimersHeld held;
     for (const CommandEntry& entry : kCommands) {
         if (id >= entry.first && id <= entry.last) {
             entry.handler(frame, id, lParam);

@@ -11,9 +11,11 @@
 #include "display.h"
 #include "document_link.h"
 #include "dropped_files.h"
+#include "file_list.h"
 #include "handover.h"
 #include "icons.h"
 #include "language_menu.h"
+#include "loader.h"
 #include "menu_painter.h"
 #include "messages.h"
 #include "navigation.h"
@@ -26,6 +28,7 @@
 #include "toolbar.h"
 #include "window_menu.h"
 #include "window_place.h"
+#include "worker.h"
 #include "zoom.h"
 
 namespace {
@@ -70,16 +73,19 @@ void OnSize(HWND frame) {
     InvalidateRect(frame, nullptr, TRUE);
 }
 
-// A path handed over by another instance: shortcuts are resolved, pictures
-// join the open list.
+// A path handed over by another instance: a shortcut stands for its target;
+// a picture joins the browser's item model, and so the open list after the
+// pictures already there.  The worker's request 4 releases the next waiting
+// instance once its thumbnails are made.
 void ReceivePath(HWND frame, const std::string& path) {
-    if (path.empty() || !AddToOpenList(path)) return;
+    if (path.empty()) return;
+    const std::string target = ResolveShortcut(path);
+    if (!IsPictureFile(target)) return;
+    FillModelFromFiles({target}, true);
     PostMessageA(frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(g_statusBar), 0);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
     RefreshToolbarStates();
-    // Until the thumbnail worker takes over this list, the list is complete as
-    // soon as the path is in it: release the next waiting instance.
-    if (Shell().handOverEvent) SetEvent(Shell().handOverEvent);
+    if (!WorkerRunning() && Shell().handOverEvent) SetEvent(Shell().handOverEvent);
 }
 
 void OnClose(HWND frame) {
@@ -161,6 +167,9 @@ void PlaceNewPicture(HWND frame) {
 }
 
 void OnFileLoaded(HWND frame) {
+    // A note that a command came too early is stale once the picture is shown.
+    ShowStatusNote(g_statusBar, "");
+    ShowStatusNote(BrowserStatusBar(), "");
     for (HWND view : {g_view, PreviewPane()}) {
         if (!view) continue;
         SetViewLoading(view, false);
@@ -196,19 +205,18 @@ void OnContextMenu(HWND frame, int popupIndex) {
     DestroyMenu(menu);
 }
 
+// Dropped files replace the browser's item model, which hands its pictures
+// to the open list in its order; the first one is shown.  Dropping only
+// non-pictures changes nothing.
 void OnDropFiles(HWND frame, HDROP drop) {
-    std::vector<std::string> dropped = TakeDroppedFiles(drop);
-    // Until the browser's list takes dropped files, the pictures among them
-    // replace the open list directly; dropping only non-pictures changes nothing.
     std::vector<std::string> pictures;
-    for (const std::string& path : dropped) {
+    for (const std::string& path : TakeDroppedFiles(drop)) {
         std::string resolved = ResolveShortcut(path);
         if (IsPictureFile(resolved)) pictures.push_back(resolved);
     }
     if (pictures.empty()) return;
-    Shell().openList.Clear();
-    for (const std::string& path : pictures) Shell().openList.Append(path);
-    PostMessageA(frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
+    FillModelFromFiles(pictures);
+    if (Shell().openList.Count() > 0) PostMessageA(frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
 }
 
 LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
@@ -304,6 +312,8 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgLoaderShowPicture) {
+            // The new file's picture becomes current here, on this thread.
+            AdoptLoadedPicture(reinterpret_cast<Picture*>(lp));
             OnNewPicture(frame, reinterpret_cast<const Picture*>(lp));
             return 0;
         }

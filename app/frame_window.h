@@ -21,8 +21,16 @@ bool RegisterFrameClass();
 HWND CreateFrameWindow();
 
 // The viewer's command handler; the browser passes picture commands here.
-// lParam 1 marks a command from the mouse wheel.
+// lParam 1 marks a command from the mouse wheel.  A command that works on the
+// current picture is refused while the loader still writes into it (the
+// status bars say so); while any command runs, its modal dialogs included,
+// the sequence show and page play hold still.
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam);
+
+// True for the commands that read or change the current picture itself:
+// effects, transforms, filter plug-ins (pluginCount of them), saving,
+// printing, the clipboard, the selection and the desktop pictures.
+bool CommandWorksOnPicture(UINT id, int pluginCount);
 
 // Opens a picture by name (or, without one, the current file, or a file the
 // Open dialog asks for when the open list is empty).  False when the name is

@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "display.h"
 #include "document_link.h"
+#include "file_list.h"
 #include "frame_window.h"
 #include "handover.h"
 #include "icons.h"
@@ -32,6 +33,7 @@
 #include "shortcut.h"
 #include "system_info.h"
 #include "window_menu.h"
+#include "worker.h"
 
 namespace {
 
@@ -71,18 +73,23 @@ void Fail(const char* text) {
 }
 
 // Step 26 with files: the command-line files that pass the shortcut and
-// picture checks join the open list, and the first one is shown.
+// picture checks become the browser's item model, which hands them to the
+// open list in its order, and the first one is shown.  The worker's request
+// 4 releases a waiting shared instance once their thumbnails are made.
 void OpenCommandLineFiles(const CommandLine& line) {
     ShellState& shell = Shell();
     ShowWindow(shell.frame, SW_SHOW);
     UpdateWindow(shell.frame);
-    for (const std::string& name : line.files) AddToOpenList(name);
+    std::vector<std::string> pictures;
+    for (const std::string& name : line.files) {
+        std::string target = ResolveShortcut(name);
+        if (IsPictureFile(target)) pictures.push_back(target);
+    }
+    FillModelFromFiles(pictures);
     PostMessageA(shell.frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(FrameStatusBar()), 0);
     PostMessageA(shell.browser, kMsgRefreshInfo, 0, 0);
     PostMessageA(shell.frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
-    // The command-line list is in the open list: a waiting shared instance
-    // may hand its files over now.
-    if (shell.handOverEvent) SetEvent(shell.handOverEvent);
+    if (!WorkerRunning() && shell.handOverEvent) SetEvent(shell.handOverEvent);
 }
 
 void Shutdown() {

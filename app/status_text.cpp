@@ -121,6 +121,10 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
     ApplyStatusParts(bar, texts);
 }
 
+void ShowStatusNote(HWND bar, const std::string& text) {
+    if (bar) SetPart(bar, kTextParts, text);
+}
+
 void ShowLoadProgress(HWND bar, int rowsDone, int rowsTotal) {
     if (!bar || rowsTotal <= 0) return;
     char text[128];

@@ -20,5 +20,8 @@ void ApplyStatusParts(HWND statusBar, const std::string* texts);
 // status bar, the browser's).
 void RefreshCaptionAndStatus(HWND window, HWND statusBar);
 
+// The last part (to the right edge): a passing note to the user, "" clears it.
+void ShowStatusNote(HWND statusBar, const std::string& text);
+
 // Part 1 while decoding: "Loading %d%%".
 void ShowLoadProgress(HWND statusBar, int rowsDone, int rowsTotal);

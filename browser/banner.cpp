@@ -1,5 +1,7 @@
 #include "banner.h"
 
+#include <setjmp.h>
+
 #include <vector>
 
 #include "load.h"
@@ -42,11 +44,21 @@ void LoadPages(HWND window, BannerState* state) {
     if (path.empty() || !api) return;
     char format[200] = {};
     std::vector<int> delays;
+    // A fatal decoder error comes back here: the banner shows nothing.
+    LorimelHandle volatile file = nullptr;
+    jmp_buf jump;
+    RecoveryScope scope;
+    if (LorimelRecoveryPoint(jump) != 0) {
+        scope.Jumped();
+        if (file) api->CloseImageFile(file);
+        state->Clear(window);
+        return;
+    }
     {
         DecodingLock lock;
         if (!api->DetectImageFormat(path.c_str(), format)) return;
     }
-    LorimelHandle file = api->OpenImageFile(path.c_str(), "rb", format, 0);
+    file = api->OpenImageFile(path.c_str(), "rb", format, 0);
     if (!file) return;
     LONG count = api->ReadImageHeader(file);
     for (LONG i = 0; i < count; ++i) {
@@ -57,6 +69,7 @@ void LoadPages(HWND window, BannerState* state) {
         delays.push_back(api->GetImagePageDelay(file, i));
     }
     api->CloseImageFile(file);
+    file = nullptr;
     if (state->pages.size() < 2) return;
     int period = PagePlayPeriod(delays.data(), static_cast<int>(delays.size()));
     for (int delay : delays) state->ticks.push_back(PagePlayTicks(delay, period));

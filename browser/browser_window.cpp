@@ -99,6 +99,23 @@ void CreateNewFolder(HWND browser) {
     MessageBoxA(browser, text.c_str(), ResourceString(IDS_CREATE_ERROR_TITLE).c_str(), MB_ICONSTOP | MB_OK);
 }
 
+// The browser's pictures, in its order, become the open list.  The viewer's
+// position keeps naming the file it shows; when that file is not in the new
+// list the position stays, brought inside it.
+void ReplaceOpenList(const std::vector<std::string>& paths) {
+    OpenList& list = Shell().openList;
+    list.Clear();
+    for (const std::string& path : paths) list.Append(path);
+    const std::string shown = CurrentDocumentFacts().file;
+    const int at = shown.empty() ? -1 : list.IndexOf(shown);
+    if (at >= 0)
+        SetOpenListPosition(at);
+    else if (OpenListPosition() >= list.Count())
+        SetOpenListPosition(list.Count() > 0 ? list.Count() - 1 : 0);
+    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    if (Shell().frame) PostMessageA(Shell().frame, kMsgRefreshInfo, 0, 0);
+}
+
 // A picture that became the list's current item: it is decoded as the
 // viewer's current picture, which the preview pane shows.
 void PreviewFromBrowser(const char* path) {
@@ -450,10 +467,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgReplaceOpenList) {
             std::unique_ptr<std::vector<std::string>> paths(reinterpret_cast<std::vector<std::string>*>(lp));
-            Shell().openList.Clear();
-            for (const std::string& path : *paths) Shell().openList.Append(path);
-            PostMessageA(browser, kMsgRefreshInfo, 0, 0);
-            if (Shell().frame) PostMessageA(Shell().frame, kMsgRefreshInfo, 0, 0);
+            ReplaceOpenList(*paths);
             return 0;
         }
         if (msg == kMsgThumbDecodeFault) {
@@ -526,6 +540,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     SetUrlListPane(CreateUrlListPane(browser, instance));
     SetFolderTreeListWindow(FileListWindow());
     SetFolderRequester(RequestFolder);
+    SetOpenListReceiver(ReplaceOpenList);
     StartWatcher(FileListWindow(), browser);
     SetPictureOpener(OpenFromBrowser);
     SetPicturePreviewer(PreviewFromBrowser);

@@ -62,6 +62,8 @@ int g_cellWidth = 64, g_cellHeight = 64, g_marginX = 6, g_marginY = 6;
 volatile LONG g_rangeFirst = 0, g_rangeEnd = 1, g_rangeChanged = 0;
 void (*g_opener)(const char*);
 void (*g_requester)(int, LPCITEMIDLIST);
+void (*g_openListReceiver)(const std::vector<std::string>&);
+bool g_separateFiles = false;   // the model holds separate files, not a folder
 bool (*g_wheel)(HWND, WPARAM, LPARAM);
 int g_hovered = -1;           // the item whose icon the mouse is over
 bool g_thumbActive = true;    // Enable Thumb Active
@@ -331,6 +333,7 @@ void OpenFolderRequest(const FolderRequest* request, int code) {
         ClearItemModel();
     }
     ClearPictureList();
+    g_separateFiles = false;
     if (g_requester) g_requester(code, request->item->absolute);
 }
 
@@ -775,6 +778,7 @@ bool OnlyPictureModeOn() { return Items().onlyPictures; }
 void SetPictureOpener(void (*opener)(const char*)) { g_opener = opener; }
 void SetPicturePreviewer(void (*previewer)(const char*)) { g_previewer = previewer; }
 void SetFolderRequester(void (*requester)(int, LPCITEMIDLIST)) { g_requester = requester; }
+void SetOpenListReceiver(void (*receiver)(const std::vector<std::string>&)) { g_openListReceiver = receiver; }
 void SetListWheelHandler(bool (*handler)(HWND, WPARAM, LPARAM)) { g_wheel = handler; }
 
 void SetThumbnailCell(int width, int height, int marginX, int marginY) {
@@ -859,6 +863,8 @@ void SortList(UINT command) {
     }
     InvalidateRect(g_list, nullptr, TRUE);
     MarkRangeChanged();
+    // Next and Previous follow the order the user now sees.
+    HandPicturesToOpenList(g_separateFiles);
 }
 
 void AnnounceItemCount() {
@@ -1078,13 +1084,29 @@ void SetVisibleListRange(int first, int end) {
 // ---------------------------------------------------------------------------
 // The model from separate files.
 
+namespace {
+
+// Takes out of the queue what the worker posted about the folder it was
+// loading before it stopped: the counts, the folder-loaded note and the
+// emptied open list would otherwise arrive after the new model.
+void DropStaleWorkerPosts() {
+    MSG msg;
+    for (UINT message : {static_cast<UINT>(LVM_SETITEMCOUNT), static_cast<UINT>(LVM_DELETEALLITEMS), kMsgAnnounceCount})
+        while (g_list && PeekMessageA(&msg, g_list, message, message, PM_REMOVE)) {}
+    while (g_browser && PeekMessageA(&msg, g_browser, kMsgFolderLoaded, kMsgFolderLoaded, PM_REMOVE)) {}
+    while (g_browser && PeekMessageA(&msg, g_browser, kMsgReplaceOpenList, kMsgReplaceOpenList, PM_REMOVE))
+        delete reinterpret_cast<std::vector<std::string>*>(msg.lParam);
+}
+
+}  // namespace
+
 void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
-    ClearPictureList();
     std::vector<BrowserItem> collected;
+    std::vector<std::string> pictures;
     ShellState& shell = Shell();
     for (const std::string& path : paths) {
         if (shell.lorimelReady && shell.lorimel.DetectImageFormat) {
-            char format[16] = "";
+            char format[200] = "";
             if (shell.lorimel.DetectImageFormat(path.c_str(), format) <= 0) continue;
         }
         const size_t slash = path.find_last_of('\\');
@@ -1103,13 +1125,21 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
             if (SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, wide, &eaten, &relative, nullptr)) &&
                 relative) {
                 BrowserItem item;
-                if (FillFolderItem(item, folder, folderPidl, relative)) collected.push_back(item);
+                if (FillFolderItem(item, folder, folderPidl, relative)) {
+                    collected.push_back(item);
+                    pictures.push_back(path);
+                }
                 FreePidl(relative);
             }
             folder->Release();
         }
         FreePidl(folderPidl);
     }
+    StopCurrentRequest();
+    DropStaleWorkerPosts();
+    g_separateFiles = true;
+    ClearPictureList();
+    std::vector<std::string> openList;
     {
         ItemModelLock hold;
         ItemModel& model = Items();
@@ -1118,8 +1148,11 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
             model.items = collected;
         } else {
             model.items.insert(model.items.end(), collected.begin(), collected.end());
+            for (int i = 0; i < shell.openList.Count(); ++i) openList.push_back(shell.openList.At(i));
         }
     }
+    openList.insert(openList.end(), pictures.begin(), pictures.end());
     AnnounceItemCount();
+    if (g_openListReceiver) g_openListReceiver(openList);
     if (g_requester) g_requester(4, nullptr);
 }

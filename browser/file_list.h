@@ -51,8 +51,16 @@ bool OnlyPictureModeOn();
 void AnnounceItemCount();
 
 // Replaces the model by the pictures among paths (append adds them after
-// the existing items), announces the count and asks the worker for request 4.
+// the existing items), announces the count, hands the pictures to the open
+// list in the model's order and asks the worker for request 4.  A folder load
+// or pass the worker was running is stopped first, and what it had posted
+// about its folder is dropped, so it cannot write over these files.
 void FillModelFromFiles(const std::vector<std::string>& paths, bool append = false);
+
+// Takes the pictures of the model, in the browser's order, as the viewer's
+// open list (set by whoever owns the open list).  Called on the interface
+// thread when the model is filled from separate files or re-sorted.
+void SetOpenListReceiver(void (*receiver)(const std::vector<std::string>& paths));
 
 // The range of list indices the last paint showed, [first, end); the worker
 // serves these first.  The flag is set when the range moved or the list was

@@ -319,6 +319,17 @@ void RequestFolder(int code, LPCITEMIDLIST folder) {
 
 void RequestSeparateFiles() { RequestFolder(kRequestSeparateFiles, nullptr); }
 
+void StopCurrentRequest() {
+    if (!g.thread) return;
+    g.interfaceWaiting = 1;
+    InterlockedIncrement(&g.handshakes);
+    Items().stop = 1;
+    HANDLE idle[2] = {g.done, g.thread};
+    // Idle now: "done" is given back for the request that follows.
+    if (WaitForMultipleObjects(2, idle, FALSE, INFINITE) == WAIT_OBJECT_0) SetEvent(g.done);
+    g.interfaceWaiting = 0;
+}
+
 bool WorkerAborted() { return !g.run || g.handshakes != g.takenTicket; }
 
 bool InterfaceThreadWaiting() { return g.interfaceWaiting != 0; }

@@ -44,6 +44,11 @@ bool WorkerRunning();
 void RequestFolder(int code, LPCITEMIDLIST folder);
 // Request 4 for the pictures the viewer put into the item model.
 void RequestSeparateFiles();
+// The handshake without a new request: the current request is asked to stop
+// and the call returns once the worker is idle, so that the interface thread
+// may replace the item model without a folder load writing over it.  The
+// next request follows at once.  Ignored while no worker runs.
+void StopCurrentRequest();
 
 // For the work on the worker: true once a newer request (or the stop) has
 // asked the current one to end.  Checked between items.

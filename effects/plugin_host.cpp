@@ -70,10 +70,15 @@ void AppendMenuItems(HMENU menu) {
 }
 
 // Runs the filter under a recovery point: a fatal error inside the image
-// library jumps back here.  -1 when it did.
+// library jumps back here.  -1 when it did.  The point lasts as long as the
+// run (dialog and preview included).
 DWORD RunGuarded(const PictureFilter* filter, HWND frame, Picture* picture) {
     jmp_buf jump;
-    if (LorimelRecoveryPoint(jump) != 0) return static_cast<DWORD>(-1);
+    RecoveryScope scope;
+    if (LorimelRecoveryPoint(jump) != 0) {
+        scope.Jumped();
+        return static_cast<DWORD>(-1);
+    }
     return filter->run(frame, reinterpret_cast<PluginPicture*>(picture));
 }
 

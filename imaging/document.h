@@ -3,9 +3,11 @@
 // viewer; the picture loader thread fills it while a file loads.
 //
 // Who writes what: the user-interface thread writes the file name (through
-// RequestPicture in loader.h) and replaces the picture after processing; the
-// loader thread replaces the picture and the pages of a new file, under the
-// decoding lock, after the views have let go of the old ones.
+// RequestPicture in loader.h) and is the only one that replaces the current
+// picture: after processing, and for a new file when the loader hands its
+// first page over (AdoptLoadedPicture).  While the loader runs it writes the
+// pixels of that picture and fills the page slots of an animation; picture
+// commands wait for no load and are refused meanwhile.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,7 @@
 #include "load.h"
 
+#include <setjmp.h>
+
 namespace {
 
 const LorimelApi* g_library = nullptr;
@@ -27,11 +29,21 @@ DibBlock* LoadFirstPageDib(const char* path) {
     const LorimelApi* api = g_library;
     if (!api || !path || !*path) return nullptr;
     DecodingLock lock;
+    // What a fatal decoder error leaves behind is found here after the jump.
+    LorimelHandle volatile file = nullptr;
+    DibBlock* volatile dib = nullptr;
+    jmp_buf jump;
+    RecoveryScope scope;
+    if (LorimelRecoveryPoint(jump) != 0) {
+        scope.Jumped();
+        if (file) api->CloseImageFile(file);
+        FreeDib(dib);
+        return nullptr;
+    }
     char format[200] = {};
     if (!api->DetectImageFormat(path, format)) return nullptr;
-    LorimelHandle file = api->OpenImageFile(path, "rb", format, 0);
+    file = api->OpenImageFile(path, "rb", format, 0);
     if (!file) return nullptr;
-    DibBlock* dib = nullptr;
     LorimelPageInfo info[2] = {};  // 24 bytes, zeroed, as the library expects
     if (api->ReadImageHeader(file) >= 1 && api->GetImagePageInfo(file, &info[0]) &&
         info[0].width > 0 && info[0].height > 0) {
@@ -52,11 +64,20 @@ Picture* LoadPagePicture(LorimelHandle file, int page) {
     const LorimelApi* api = g_library;
     if (!api || !file) return nullptr;
     DecodingLock lock;
+    Picture* volatile picture = nullptr;
+    jmp_buf jump;
+    RecoveryScope scope;
+    if (LorimelRecoveryPoint(jump) != 0) {
+        // The file stays open: it is the caller's.
+        scope.Jumped();
+        FreePicture(picture);
+        return nullptr;
+    }
     LorimelPageInfo info[2] = {};
     info[0].page = page;
     if (!api->GetImagePageInfo(file, &info[0]) || info[0].width <= 0 || info[0].height <= 0)
         return nullptr;
-    Picture* picture = CreatePicture(info[0].width, info[0].height);
+    picture = CreatePicture(info[0].width, info[0].height);
     if (!picture) return nullptr;
     // A decode that stops early leaves the rest black; the picture stands.
     api->ReadImagePixels(file, picture->working->pixels, info[0].width, info[0].height, page);

@@ -23,10 +23,13 @@ public:
 
 // Detects, opens, reads the header and page 0 of a file into a bare 32-bit
 // DIB block, without progress reporting, and closes the file.  Null when the
-// file is not a picture the library can read or memory runs out.
+// file is not a picture the library can read, memory runs out or a fatal
+// decoder error ended the decode (it comes back to a recovery point taken
+// here and dropped again on return).
 DibBlock* LoadFirstPageDib(const char* path);
 
 // One page of an open file (read mode, header read) as a new picture, its
 // working copy decoded; returned even when decoding stopped early.  Null for
-// a page the file does not have, a page without size, or no memory.
+// a page the file does not have, a page without size, no memory, or a fatal
+// decoder error (under a recovery point of its own, as above).
 Picture* LoadPagePicture(LorimelHandle file, int page);

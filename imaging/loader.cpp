@@ -58,6 +58,17 @@ jmp_buf g_recovery;
 alignas(DecodingLock) unsigned char g_decodingHold[sizeof(DecodingLock)];
 bool g_decoding = false;
 
+// The new picture of the file being loaded and the facts that go with it,
+// from its creation until the viewer adopts it (under the control lock).
+struct Arriving {
+    Picture* picture;
+    char format[200];
+    int pageCount;
+    int page;
+    int bitsPerPixel;
+};
+Arriving g_arriving = {};
+
 // What the row callback works on; set only while the loader's own decode runs.
 struct RowState {
     Picture* picture;
@@ -212,14 +223,17 @@ void LoadFile() {
         if (g_sink.showPicture) g_sink.showPicture(g_sink.context, nullptr);
         return;
     }
-    FreeCurrentPicture();
-    lstrcpynA(doc.formatName, format, sizeof doc.formatName);
-    doc.pageCount = pages;
-    doc.currentPage = g_attempt.page;
-    doc.pageBitsPerPixel = info[0].bitsPerPixel;
-    SetCurrentPicture(picture);
+    // The viewer makes the new picture current on its own thread, inside
+    // showPicture; without a viewer to answer, nothing else reads the
+    // document and the loader does it.
+    {
+        ControlGuard guard;
+        g_arriving = {picture, {}, pages, g_attempt.page, info[0].bitsPerPixel};
+        lstrcpynA(g_arriving.format, format, sizeof g_arriving.format);
+    }
     ReleaseDecoding();
     if (g_sink.showPicture) g_sink.showPicture(g_sink.context, picture);
+    AdoptLoadedPicture(picture);
 
     HoldDecoding();
     if (Interrupted()) return EndAttempt();
@@ -276,11 +290,14 @@ bool MoreToLoad() {
 
 DWORD WINAPI LoaderThread(void*) {
     while (TakeRequest()) {
-        // A recovery point for every file; the library forgets it once used.
-        if (LorimelRecoveryPoint(g_recovery) == 0)
+        // A recovery point for every file, dropped once the file is done.
+        RecoveryScope scope;
+        if (LorimelRecoveryPoint(g_recovery) == 0) {
             LoadFile();
-        else
+        } else {
+            scope.Jumped();
             RecoverFromDecoderError();
+        }
         if (!MoreToLoad()) break;
     }
     return 0;
@@ -306,6 +323,19 @@ bool WaitAnsweringSentMessages(HANDLE thread, DWORD ms) {
 }  // namespace
 
 void SetPictureLoaderSink(const LoaderSink& sink) { g_sink = sink; }
+
+void AdoptLoadedPicture(Picture* picture) {
+    ControlGuard guard;
+    if (!picture || picture != g_arriving.picture) return;
+    PictureDocument& doc = CurrentDocument();
+    FreeCurrentPicture();
+    lstrcpynA(doc.formatName, g_arriving.format, sizeof doc.formatName);
+    doc.pageCount = g_arriving.pageCount;
+    doc.currentPage = g_arriving.page;
+    doc.pageBitsPerPixel = g_arriving.bitsPerPixel;
+    SetCurrentPicture(picture);
+    g_arriving.picture = nullptr;
+}
 
 bool RequestPicture(const char* path, int page) {
     if (!path) return false;

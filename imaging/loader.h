@@ -33,9 +33,10 @@ struct LoaderSink {
     void* context;
     // The views let go of the current picture and pages; they are freed next.
     void (*detachViews)(void* context);
-    // picture is now current and still decoding: the views take it and start
-    // showing it, the frame lays itself out.  Null when the page has no size
-    // or no memory was left for it: the views show no picture.
+    // picture is the new file's page, still decoding: the viewer makes it
+    // current on its own thread (AdoptLoadedPicture), the views take it and
+    // start showing it, the frame lays itself out.  Null when the page has no
+    // size or no memory was left for it: the views show no picture.
     void (*showPicture)(void* context, Picture* picture);
     // Band repaint (and the frame's "Loading n%" status).
     void (*rowsReady)(void* context, const LoadRows* rows);
@@ -54,6 +55,14 @@ struct LoaderSink {
 
 // The sink the loader reports to; copied.  Set it while no loader runs.
 void SetPictureLoaderSink(const LoaderSink& sink);
+
+// The current picture is replaced only on the thread that shows it: called
+// there while the loader waits in showPicture, this frees the old picture and
+// pages and makes picture current with its file's format, page count, page
+// and depth.  Does nothing unless picture is the one the loader is handing
+// over (a second call, or a stale one).  When showPicture returns without
+// it, the loader adopts the picture itself.
+void AdoptLoadedPicture(Picture* picture);
 
 // Makes path the current file and has it loaded, showing the given page: a
 // running loader drops what it is doing and starts over with the new name;

@@ -29,6 +29,10 @@ __attribute__((naked)) LONG WINAPI LorimelRecoveryPoint(jmp_buf) {
 }
 }
 
+void DropLorimelRecoveryPoint() {
+    if (g_lorimelSetErrorJump) g_lorimelSetErrorJump(nullptr);
+}
+
 bool BindLorimel(LorimelApi& api, const char* path) {
     api = LorimelApi{};
     // A path with a folder loads the library's own dependencies (Corvane.dll)
@@ -72,6 +76,7 @@ bool BindLorimel(LorimelApi& api, const char* path) {
 }
 
 void UnbindLorimel(LorimelApi& api) {
+    if (g_lorimelSetErrorJump == api.SetErrorJump) g_lorimelSetErrorJump = nullptr;
     if (api.module) FreeLibrary(api.module);
     api = LorimelApi{};
 }

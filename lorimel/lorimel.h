@@ -187,4 +187,30 @@ void UnbindLorimel(LorimelApi& api);
 // jump's value when TakeErrorJump comes back), and only a declared function
 // can tell the compiler so.
 extern "C" LONG WINAPI LorimelRecoveryPoint(jmp_buf jump) __attribute__((returns_twice));
+
+// Drops this thread's innermost recovery point (SetErrorJump with a null
+// buffer).
+void DropLorimelRecoveryPoint();
+
+// The scope of one recovery point: once the point is recorded, a scope that
+// ends normally drops it, so that a later fatal error never comes back into
+// a frame that has returned.  A jump back uses the point up; the handler
+// says so with Jumped() and the scope then drops nothing.
+//
+//     jmp_buf jump;
+//     RecoveryScope scope;
+//     if (LorimelRecoveryPoint(jump) != 0) { scope.Jumped(); ...; return; }
+class RecoveryScope {
+public:
+    RecoveryScope() = default;
+    ~RecoveryScope() {
+        if (!jumped_) DropLorimelRecoveryPoint();
+    }
+    RecoveryScope(const RecoveryScope&) = delete;
+    RecoveryScope& operator=(const RecoveryScope&) = delete;
+    void Jumped() { jumped_ = true; }
+
+private:
+    volatile bool jumped_ = false;
+};
 #endif

@@ -1,10 +1,53 @@
 #include "recovery.h"
 
 namespace {
-thread_local void* t_recoveryPoint = nullptr;
+
+// This thread's recovery points, innermost last.  A caller records one when
+// its scope starts and drops it (SetErrorJump with a null buffer) when the
+// scope ends normally, so a fatal error always comes back to a frame that is
+// still alive: the innermost scope still open.
+constexpr int kDepth = 16;
+thread_local void* t_points[kDepth];
+thread_local int t_count = 0;
+
+}  // namespace
+
+// Recording a buffer that is already on the stack re-arms it: every point
+// recorded after it belonged to scopes that have ended without dropping
+// theirs.  With the stack full, the oldest point gives way.
+extern "C" void RememberRecoveryPoint(void* jump) {
+    for (int i = 0; i < t_count; ++i) {
+        if (t_points[i] == jump) {
+            t_count = i + 1;
+            return;
+        }
+    }
+    if (t_count == kDepth) {
+        for (int i = 1; i < kDepth; ++i) t_points[i - 1] = t_points[i];
+        --t_count;
+    }
+    t_points[t_count++] = jump;
 }
 
-extern "C" void RememberRecoveryPoint(void* jump) { t_recoveryPoint = jump; }
+extern "C" void DropRecoveryPoint() {
+    if (t_count > 0) --t_count;
+}
+
+namespace {
+
+// A jump back to a point ends every scope inside it and uses the point up.
+void ForgetPointsFrom(void* jump) {
+    for (int i = t_count - 1; i >= 0; --i) {
+        if (t_points[i] == jump) {
+            t_count = i;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" void WINAPI JumpBack(jmp_buf jump, LONG value) __attribute__((noreturn));
 
 // Hand-written because a compiled function cannot record its own caller's
 // context: the frame would be gone by the time anyone jumped back to it.
@@ -18,6 +61,12 @@ static_assert(sizeof(jmp_buf) >= 7 * 4, "jmp_buf too small");
 extern "C" __attribute__((naked)) LONG WINAPI SetErrorJump(jmp_buf) {
     asm volatile(
         "movl 4(%esp), %eax\n\t"
+        "testl %eax, %eax\n\t"     // a null buffer drops the innermost point
+        "jnz 1f\n\t"
+        "call _DropRecoveryPoint\n\t"
+        "xorl %eax, %eax\n\t"
+        "ret $4\n"
+        "1:\n\t"
         "movl %ebx, 0(%eax)\n\t"
         "movl %esi, 4(%eax)\n\t"
         "movl %edi, 8(%eax)\n\t"
@@ -35,7 +84,7 @@ extern "C" __attribute__((naked)) LONG WINAPI SetErrorJump(jmp_buf) {
         "ret $4\n\t");
 }
 
-extern "C" __attribute__((naked)) void WINAPI TakeErrorJump(jmp_buf, LONG) {
+extern "C" __attribute__((naked)) void WINAPI JumpBack(jmp_buf, LONG) {
     asm volatile(
         "movl 4(%esp), %edx\n\t"
         "movl 8(%esp), %eax\n\t"
@@ -62,6 +111,14 @@ static_assert(sizeof(jmp_buf) >= 10 * 8 + 10 * 16, "jmp_buf too small");
 
 extern "C" __attribute__((naked)) LONG WINAPI SetErrorJump(jmp_buf) {
     asm volatile(
+        "testq %rcx, %rcx\n\t"     // a null buffer drops the innermost point
+        "jnz 1f\n\t"
+        "subq $40, %rsp\n\t"
+        "call DropRecoveryPoint\n\t"
+        "addq $40, %rsp\n\t"
+        "xorl %eax, %eax\n\t"
+        "ret\n"
+        "1:\n\t"
         "movq %rbx, 0(%rcx)\n\t"
         "movq %rbp, 8(%rcx)\n\t"
         "movq %rdi, 16(%rcx)\n\t"
@@ -91,7 +148,7 @@ extern "C" __attribute__((naked)) LONG WINAPI SetErrorJump(jmp_buf) {
         "ret\n\t");
 }
 
-extern "C" __attribute__((naked)) void WINAPI TakeErrorJump(jmp_buf, LONG) {
+extern "C" __attribute__((naked)) void WINAPI JumpBack(jmp_buf, LONG) {
     asm volatile(
         "movl %edx, %eax\n\t"
         "testl %eax, %eax\n\t"
@@ -124,9 +181,14 @@ extern "C" __attribute__((naked)) void WINAPI TakeErrorJump(jmp_buf, LONG) {
 #error "recovery points are written for x86 and x86-64"
 #endif
 
+extern "C" void WINAPI TakeErrorJump(jmp_buf jump, LONG value) {
+    ForgetPointsFrom(jump);
+    JumpBack(jump, value);
+}
+
 void JumpToRecoveryPoint() {
-    void* jump = t_recoveryPoint;
-    if (!jump) return;
-    t_recoveryPoint = nullptr;
-    TakeErrorJump(static_cast<_JBTYPE*>(jump), 1);
+    if (t_count == 0) return;
+    // The point is used up: a second fatal error while its handler runs goes
+    // to the scope around it.
+    TakeErrorJump(static_cast<_JBTYPE*>(t_points[t_count - 1]), 1);
 }

@@ -324,7 +324,9 @@ ThumbnailResult MakeThumbnails(const ThumbnailRequest& request, ThumbnailSet* ou
     DecodingLock lock;
     Work work = {api, &request, out, nullptr, {nullptr, nullptr}};
     jmp_buf jump;
+    RecoveryScope scope;
     if (LorimelRecoveryPoint(jump) != 0) {
+        scope.Jumped();
         // The library gave up inside a decode: drop everything of this picture.
         CloseWorkFile(&work);
         FreeDib(work.pending[0]);

@@ -25,6 +25,8 @@ bool g_shownOnce = false;
 
 bool g_sequenceOn = false;
 
+int g_timerHolds = 0;  // modal dialogs open
+
 HWND HostWindow(HWND (*get)()) { return get ? get() : nullptr; }
 
 void StopPlayTimer() {
@@ -183,8 +185,14 @@ void OnPictureLoadFailed() {
 bool IsLoadFinished() { return g_loadFinished; }
 bool IsShownOnce() { return g_shownOnce; }
 
+void HoldViewerTimers() { ++g_timerHolds; }
+void ReleaseViewerTimers() {
+    if (g_timerHolds > 0) --g_timerHolds;
+}
+bool AreViewerTimersHeld() { return g_timerHolds > 0; }
+
 void OnPagePlayTick() {
-    if (g_playStopped) return;
+    if (g_playStopped || g_timerHolds > 0) return;
     PictureDocument& doc = CurrentDocument();
     if (!doc.pages || doc.pageSlots < 1) {
         g_shownOnce = true;
@@ -211,6 +219,7 @@ void OnPagePlayTick() {
 }
 
 void OnSequenceTick() {
+    if (g_timerHolds > 0) return;
     if (!g_loadFinished || !(g_shownOnce || g_playStopped)) return;
     if (g_list && g_position + 1 < g_list->Count())
         NextPicture();

@@ -72,6 +72,22 @@ bool IsShownOnce();
 void OnPagePlayTick();       // timer 2244
 void OnSequenceTick();       // timer 1
 
+// While a modal dialog of the viewer is open the sequence show and page play
+// hold still: their ticks do nothing, so no new file is loaded and no other
+// page takes the place of the picture the dialog works on.  Holds nest.
+void HoldViewerTimers();
+void ReleaseViewerTimers();
+bool AreViewerTimersHeld();
+
+// Holds the viewer's timers for its lifetime (around a modal dialog).
+class ViewerTimersHeld {
+public:
+    ViewerTimersHeld() { HoldViewerTimers(); }
+    ~ViewerTimersHeld() { ReleaseViewerTimers(); }
+    ViewerTimersHeld(const ViewerTimersHeld&) = delete;
+    ViewerTimersHeld& operator=(const ViewerTimersHeld&) = delete;
+};
+
 // Sequence show on or off (command 32775).
 void ToggleSequenceShow();
 bool IsSequenceShowOn();
