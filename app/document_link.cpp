@@ -9,7 +9,6 @@
 #include "navigation.h"
 #include "resource_ids.h"
 #include "shell.h"
-#include "shortcut.h"
 
 namespace {
 
@@ -76,13 +75,6 @@ bool IsPictureFile(const std::string& path) {
     if (path.empty() || path.size() >= MAX_PATH || !shell.lorimelReady) return false;
     char format[200] = {};
     return shell.lorimel.DetectImageFormat(path.c_str(), format) != 0;
-}
-
-bool AddToOpenList(const std::string& path) {
-    std::string target = ResolveShortcut(path);
-    if (!IsPictureFile(target)) return false;
-    Shell().openList.Append(target);
-    return true;
 }
 
 DocumentFacts CurrentDocumentFacts() {

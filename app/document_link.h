@@ -17,9 +17,6 @@ const Picture* CurrentDocumentPicture();
 
 // True when the image library recognises the file as a picture.
 bool IsPictureFile(const std::string& path);
-// Appends a path (a shortcut stands for its target) to the open list when it
-// is a picture.  False (and nothing appended) otherwise.
-bool AddToOpenList(const std::string& path);
 
 // Facts the caption and status bar show.
 struct DocumentFacts {

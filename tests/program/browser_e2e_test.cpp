@@ -154,3 +154,23 @@ TEST_F(BrowserEndToEndTest, ShowModeFiveStartsInThumbnailsAndAnimatedCellsPlay) 
     PostMessageA(browser, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }
+
+// The viewer shows a picture from the command line; Enter takes the user to
+// the browser, which reads the picture's folder and hands its pictures over
+// in the list's order: the viewer's position then names the same picture.
+TEST_F(BrowserEndToEndTest, AFolderReadAfterOpeningKeepsThePositionOnTheShownPicture) {
+    char rose[MAX_PATH];
+    GetFullPathNameA(Sample("rose.tif").c_str(), sizeof rose, rose, nullptr);
+    Running tavirsel(std::string("\"") + rose + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
+    PressKey(frame, VK_RETURN);
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, browser));
+    // By name, rose.tif is the last of the folder's eleven pictures.
+    EXPECT_EQ(0u, WaitForStatus(frame, "11/11", 30000).find("11/11 Pictures"));
+    PostMessageA(browser, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <setjmp.h>
+
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -180,6 +183,67 @@ TEST_F(PluginHostTest, AFilterEndingInAFatalLibraryErrorIsReportedAndTheViewerGo
     EXPECT_EQ(4, LoadPlugins(folder_, 0, menu_));
     EXPECT_EQ(1, RunPluginCommand(nullptr, 60001));
     EXPECT_NE(picture, CurrentDocument().picture);
+}
+
+// A real fatal error of the imaging core raised on this thread: the core
+// hands it to the library's fatal-error handler, which goes back to the
+// innermost recovery point still open, or does nothing when none is.
+void RaiseFatalError() {
+    using Fatal = void (*)(int, const char*, const char*);
+    static const Fatal raise = reinterpret_cast<Fatal>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Corvane.dll"), "MagickFatalError")));
+    ASSERT_NE(nullptr, raise);
+    raise(700 /* FatalErrorException */, "raised by the test", "after the scope ended");
+}
+
+// Runs scope inside a recovery point of the caller's own, then raises a
+// fatal error: true when the error came back to the caller's point.
+bool FatalErrorAfterScopeComesBack(const std::function<void()>& scope) {
+    jmp_buf outer;
+    RecoveryScope mine;
+    if (LorimelRecoveryPoint(outer) != 0) {
+        mine.Jumped();
+        return true;
+    }
+    scope();
+    RaiseFatalError();
+    return false;
+}
+
+TEST_F(PluginHostTest, AFatalErrorAfterAScopeHasEndedNeverComesBackIntoIt) {
+    Put("host_three.PLS", "Three.PLS");
+    ASSERT_EQ(3, LoadPlugins(folder_, 0, menu_));
+    MakeCurrent();
+    const std::string bmp = WriteBmp("fatal-later.bmp", 8, 6);
+    const LorimelApi* api = ImageLibrary();
+    struct Case {
+        const char* scope;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"a filter's run", [] { EXPECT_EQ(1, RunPluginCommand(nullptr, 60001)); }},
+        {"a first-page decode", [&] { FreeDib(LoadFirstPageDib(bmp.c_str())); }},
+        {"a page decode", [&] {
+             char format[200] = {};
+             ASSERT_NE(0, api->DetectImageFormat(bmp.c_str(), format));
+             LorimelHandle file = api->OpenImageFile(bmp.c_str(), "rb", format, 0);
+             api->ReadImageHeader(file);
+             FreePicture(LoadPagePicture(file, 0));
+             api->CloseImageFile(file);
+         }},
+    };
+    Driver driver(0xFFFE);   // reads and closes any message box
+    for (const Case& c : cases) {
+        driver.boxes.clear();
+        driver.Run([&] {
+            // No point is open afterwards: the error is only recorded.
+            c.run();
+            RaiseFatalError();
+            // A point open around the scope catches an error raised after it.
+            EXPECT_TRUE(FatalErrorAfterScopeComesBack(c.run)) << c.scope;
+        });
+        EXPECT_EQ(std::vector<std::string>{}, driver.boxes) << c.scope << ": its own handler ran";
+    }
 }
 
 }  // namespace
