@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -100,18 +101,32 @@ void CreateNewFolder(HWND browser) {
 }
 
 // The browser's pictures, in its order, become the open list.  The viewer's
-// position keeps naming the file it shows; when that file is not in the new
-// list the position stays, brought inside it.
+// position keeps naming the file it shows.  A shown file the new list lacks
+// (one that turned out not to be a picture) keeps its place between its
+// neighbours: the position goes just before the first picture that followed
+// it and is still listed, so Next shows that one (past the end when none is).
 void ReplaceOpenList(const std::vector<std::string>& paths) {
     OpenList& list = Shell().openList;
+    std::vector<std::string> before;
+    for (int i = 0; i < list.Count(); ++i) before.push_back(list.At(i));
+    const int oldPosition = OpenListPosition();
     list.Clear();
     for (const std::string& path : paths) list.Append(path);
     const std::string shown = CurrentDocumentFacts().file;
-    const int at = shown.empty() ? -1 : list.IndexOf(shown);
-    if (at >= 0)
-        SetOpenListPosition(at);
-    else if (OpenListPosition() >= list.Count())
-        SetOpenListPosition(list.Count() > 0 ? list.Count() - 1 : 0);
+    int position = shown.empty() ? -1 : list.IndexOf(shown);
+    if (position < 0 && !shown.empty()) {
+        position = list.Count();
+        for (size_t i = oldPosition >= 0 ? static_cast<size_t>(oldPosition) + 1 : 0; i < before.size(); ++i) {
+            const int at = list.IndexOf(before[i]);
+            if (at >= 0) {
+                position = at - 1;
+                break;
+            }
+        }
+    } else if (position < 0) {
+        position = std::min(std::max(oldPosition, 0), std::max(list.Count() - 1, 0));
+    }
+    SetOpenListPosition(position);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
     if (Shell().frame) PostMessageA(Shell().frame, kMsgRefreshInfo, 0, 0);
 }

@@ -1104,7 +1104,12 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
     std::vector<BrowserItem> collected;
     std::vector<std::string> pictures;
     ShellState& shell = Shell();
-    for (const std::string& path : paths) {
+    for (const std::string& given : paths) {
+        // "dir\..\name" and relative forms name no shell object: the full
+        // path does, and it is what the open list compares.
+        char full[MAX_PATH];
+        const DWORD length = GetFullPathNameA(given.c_str(), sizeof full, full, nullptr);
+        const std::string path = length > 0 && length < sizeof full ? std::string(full) : given;
         if (shell.lorimelReady && shell.lorimel.DetectImageFormat) {
             char format[200] = "";
             if (shell.lorimel.DetectImageFormat(path.c_str(), format) <= 0) continue;

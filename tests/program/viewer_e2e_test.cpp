@@ -148,9 +148,11 @@ TEST_F(ViewerEndToEndTest, APictureThatCannotBeDecodedIsReportedOnce) {
     EXPECT_FALSE(IsWindow(boxes[0]));
     Sleep(300);
     EXPECT_TRUE(WindowsTitled(tavirsel.ProcessId(), "Decode Picture Error").empty()) << "not shown again";
-    // The viewer goes on to the next picture.
+    // The viewer goes on to the next picture.  The browser's list, whose
+    // pictures are the open list, has meanwhile found that broken.png makes
+    // no thumbnail: only rose.tif is left in it.
     PressKey(frame, VK_SPACE);
-    EXPECT_EQ("2/2 Pictures", WaitForStatus(frame, "2/2"));
+    EXPECT_EQ("1/1 Pictures", WaitForStatus(frame, "1/1"));
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
     DeleteFileA(broken.c_str());
