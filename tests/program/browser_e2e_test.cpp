@@ -170,7 +170,8 @@ TEST_F(BrowserEndToEndTest, AFolderReadAfterOpeningKeepsThePositionOnTheShownPic
     ASSERT_NE(nullptr, browser);
     EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, browser));
     // By name, rose.tif is the last of the folder's eleven pictures.
-    EXPECT_EQ(0u, WaitForStatus(frame, "11/11", 30000).find("11/11 Pictures"));
+    const std::string status = WaitForStatus(frame, "11/11", 30000);
+    EXPECT_EQ(0u, status.find("11/11 Pictures")) << status;
     PostMessageA(browser, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }
