@@ -172,6 +172,19 @@ TEST_F(BrowserEndToEndTest, AFolderReadAfterOpeningKeepsThePositionOnTheShownPic
     // By name, rose.tif is the last of the folder's eleven pictures.
     const std::string status = WaitForStatus(frame, "11/11", 30000);
     EXPECT_EQ(0u, status.find("11/11 Pictures")) << status;
+    // Typing "r" picks rose.tif and Open shows it in the viewer again, where
+    // Previous steps to the picture before it in the list: photo.jpg.
+    HWND list = ChildOfClass(browser, "SysListView32");
+    ASSERT_NE(nullptr, list);
+    SetForegroundWindow(browser);
+    PostMessageA(list, WM_CHAR, 'r', 1);
+    Sleep(300);
+    PostMessageA(browser, WM_COMMAND, 32817, 0);
+    EXPECT_TRUE(WaitFor([](HWND w) { return IsWindowVisible(w) != FALSE; }, frame));
+    PressKey(frame, VK_PRIOR);
+    EXPECT_EQ(0u, WaitForStatus(frame, "10/11").find("10/11 Pictures"));
+    Sleep(300);
+    SaveScreenshot(frame, "viewer-previous-after-folder-read.bmp");
     PostMessageA(browser, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }
