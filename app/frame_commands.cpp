@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "about_dialog.h"
+#include "browser_panes.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "document_link.h"
@@ -49,7 +50,8 @@ void ShowBrowser(HWND frame, UINT id, LPARAM) {
         if (slash != std::string::npos && lstrcmpiA(file.substr(0, slash + 1).c_str(), BrowsedFolderPath().c_str()) != 0)
             SelectInBrowser(file);
     }
-    if (FrameView()) SetViewLoading(FrameView(), false);
+    // The preview comes into sight: it draws the whole picture from now on.
+    if (PreviewPane()) SetViewLoading(PreviewPane(), false);
     ShowWindow(browser, SW_SHOW);
     SetForegroundWindow(browser);
     ShowWindow(frame, SW_HIDE);

@@ -115,7 +115,11 @@ void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
 }
 
 void OnDisplayChange(HWND frame) {
-    if (!RefreshDisplayForDocument()) return;
+    const bool changed = RefreshDisplayForDocument();
+    // The old palette was deleted (or none made) with the depth: both views
+    // draw with the new one.
+    SetViewPalette(Shell().palette);
+    if (!changed) return;
     if (g_view) SetViewPicture(g_view, CurrentDocumentPicture());
     InvalidateRect(frame, nullptr, TRUE);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgDisplayChanged, 0, 0);

@@ -32,6 +32,7 @@
 #define IDS_FOLDER_COLUMNS 40030         // Define Folder list
 #define IDS_RENAME_COLUMNS 40036         // Multi File Rename list
 #define IDS_FILE_LIST_COLUMNS 40051      // Edit List dialog
+#define IDS_LIST_COLUMNS 40014           // the browser's file list (details view)
 #define IDS_URL_COLUMN_URL 40039         // URL list, one heading each
 #define IDS_URL_COLUMN_ADDRESS 40040
 #define IDS_URL_COLUMN_TITLE 40041

@@ -74,7 +74,9 @@ constexpr IntKey kActiveToward{kParamter, "ActiveToward", 1, -1, 1};  // 1 or -1
 constexpr IntKey kTimer{kParamter, "Timer", 500, 0, 60000};
 constexpr ColorKey kBackgroundColor{kParamter, "BackgroundColor", 0xC0C0C0};
 constexpr FlagKey kEnablePicSize{kParamter, "EnablePicSize", true};
-constexpr IntKey kBackgroundIndex{kParamter, "BackgroundIndex", 0, -1, 3};
+// 0 to 3 a built-in frame, -1 the "PictureFrameImage" file, any other value
+// no frame at all (so the whole range is read as written).
+constexpr IntKey kBackgroundIndex{kParamter, "BackgroundIndex", 0, -kAny - 1, kAny};
 constexpr TextKey kPictureFrameImage{kParamter, "PictureFrameImage", 259};
 constexpr IntKey kLeftWidth{kParamter, "LeftWidth", 6, 2, kAny};
 constexpr IntKey kLeftHeight{kParamter, "LeftHeight", 6, 2, kAny};

@@ -27,6 +27,7 @@
 #include "settings.h"
 #include "shell.h"
 #include "shortcut.h"
+#include "toolbar.h"
 
 // The cell, brushes and size-text switch from the settings.
 static void ReadListLook();
@@ -37,7 +38,10 @@ namespace {
 constexpr UINT kMsgAnnounceCount = WM_APP + 40;
 
 constexpr int kColumnCount = 5;
-const char* const kColumnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
+// The headings when the resource module has none; the string table's
+// IDS_LIST_COLUMNS replaces them (SetColumnTitles).
+const char* const kDefaultColumnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
+std::string g_columnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
 const int kColumnWidths[kColumnCount] = {120, 80, 140, 110, 120};
 const DWORD kModeStyles[5] = {LVS_ICON, LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
 
@@ -64,7 +68,11 @@ void (*g_opener)(const char*);
 void (*g_requester)(int, LPCITEMIDLIST);
 bool (*g_wheel)(HWND, WPARAM, LPARAM);
 int g_hovered = -1;           // the item whose icon the mouse is over
+// A file chosen by its path ("dir\\photo.jpg") whose folder is still being
+// loaded: selected as soon as the list holds it.
+std::string g_pendingSelection;
 bool g_thumbActive = true;    // Enable Thumb Active
+bool g_insertedItemsWanted = false;   // the older controls' list on any library
 bool g_animating = false;     // timer 2233 runs
 
 std::string Text(UINT id, const char* fallback) {
@@ -95,10 +103,20 @@ void SetColumnText(int column, const std::string& text) {
     SendMessageA(g_list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
 }
 
+// The headings from the resource module: one string, each name followed by
+// "@"; a name the string lacks keeps the built-in English one.
+void ReadColumnTitles() {
+    const std::vector<std::string> names = SplitTexts(Text(IDS_LIST_COLUMNS, ""));
+    for (int column = 0; column < kColumnCount; ++column)
+        g_columnTexts[column] = column < static_cast<int>(names.size()) && !names[column].empty()
+                                    ? names[column]
+                                    : kDefaultColumnTexts[column];
+}
+
 void MarkSortColumn() {
     const bool reverse = (Items().sortFlags & kSortReverse) != 0;
     SetColumnText(g_sortColumn,
-                  SortHeaderText(kColumnTexts[g_sortColumn], g_sortColumn == 0, reverse));
+                  SortHeaderText(g_columnTexts[g_sortColumn].c_str(), g_sortColumn == 0, reverse));
 }
 
 // Non-virtual lists hold the texts themselves.
@@ -121,6 +139,31 @@ void WriteItemTexts(int index, bool insert) {
     }
 }
 
+// Focuses, selects and shows the item whose path is path (case ignored);
+// false when the list does not hold it.  Whole paths are compared: a sibling
+// "photo" is not "photo.jpg".
+bool SelectShownPath(const std::string& path) {
+    if (!g_list || path.empty()) return false;
+    int found = -1;
+    {
+        ItemModelLock hold;
+        for (int i = 0; i < ShownItemCount() && found < 0; ++i) {
+            const BrowserItem* item = ShownItem(i);
+            if (item && item->state != kItemParent && lstrcmpiA(ItemPath(*item).c_str(), path.c_str()) == 0) found = i;
+        }
+    }
+    if (found < 0) return false;
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(g_list, LVM_SETITEMSTATE, static_cast<WPARAM>(found), reinterpret_cast<LPARAM>(&state));
+    SendMessageA(g_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(found), FALSE);
+    return true;
+}
+
+void SelectPendingPath() {
+    if (!g_pendingSelection.empty() && SelectShownPath(g_pendingSelection)) g_pendingSelection.clear();
+}
+
 void AnnounceOnListThread() {
     if (!g_list) return;
     const int count = ShownItemCount();
@@ -133,6 +176,7 @@ void AnnounceOnListThread() {
     }
     if (g_current >= count) g_current = -1;
     InvalidateRect(g_list, nullptr, TRUE);
+    SelectPendingPath();
 }
 
 void ReadAllStates() {
@@ -322,6 +366,7 @@ void SetThumbnailSpacing() {
 void OpenFolderRequest(const FolderRequest* request, int code) {
     if (!request || !request->item) return;
     g_folderShown = true;
+    g_pendingSelection.clear();
     Items().stop = 1;
     if (code == 0) {
         if (g_browser) PostMessageA(g_browser, kMsgClearPreview, 0, 0);
@@ -364,11 +409,12 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (view == LVS_ICON || view == LVS_SMALLICON) CallWindowProcA(g_listProc, hwnd, LVM_ARRANGE, LVA_ALIGNTOP, 0);
         // The browser's count and its history buttons follow the list.
         if (g_browser) PostMessageA(g_browser, kMsgRefreshInfo, 0, 0);
+        SelectPendingPath();
         return result;
     }
     case kMsgFolderChanged:
-        // The watcher saw the shown folder change: carry the items over.
-        if (RefreshShownFolder(hwnd, g_browser)) AnnounceItemCount();
+        // The worker refreshed the model after the shown folder changed.
+        AnnounceItemCount();
         return 0;
     case kMsgRefreshAllTexts:
         if (!g_virtual)
@@ -674,7 +720,7 @@ std::string ListInfoTip(int index) {
     std::string tip;
     for (int column = 0; column < kColumnCount; ++column) {
         if (column) tip += "\n";
-        tip += kColumnTexts[column];
+        tip += g_columnTexts[column];
         tip += ":";
         tip += ItemColumnText(*item, column);
     }
@@ -685,7 +731,7 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&init);
     const DWORD version = CommonControlsVersion();
-    g_virtual = version >= MAKELONG(70, 4);
+    g_virtual = version >= MAKELONG(70, 4) && !g_insertedItemsWanted;
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_EDITLABELS | LVS_SHAREIMAGELISTS |
                   LVS_SHOWSELALWAYS | LVS_REPORT | (g_virtual ? LVS_OWNERDATA : LVS_AUTOARRANGE);
     g_list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", style, rect.left, rect.top,
@@ -708,12 +754,13 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(g_largeIcons));
     SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(g_smallIcons));
 
+    ReadColumnTitles();
     for (int column = 0; ok && column < kColumnCount; ++column) {
         LVCOLUMNA col = {};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         col.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
         col.cx = kColumnWidths[column];
-        col.pszText = const_cast<char*>(kColumnTexts[column]);
+        col.pszText = const_cast<char*>(g_columnTexts[column].c_str());
         col.iSubItem = column;
         ok = SendMessageA(g_list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&col)) == column;
     }
@@ -776,6 +823,36 @@ void SetPictureOpener(void (*opener)(const char*)) { g_opener = opener; }
 void SetPicturePreviewer(void (*previewer)(const char*)) { g_previewer = previewer; }
 void SetFolderRequester(void (*requester)(int, LPCITEMIDLIST)) { g_requester = requester; }
 void SetListWheelHandler(bool (*handler)(HWND, WPARAM, LPARAM)) { g_wheel = handler; }
+
+void UseInsertedListItems(bool on) { g_insertedItemsWanted = on; }
+
+void EmptyFileList() {
+    if (!g_list) return;
+    // The worker's pass finds its items gone and stops at the next one.
+    Items().stop = 1;
+    if (g_browser) PostMessageA(g_browser, kMsgClearPreview, 0, 0);
+    {
+        ItemModelLock hold;
+        ClearItemModel();
+        SetModelFolder(nullptr, nullptr);
+    }
+    Items().stop = 0;
+    g_current = -1;
+    g_pendingSelection.clear();
+    if (g_virtual) SendMessageA(g_list, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
+    SendMessageA(g_list, LVM_DELETEALLITEMS, 0, 0);
+    InvalidateRect(g_list, nullptr, TRUE);
+}
+
+void SelectListFile(const std::string& path) {
+    if (!SelectShownPath(path)) g_pendingSelection = path;
+}
+
+void ReloadListColumnTitles() {
+    ReadColumnTitles();
+    for (int column = 0; column < kColumnCount; ++column) SetColumnText(column, g_columnTexts[column]);
+    MarkSortColumn();
+}
 
 void SetThumbnailCell(int width, int height, int marginX, int marginY) {
     g_cellWidth = width > 16 ? width : 64;
@@ -847,7 +924,7 @@ void SortList(UINT command) {
         flags = kSortReverse;
     else
         return;
-    SetColumnText(g_sortColumn, kColumnTexts[g_sortColumn]);
+    SetColumnText(g_sortColumn, g_columnTexts[g_sortColumn]);
     SetModelSort(key, flags);
     g_sortColumn = model.sortKey;
     MarkSortColumn();
@@ -1084,7 +1161,7 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
     ShellState& shell = Shell();
     for (const std::string& path : paths) {
         if (shell.lorimelReady && shell.lorimel.DetectImageFormat) {
-            char format[16] = "";
+            char format[kLorimelFormatChars] = "";
             if (shell.lorimel.DetectImageFormat(path.c_str(), format) <= 0) continue;
         }
         const size_t slash = path.find_last_of('\\');

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "file_list.h"
 #include "file_operations.h"
 #include "messages.h"
 #include "pidl.h"
@@ -500,20 +501,6 @@ void SelectAndOpen(HTREEITEM item) {
     SendMessageA(g_tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
 }
 
-void SelectFileInList(const std::string& name) {
-    if (!g_list || name.empty()) return;
-    LVFINDINFOA find = {};
-    find.flags = LVFI_STRING;
-    find.psz = name.c_str();
-    int index = static_cast<int>(SendMessageA(g_list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-    if (index < 0) return;
-    LVITEMA state = {};
-    state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    state.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(g_list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
-    SendMessageA(g_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
-}
-
 bool RenameItem(HTREEITEM item, const char* text) {
     TreeItemData* data = DataOf(item);
     std::string oldPath = ItemPath(item), folder = ItemPath(ParentItem(item));
@@ -771,7 +758,7 @@ void SelectFolderByPath(const char* path) {
         return;
     }
     SelectAndOpen(found);
-    SelectFileInList(file);
+    if (!file.empty()) SelectListFile(text);
 }
 
 void RefreshFolderTree() {
