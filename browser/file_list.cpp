@@ -146,8 +146,12 @@ bool SelectShownPath(const std::string& path) {
     if (!g_list || path.empty()) return false;
     int found = -1;
     {
+        // Only what the list control holds already: the worker may be
+        // filling the model of a folder not announced yet.
         ItemModelLock hold;
-        for (int i = 0; i < ShownItemCount() && found < 0; ++i) {
+        int count = static_cast<int>(SendMessageA(g_list, LVM_GETITEMCOUNT, 0, 0));
+        if (count > ShownItemCount()) count = ShownItemCount();
+        for (int i = 0; i < count && found < 0; ++i) {
             const BrowserItem* item = ShownItem(i);
             if (item && item->state != kItemParent && lstrcmpiA(ItemPath(*item).c_str(), path.c_str()) == 0) found = i;
         }
@@ -366,7 +370,14 @@ void SetThumbnailSpacing() {
 void OpenFolderRequest(const FolderRequest* request, int code) {
     if (!request || !request->item) return;
     g_folderShown = true;
-    g_pendingSelection.clear();
+    // A file waiting to be chosen waits on for its own folder only.
+    if (!g_pendingSelection.empty()) {
+        std::string folder = PidlPath(request->item->absolute);
+        while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        const size_t slash = g_pendingSelection.find_last_of('\\');
+        if (slash == std::string::npos || lstrcmpiA(g_pendingSelection.substr(0, slash).c_str(), folder.c_str()) != 0)
+            g_pendingSelection.clear();
+    }
     Items().stop = 1;
     if (code == 0) {
         if (g_browser) PostMessageA(g_browser, kMsgClearPreview, 0, 0);

@@ -763,7 +763,7 @@ TEST_F(ThumbnailPassTest, ChangeDuringALongPassIsRefreshedByTheWorker) {
     RequestPath(folder);
     ASSERT_TRUE(WaitForPosted(browser_, kMsgFolderLoaded, kPassTimeoutMs));
     PumpFor(300);
-    const std::string added = CopySample("bmp-24bit.bmp", folder + "\added.bmp");
+    const std::string added = CopySample("photo.jpg", folder + "\\added.jpg");
     const DWORD start = GetTickCount();
     while (FindItem(added).index < 0 && GetTickCount() - start < 2500) PumpFor(20);
     EXPECT_GE(FindItem(added).index, 0) << "the model holds the new file while the pass goes on";
