@@ -175,6 +175,13 @@ protected:
     }
     void TearDown() override {
         ShellState& shell = Shell();
+        // A file chosen in the list became the current picture (the preview
+        // shows it): the next test starts without one.
+        StopPictureLoading();
+        SetPreviewPicture(nullptr);
+        if (FrameView()) SetViewPicture(FrameView(), nullptr);
+        FreeCurrentDocument();
+        shell.openList.Clear();
         if (shell.frame) DestroyWindow(shell.frame);
         DestroyBrowserWindow();
         FreeLanguageLibrary();
@@ -375,10 +382,6 @@ TEST_F(BrowserWindowTest, DisplayChangeGivesThePreviewTheNewDisplayCopy) {
     const COLORREF middle = GetPixel(dc, client.right / 2, client.bottom / 2);
     ReleaseDC(preview, dc);
     EXPECT_EQ(RGB(0x60, 0x60, 0x60), middle) << "the picture's grey, drawn from the new display copy";
-    SetPreviewPicture(nullptr);
-    SetViewPicture(FrameView(), nullptr);
-    StopPictureLoading();
-    FreeCurrentDocument();
 }
 
 // "BackgroundIndex" 0 to 3 frames every thumbnail cell with a built-in
