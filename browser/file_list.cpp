@@ -48,6 +48,9 @@ const DWORD kModeStyles[5] = {LVS_ICON, LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_R
 // Context-menu codes of the program's own entries (menu ID - 32768).
 constexpr UINT kOwnBase = 32768;
 constexpr UINT kShellLastId = 32767;
+// "No Defined Folder" in the Send To and MoveTo sub-menus of an item's menu.
+constexpr UINT kMenuCopyToNoFolder = 32787;
+constexpr UINT kMenuMoveToNoFolder = 32788;
 
 HWND g_list;
 HWND g_browser;
@@ -631,7 +634,7 @@ void TrimBackgroundMenu(HMENU menu, IContextMenu* shell) {
 UINT OwnCodeOfId(UINT id) {
     if (id >= 32777 && id <= 32778) return 9 + (id - 32777);
     if (id >= 32779 && id <= 32783) return 11 + (id - 32779);
-    if (id >= 32787 && id <= 32788) return 19 + (id - 32787);
+    if (id >= kMenuCopyToNoFolder && id <= kMenuMoveToNoFolder) return 19 + (id - kMenuCopyToNoFolder);
     if (id == 32789) return 21;
     return 0;
 }
@@ -671,6 +674,7 @@ void ShowContextMenu() {
     if (SUCCEEDED(hr) && shell)
         shell->QueryContextMenu(popup, 0, 1, kShellLastId, itemForm ? CMF_CANRENAME : CMF_NORMAL);
     if (!itemForm && shell) TrimBackgroundMenu(popup, shell);
+    if (itemForm) AddTransferMenus(popup);
 
     const BrowserItem* one = selection.size() == 1 ? ShownItem(selection[0]) : nullptr;
     bool anyFile = false;
@@ -715,6 +719,30 @@ void ShowContextMenu() {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+void AddTransferMenus(HMENU popup) {
+    if (!popup) return;
+    int sendTo = -1;
+    for (int i = GetMenuItemCount(popup) - 1; i >= 0 && sendTo < 0; --i)
+        if (GetSubMenu(popup, i)) sendTo = i;
+    const std::string none = Text(IDS_NO_DEFINED_FOLDER, "No Defined Folder");
+    if (sendTo >= 0) {
+        HMENU entries = GetSubMenu(popup, sendTo);
+        while (GetMenuItemCount(entries) > 0) DeleteMenu(entries, 0, MF_BYPOSITION);
+        AppendMenuA(entries, MF_STRING, kMenuCopyToNoFolder, none.c_str());
+    }
+    HMENU moveTo = CreatePopupMenu();
+    AppendMenuA(moveTo, MF_STRING, kMenuMoveToNoFolder, none.c_str());
+    InsertMenuA(popup, sendTo >= 0 ? static_cast<UINT>(sendTo + 1) : static_cast<UINT>(-1),
+                MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo),
+                Text(IDS_MOVE_TO_MENU, "MoveTo").c_str());
+}
+
+UINT TransferCommandOfMenuId(UINT id) {
+    if (id == kMenuCopyToNoFolder) return IDC_COPY_TO;
+    if (id == kMenuMoveToNoFolder) return IDC_MOVE_TO;
+    return 0;
+}
 
 std::string SortHeaderText(const char* text, bool nameColumn, bool reverse) {
     char header[128];

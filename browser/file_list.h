@@ -95,6 +95,15 @@ SIZE ThumbnailCellBox();
 void SetCellAnimationEnabled(bool on);
 bool CellAnimationEnabled();
 
+// The browser's own entries of an item's shell menu (the list's menu of
+// selected items, the folder tree's menu of a folder): the shell's Send To
+// sub-menu (its last sub-menu) offers "No Defined Folder", which is Copy
+// To..., and a "MoveTo" sub-menu with "No Defined Folder" (Move To...)
+// follows it.  Cached Send To shortcuts come with the Send To tools.
+void AddTransferMenus(HMENU popup);
+// The browser command an entry added by AddTransferMenus stands for, or 0.
+UINT TransferCommandOfMenuId(UINT id);
+
 // The texts shown in a tip and in the sort column's header.
 std::string ListInfoTip(int index);
 std::string SortHeaderText(const char* text, bool nameColumn, bool reverse);

@@ -18,6 +18,7 @@
 #include "display.h"
 #include "document_link.h"
 #include "file_list.h"
+#include "folder_tree.h"
 #include "frame_window.h"
 #include "icons.h"
 #include "item_model.h"
@@ -415,6 +416,51 @@ TEST_F(BrowserWindowTest, FrameIndexOutsideTheBuiltInFramesDrawsNoFrame) {
         DestroyBrowserWindow();
         Pump(50);
     }
+}
+
+// The tree's menu of a folder holds the browser's own entries beside the
+// shell's: "MoveTo" with "No Defined Folder", which is Move To...
+TEST_F(BrowserWindowTest, FolderTreeMenuHoldsTheBrowsersOwnEntries) {
+    Open();
+    Browse();
+    static std::string moveTo;
+    static UINT moveToFirst;
+    moveTo.clear();
+    moveToFirst = 0;
+    WhenShown menu("#32768", [](const std::vector<HWND>& shown) {
+        HMENU popup = reinterpret_cast<HMENU>(SendMessageA(shown[0], MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            char text[64] = "";
+            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+            if (lstrcmpA(text, "MoveTo") == 0 && GetSubMenu(popup, i)) {
+                moveTo = text;
+                moveToFirst = GetMenuItemID(GetSubMenu(popup, i), 0);
+            }
+        }
+        PostMessageA(shown[0], WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    PostMessageA(FolderTreeWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FolderTreeWindow()), -1);
+    PumpUntil([&] { return menu.Done(); }, 12000);
+    Pump(100);
+    ASSERT_TRUE(menu.seen) << "the folder's menu opened";
+    EXPECT_EQ("MoveTo", moveTo);
+    EXPECT_EQ(32788u, moveToFirst) << "\"No Defined Folder\"";
+}
+
+// What a removed drive does to the list of a folder on it (Wine's drives
+// cannot be removed, so the browser's emptying is driven directly): the
+// virtual list and the model it shows are both empty.
+TEST_F(BrowserWindowTest, EmptiedListKeepsNoItemsInTheModel) {
+    Picture("a.bmp");
+    Open();
+    Browse();
+    ASSERT_TRUE(FileListIsVirtual());
+    EmptyFileList();
+    Pump(100);
+    EXPECT_EQ(0, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)));
+    EXPECT_EQ(0, Items().Count());
+    EXPECT_EQ(0, ShownItemCount());
+    RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 }  // namespace
