@@ -187,6 +187,7 @@ void AnnounceOnListThread() {
 }
 
 void ReadAllStates() {
+    ItemModelLock hold;
     const int count = ShownItemCount();
     for (int i = 0; i < count; ++i) {
         BrowserItem* item = ShownItem(i);
@@ -498,6 +499,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // Notifications.
 
 void OnGetDispInfo(NMLVDISPINFOA* info) {
+    // The worker may be rebuilding the model after a change of the folder.
+    ItemModelLock hold;
     LVITEMA& it = info->item;
     BrowserItem* item = ShownItem(it.iItem);
     if (!item) return;
@@ -754,6 +757,7 @@ std::string SortHeaderText(const char* text, bool nameColumn, bool reverse) {
 }
 
 std::string ListInfoTip(int index) {
+    ItemModelLock hold;
     const BrowserItem* item = ShownItem(index);
     if (!item) return std::string();
     std::string tip;
@@ -1108,6 +1112,7 @@ bool HandleFileListNotify(NMHDR* header, LRESULT* result) {
         OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(header));
         return true;
     case LVN_ODFINDITEMA: {
+        ItemModelLock hold;
         NMLVFINDITEMA* find = reinterpret_cast<NMLVFINDITEMA*>(header);
         *result = -1;
         if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz)
@@ -1116,6 +1121,7 @@ bool HandleFileListNotify(NMHDR* header, LRESULT* result) {
     }
     case LVN_ODFINDITEMW: {
         // Some list controls ask in the wide form even of an ANSI parent.
+        ItemModelLock hold;
         NMLVFINDITEMW* find = reinterpret_cast<NMLVFINDITEMW*>(header);
         *result = -1;
         if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz) {

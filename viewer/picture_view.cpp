@@ -430,6 +430,7 @@ HWND CreatePictureView(HWND parent, int x, int y, int width, int height, DWORD s
 void SetPictureViewModule(HINSTANCE module) { g_cursorModule = module; }
 
 void SetViewPalette(HPALETTE palette) { g_palette = palette; }
+HPALETTE ViewPalette() { return g_palette; }
 
 void SetViewCursors(HWND view, int hoverCursorId, int dragCursorId) {
     ViewRecord* record = RecordOf(view);

@@ -34,6 +34,7 @@ void SetViewCursors(HWND view, int hoverCursorId, int dragCursorId);
 // or fewer (none until set).  Both are process-wide.
 void SetPictureViewModule(HINSTANCE module);
 void SetViewPalette(HPALETTE palette);
+HPALETTE ViewPalette();
 
 // Shows a picture (or none): takes a new display descriptor of the picture's
 // display bitmap (the working copy on a 32-bit display, else the display

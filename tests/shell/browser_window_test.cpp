@@ -357,7 +357,7 @@ TEST_F(BrowserWindowTest, BrowseLetsThePreviewDrawWholeAgain) {
     EXPECT_TRUE(IsViewLoading(FrameView())) << "the viewer's view still loads";
 }
 
-TEST_F(BrowserWindowTest, DisplayChangeGivesThePreviewTheNewDisplayCopy) {
+TEST_F(BrowserWindowTest, DisplayChangeGivesThePreviewTheNewDisplayCopyAndBothViewsThePalette) {
     Picture("grey.bmp");
     Open();
     // The program started on an 8-bit screen; the screen is deeper now.
@@ -373,9 +373,12 @@ TEST_F(BrowserWindowTest, DisplayChangeGivesThePreviewTheNewDisplayCopy) {
     HWND preview = PreviewPane();
     ASSERT_TRUE(IsWindowVisible(preview));
 
+    const HPALETTE eightBit = shell.palette;
     SendMessageA(shell.frame, WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768));
     Pump(200);
     ASSERT_NE(8, shell.displayDepth);
+    EXPECT_NE(eightBit, ViewPalette()) << "the views let go of the deleted palette";
+    EXPECT_EQ(shell.palette, ViewPalette()) << "and draw with the new one (none on a deep screen)";
     RedrawWindow(preview, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     RECT client;
     GetClientRect(preview, &client);
