@@ -450,20 +450,4 @@ TEST_F(BrowserWindowTest, FolderTreeMenuHoldsTheBrowsersOwnEntries) {
     EXPECT_EQ(32788u, moveToFirst) << "\"No Defined Folder\"";
 }
 
-// What a removed drive does to the list of a folder on it (Wine's drives
-// cannot be removed, so the browser's emptying is driven directly): the
-// virtual list and the model it shows are both empty.
-TEST_F(BrowserWindowTest, EmptiedListKeepsNoItemsInTheModel) {
-    Picture("a.bmp");
-    Open();
-    Browse();
-    ASSERT_TRUE(FileListIsVirtual());
-    EmptyFileList();
-    Pump(100);
-    EXPECT_EQ(0, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)));
-    EXPECT_EQ(0, Items().Count());
-    EXPECT_EQ(0, ShownItemCount());
-    RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-}
-
 }  // namespace
