@@ -10,8 +10,9 @@ void LoadProgress::Start(int pageHeight) {
         bandCount = height / bandRows + 1;
     }
     rowsSeen = 0;
-    // The first repaint once more than one and a half bands have arrived.
-    nextRepaint = bandRows + bandRows / 2 + 1;
+    // The first repaint as soon as the first band is whole: the first rows
+    // reach the screen while the rest decodes.
+    nextRepaint = bandRows;
     bottomUp = false;
     interlaced = false;
 }

@@ -9,13 +9,15 @@ namespace {
 
 struct Fed {
     std::vector<int> repaints;
-    int finishedAt = -1;  // index of the call that finished the page
+    int firstRepaintAt = -1;  // index of the call that asked for the first repaint
+    int finishedAt = -1;      // index of the call that finished the page
 };
 
 Fed Feed(LoadProgress& p, const std::vector<int>& rows) {
     Fed run;
     for (size_t i = 0; i < rows.size(); ++i) {
         LoadProgress::Step s = p.OnRow(rows[i]);
+        if (s.repaintBand >= 0 && run.repaints.empty()) run.firstRepaintAt = static_cast<int>(i);
         if (s.repaintBand >= 0) run.repaints.push_back(s.repaintBand);
         if (s.finished) run.finishedAt = static_cast<int>(i);
     }
@@ -41,12 +43,13 @@ TEST(LoadProgressTest, BandCadence) {
     EXPECT_EQ(17, large.bandCount);
 }
 
-TEST(LoadProgressTest, TopDownRepaintsAfterOneAndAHalfBandsThenEveryBand) {
+TEST(LoadProgressTest, TopDownRepaintsEachBandAsSoonAsItIsWhole) {
     LoadProgress p;
     p.Start(320);  // bands of 20 rows, 17 of them
     Fed run = Feed(p, TopDown(320));
     ASSERT_FALSE(run.repaints.empty());
-    EXPECT_EQ(0, run.repaints.front()) << "first repaint at row 31: band 0 is whole";
+    EXPECT_EQ(0, run.repaints.front());
+    EXPECT_EQ(19, run.firstRepaintAt) << "at row 19 band 0 is whole";
     EXPECT_EQ(319, run.finishedAt);
     for (size_t i = 1; i < run.repaints.size(); ++i) EXPECT_EQ(run.repaints[i - 1] + 1, run.repaints[i]);
     EXPECT_FALSE(p.bottomUp);

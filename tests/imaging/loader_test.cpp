@@ -207,8 +207,9 @@ TEST_F(LoaderTest, LoadFillsTheCurrentDocumentAndReportsInOrder) {
 }
 
 // A 24-bit BMP of 8 x 400 pixels, stored bottom-up (positive height) as
-// nearly every BMP is; each row one grey level.
-std::vector<char> BottomUpBmp() {
+// nearly every BMP is, or top-down (negative height); each stored row one
+// grey level, its index in the file (mod 256).
+std::vector<char> GreyRowsBmp(bool topDown = false) {
     const int width = 8, height = 400, rowBytes = width * 3;
     const unsigned size = 54 + rowBytes * height;
     std::vector<char> bytes = {'B', 'M'};
@@ -216,9 +217,9 @@ std::vector<char> BottomUpBmp() {
         for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
     };
     put(size, 4), put(0, 4), put(54, 4);                      // file header
-    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
+    put(40, 4), put(width, 4), put(topDown ? -height : height, 4), put(1, 2), put(24, 2);
     put(0, 4), put(rowBytes * height, 4), put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
-    for (int stored = 0; stored < height; ++stored)           // bottom row first
+    for (int stored = 0; stored < height; ++stored)
         for (int i = 0; i < rowBytes; ++i) bytes.push_back(static_cast<char>(stored % 256));
     return bytes;
 }
@@ -230,7 +231,7 @@ TEST_F(LoaderTest, RowReportsNameTheRowsActuallyDecoded) {
     };
     const Case cases[] = {
         {Sample("photo.jpg"), false},
-        {Scratch("bottom-up.bmp", BottomUpBmp()), true},
+        {Scratch("bottom-up.bmp", GreyRowsBmp()), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -242,6 +243,21 @@ TEST_F(LoaderTest, RowReportsNameTheRowsActuallyDecoded) {
             const int expectedFirst = c.bottomUp ? r.rowsTotal - r.rowCount : 0;
             EXPECT_EQ(expectedFirst, r.firstRow) << (c.bottomUp ? "the rows at the bottom" : "the rows at the top");
         }
+    }
+}
+
+// The coder's rows go straight into the caller's buffer; a coder that turns
+// the picture over after its rows (a top-down BMP) is copied again.
+TEST_F(LoaderTest, BothRowOrdersOfABmpComeOutRightSideUp) {
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        DibBlock* dib = LoadFirstPageDib(Scratch(topDown ? "top-down.bmp" : "bottom-up.bmp", GreyRowsBmp(topDown)).c_str());
+        ASSERT_NE(nullptr, dib);
+        for (int y : {0, 1, 255, 398, 399}) {
+            const int stored = topDown ? y : 399 - y;
+            EXPECT_EQ(static_cast<DWORD>(stored % 256) * 0x010101u, Pixel(dib, 3, y) & 0xFFFFFF) << "row " << y;
+        }
+        FreeDib(dib);
     }
 }
 
