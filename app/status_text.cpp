@@ -93,7 +93,8 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
         int count = isFrame ? facts.listLength : BrowserItemCount();
         std::snprintf(buffer, sizeof buffer, "%d %s", count, ResourceString(IDS_STATUS_OBJECTS).c_str());
         texts[0] = buffer;
-        if (!g_unreadable.empty()) {
+        // Only while that file is still the current one.
+        if (!g_unreadable.empty() && lstrcmpiA(g_unreadable.c_str(), facts.file.c_str()) == 0) {
             std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_UNREADABLE).c_str(),
                           FileNameOf(g_unreadable).c_str());
             texts[1] = buffer;
