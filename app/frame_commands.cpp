@@ -211,6 +211,16 @@ bool OpenPictureByName(HWND frame, const char* path) {
     return true;
 }
 
+bool FrameCommandActs(UINT id) {
+    for (UINT awaiting : CommandsAwaitingFeatures())
+        if (id == awaiting) return false;
+    for (const CommandEntry& entry : kCommands)
+        if (id >= entry.first && id <= entry.last) return entry.handler != Ignore;
+    // The language items; the plug-ins' items run their filters.
+    return id >= IDC_LANGUAGE_FIRST ||
+           (id >= kFirstPluginCommand && id < kFirstPluginCommand + static_cast<UINT>(PluginFilterCount()));
+}
+
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam) {
     for (const CommandEntry& entry : kCommands) {
         if (id >= entry.first && id <= entry.last) {

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
+#include <string>
+
 #include "browser_panes.h"
 #include "document.h"
 #include "plugin_host.h"
@@ -176,6 +179,22 @@ void OnFileLoaded(HWND frame) {
     if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
 }
 
+// The load ended without a picture: the file is done with (a sequence show
+// steps on at its next tick).  A file that could not be read (unreadable
+// names it) left no picture behind: the texts say so once, in part 1 of the
+// status bars, instead of describing the file with the old picture.
+void OnLoadFailed(HWND frame, std::string* unreadable) {
+    std::unique_ptr<std::string> path(unreadable);
+    // A report on a file that is no longer the current one is stale.
+    if (path && lstrcmpiA(path->c_str(), CurrentDocumentFacts().file.c_str()) != 0) return;
+    OnPictureLoadFailed();
+    if (!path) return;
+    NoteUnreadableFile(*path);
+    RefreshCaptionAndStatus(frame, g_statusBar);
+    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    RefreshToolbarStates();
+}
+
 void OnMouseWheel(HWND frame, WPARAM wp) {
     short delta = static_cast<short>(HIWORD(wp));
     if (delta == 0) return;
@@ -298,8 +317,12 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgLoadProgress) {
             ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
             ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
-            if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, 0);
-            if (PreviewPane() && IsWindowVisible(Shell().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, 0);
+            return 0;
+        }
+        if (msg == kMsgRowsReady) {
+            // The decoded rows (wParam of them from row lParam) go to the views.
+            if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, lp);
+            if (PreviewPane() && IsWindowVisible(Shell().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {
@@ -316,7 +339,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgLoaderFailed) {
-            OnPictureLoadFailed();
+            OnLoadFailed(frame, reinterpret_cast<std::string*>(lp));
             return 0;
         }
         if (msg == kMsgRedrawView) {

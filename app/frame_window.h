@@ -23,6 +23,10 @@ HWND CreateFrameWindow();
 // The viewer's command handler; the browser passes picture commands here.
 // lParam 1 marks a command from the mouse wheel.
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam);
+// True when FrameCommand has a handler for id that acts (the commands it
+// ignores, the unknown ones and those whose features are not built yet do
+// nothing: see CommandsAwaitingFeatures).
+bool FrameCommandActs(UINT id);
 
 // Opens a picture by name (or, without one, the current file, or a file the
 // Open dialog asks for when the open list is empty).  False when the name is

@@ -88,6 +88,7 @@
 #define IDS_SIZE_LARGE_TITLE 40075       // a frame picture over the largest size
 #define IDS_SIZE_LARGE 40076
 #define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
+#define IDS_STATUS_UNREADABLE 40090      // "%s" file name the viewer could not read
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.

@@ -22,3 +22,8 @@ void RefreshCaptionAndStatus(HWND window, HWND statusBar);
 
 // Part 1 while decoding: "Loading %d%%".
 void ShowLoadProgress(HWND statusBar, int rowsDone, int rowsTotal);
+
+// A file the viewer could not read: while no picture is shown and it is the
+// current file, part 1 says so (string 40090 with the file name) in both
+// status bars.  Forgotten when the next picture is shown.
+void NoteUnreadableFile(const std::string& path);

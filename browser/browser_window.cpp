@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "file_list.h"
 #include "item_model.h"
 #include "feature_commands.h"
+#include "menu_rules.h"
 #include "file_operations.h"
 #include "folder_tree.h"
 #include "worker.h"
@@ -196,6 +198,11 @@ void OnInitMenu(HMENU menu) {
         cacheFree = probe.Held() && !IsFolderCacheOpen();
     }
     EnableMenuItem(menu, IDC_CLEAR_CACHE, MF_BYCOMMAND | (cacheFree ? MF_ENABLED : MF_GRAYED));
+    // Commands whose features are not built yet would do nothing: greyed
+    // wherever they sit.
+    std::vector<CommandRule> awaiting;
+    for (UINT id : CommandsAwaitingFeatures()) awaiting.push_back({id, false, false});
+    ApplyMenuRules(menu, awaiting);
 }
 
 // Part 1 of the status bar shows text; the other parts keep theirs.
@@ -568,11 +575,17 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
 
 RECT BrowserWindowRect(int x, int y, int width, int height, const RECT& desktop) {
     int desktopWidth = desktop.right - desktop.left, desktopHeight = desktop.bottom - desktop.top;
-    if (width < 0 || width == settings::kNotSet) width = kDefaultWidth < desktopWidth ? kDefaultWidth : desktopWidth;
-    if (height < 0 || height == settings::kNotSet)
-        height = kDefaultHeight < desktopHeight ? kDefaultHeight : desktopHeight;
+    // Not set (0x80000000), negative or too small to use: the default size.
+    // No side is larger than the desktop.
+    if (width < kMinimumWidth) width = kDefaultWidth;
+    if (height < kMinimumHeight) height = kDefaultHeight;
+    width = std::min(width, desktopWidth);
+    height = std::min(height, desktopHeight);
     if (x < desktop.left || x >= desktop.right) x = desktop.left + (desktopWidth - width) / 2;
     if (y < desktop.top || y >= desktop.bottom) y = desktop.top + (desktopHeight - height) / 2;
+    // The whole window lies on the desktop, its caption within reach.
+    x = std::min(x, static_cast<int>(desktop.right) - width);
+    y = std::min(y, static_cast<int>(desktop.bottom) - height);
     return RECT{x, y, x + width, y + height};
 }
 
