@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "about_dialog.h"
+#include "browser_panes.h"
 #include "browser_window.h"
 #include "commands.h"
 #include "document_link.h"
@@ -52,7 +53,8 @@ void ShowBrowser(HWND frame, UINT id, LPARAM) {
         if (slash != std::string::npos && lstrcmpiA(file.substr(0, slash + 1).c_str(), BrowsedFolderPath().c_str()) != 0)
             SelectInBrowser(file);
     }
-    if (FrameView()) SetViewLoading(FrameView(), false);
+    // The preview comes into sight: it draws the whole picture from now on.
+    if (PreviewPane()) SetViewLoading(PreviewPane(), false);
     ShowWindow(browser, SW_SHOW);
     SetForegroundWindow(browser);
     ShowWindow(frame, SW_HIDE);
@@ -245,6 +247,16 @@ bool OpenPictureByName(HWND frame, const char* path) {
     LoadPictureFile(file.c_str());
     RefreshToolbarStates();
     return true;
+}
+
+bool FrameCommandActs(UINT id) {
+    for (UINT awaiting : CommandsAwaitingFeatures())
+        if (id == awaiting) return false;
+    for (const CommandEntry& entry : kCommands)
+        if (id >= entry.first && id <= entry.last) return entry.handler != Ignore;
+    // The language items; the plug-ins' items run their filters.
+    return id >= IDC_LANGUAGE_FIRST ||
+           (id >= kFirstPluginCommand && id < kFirstPluginCommand + static_cast<UINT>(PluginFilterCount()));
 }
 
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam) {

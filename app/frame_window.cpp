@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
+#include <string>
+
 #include "browser_panes.h"
 #include "document.h"
 #include "plugin_host.h"
@@ -121,7 +124,11 @@ void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
 }
 
 void OnDisplayChange(HWND frame) {
-    if (!RefreshDisplayForDocument()) return;
+    const bool changed = RefreshDisplayForDocument();
+    // The old palette was deleted (or none made) with the depth: both views
+    // draw with the new one.
+    SetViewPalette(Shell().palette);
+    if (!changed) return;
     if (g_view) SetViewPicture(g_view, CurrentDocumentPicture());
     InvalidateRect(frame, nullptr, TRUE);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgDisplayChanged, 0, 0);
@@ -179,6 +186,22 @@ void OnFileLoaded(HWND frame) {
     RefreshToolbarStates();
     RefreshCaptionAndStatus(frame, g_statusBar);
     if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+}
+
+// The load ended without a picture: the file is done with (a sequence show
+// steps on at its next tick).  A file that could not be read (unreadable
+// names it) left no picture behind: the texts say so once, in part 1 of the
+// status bars, instead of describing the file with the old picture.
+void OnLoadFailed(HWND frame, std::string* unreadable) {
+    std::unique_ptr<std::string> path(unreadable);
+    // A report on a file that is no longer the current one is stale.
+    if (path && lstrcmpiA(path->c_str(), CurrentDocumentFacts().file.c_str()) != 0) return;
+    OnPictureLoadFailed();
+    if (!path) return;
+    NoteUnreadableFile(*path);
+    RefreshCaptionAndStatus(frame, g_statusBar);
+    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    RefreshToolbarStates();
 }
 
 void OnMouseWheel(HWND frame, WPARAM wp) {
@@ -302,8 +325,12 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgLoadProgress) {
             ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
             ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
-            if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, 0);
-            if (PreviewPane() && IsWindowVisible(Shell().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, 0);
+            return 0;
+        }
+        if (msg == kMsgRowsReady) {
+            // The decoded rows (wParam of them from row lParam) go to the views.
+            if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, lp);
+            if (PreviewPane() && IsWindowVisible(Shell().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {
@@ -322,7 +349,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgLoaderFailed) {
-            OnPictureLoadFailed();
+            OnLoadFailed(frame, reinterpret_cast<std::string*>(lp));
             return 0;
         }
         if (msg == kMsgRedrawView) {

@@ -26,6 +26,10 @@ HWND CreateFrameWindow();
 // status bars say so); while any command runs, its modal dialogs included,
 // the sequence show and page play hold still.
 LRESULT FrameCommand(HWND frame, UINT id, LPARAM lParam);
+// True when FrameCommand has a handler for id that acts (the commands it
+// ignores, the unknown ones and those whose features are not built yet do
+// nothing: see CommandsAwaitingFeatures).
+bool FrameCommandActs(UINT id);
 
 // True for the commands that read or change the current picture itself:
 // effects, transforms, filter plug-ins (pluginCount of them), saving,

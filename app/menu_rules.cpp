@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "commands.h"
+#include "feature_commands.h"
 
 namespace {
 
@@ -44,6 +45,17 @@ std::vector<CommandRule> MenuCommandRules(const ViewerCommandState& s) {
     rules.push_back({IDC_DEFAULT_STARTUP_LOGO, s.startupLogoExists, false});
     rules.push_back({IDC_RESTORE_SHUTDOWN_PICTURE, s.shutdownPictureSaved, false});
     rules.push_back({IDC_SET_SCREEN_SAVER, any, false});
+    // A command whose feature is not built yet would do nothing: greyed
+    // whatever the state.
+    for (UINT id : CommandsAwaitingFeatures()) {
+        bool ruled = false;
+        for (CommandRule& rule : rules) {
+            if (rule.id != id) continue;
+            rule.enabled = false;
+            ruled = true;
+        }
+        if (!ruled) rules.push_back({id, false, false});
+    }
     return rules;
 }
 
@@ -74,10 +86,21 @@ std::vector<CommandRule> ToolbarCommandRules(const ViewerCommandState& s) {
 
 void ApplyMenuRules(HMENU menu, const std::vector<CommandRule>& rules) {
     if (!menu) return;
-    for (const CommandRule& rule : rules) {
-        if (GetMenuState(menu, rule.id, MF_BYCOMMAND) == static_cast<UINT>(-1)) continue;
-        EnableMenuItem(menu, rule.id, MF_BYCOMMAND | (rule.enabled ? MF_ENABLED : MF_GRAYED));
-        CheckMenuItem(menu, rule.id, MF_BYCOMMAND | (rule.checked ? MF_CHECKED : MF_UNCHECKED));
+    // Every item of the menu and its popups: a command may sit in two popups
+    // (the browser has "Define Picture Folder" twice), and both follow it.
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i)) {
+            ApplyMenuRules(popup, rules);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, i);
+        for (const CommandRule& rule : rules) {
+            if (rule.id != id) continue;
+            const UINT at = static_cast<UINT>(i);
+            EnableMenuItem(menu, at, MF_BYPOSITION | (rule.enabled ? MF_ENABLED : MF_GRAYED));
+            CheckMenuItem(menu, at, MF_BYPOSITION | (rule.checked ? MF_CHECKED : MF_UNCHECKED));
+            break;
+        }
     }
 }
 

@@ -42,7 +42,8 @@ std::vector<CommandRule> MenuCommandRules(const ViewerCommandState& s);
 // pressed) for the sequence show.
 std::vector<CommandRule> ToolbarCommandRules(const ViewerCommandState& s);
 
-// Applies rules to a menu (items the menu lacks are skipped).
+// Applies rules to a menu and its popups, to every item of a ruled command
+// (items the menu lacks are skipped).
 void ApplyMenuRules(HMENU menu, const std::vector<CommandRule>& rules);
 // Applies rules to a toolbar's buttons.
 void ApplyToolbarRules(HWND toolbar, const std::vector<CommandRule>& rules);

@@ -6,7 +6,9 @@
 
 // Viewer frame and browser window.
 constexpr UINT kMsgPictureLoaded = WM_USER + 100;     // 1124: the loader finished a file
-constexpr UINT kMsgRowsReady = WM_USER + 101;         // 1125: to a view, wParam rows ready
+constexpr UINT kMsgRowsReady = WM_USER + 101;         // 1125: wParam rows ready from row lParam
+                                                      // (0: from the top); the frame passes it to
+                                                      // its views
 constexpr UINT kMsgLayoutFrame = WM_USER + 103;       // 1127: lay the frame out, repaint background
 constexpr UINT kMsgRedrawView = WM_USER + 106;        // 1130: to a view, repaint the picture
 constexpr UINT kMsgRedrawView2 = WM_USER + 107;       // 1131: likewise (page animation)
@@ -46,7 +48,11 @@ constexpr UINT_PTR kTimerBanner = 1;
 // (sent from the loader thread, answered on the frame's thread).
 constexpr UINT kMsgLoaderDetachViews = WM_APP + 1;   // let go of the current picture
 constexpr UINT kMsgLoaderShowPicture = WM_APP + 2;   // lParam: the new current picture (or null)
-constexpr UINT kMsgLoaderFailed = WM_APP + 3;        // a decoding error ended the load (posted)
+constexpr UINT kMsgLoaderFailed = WM_APP + 3;        // the load ended without a picture (posted);
+                                                     // lParam null: a decoding error (the loader
+                                                     // shows its box), else a heap-allocated
+                                                     // std::string naming the file that could not
+                                                     // be read, which the frame takes over
 constexpr UINT kMsgPlaceNewPicture = WM_APP + 4;     // texts and layout for the new picture (posted)
 
 // Private to the browser window: the worker's new open list (posted; lParam

@@ -70,6 +70,9 @@ Values ReadValues() {
     v.color = Read(kBackgroundColor);
     v.pictureSize = Read(kEnablePicSize);
     v.frameIndex = Read(kBackgroundIndex);
+    // "No frame" (any other number) has no control of its own: the dialog
+    // offers the first built-in frame.
+    if (v.frameIndex < -1 || v.frameIndex >= THUMB_FRAME_COUNT) v.frameIndex = 0;
     v.framePath = Read(kFramePicturePath);
     v.borderWidth = Read(kLeftWidth);
     v.borderHeight = Read(kLeftHeight);

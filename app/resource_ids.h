@@ -32,6 +32,7 @@
 #define IDS_FOLDER_COLUMNS 40030         // Define Folder list
 #define IDS_RENAME_COLUMNS 40036         // Multi File Rename list
 #define IDS_FILE_LIST_COLUMNS 40051      // Edit List dialog
+#define IDS_LIST_COLUMNS 40014           // the browser's file list (details view)
 #define IDS_URL_COLUMN_URL 40039         // URL list, one heading each
 #define IDS_URL_COLUMN_ADDRESS 40040
 #define IDS_URL_COLUMN_TITLE 40041
@@ -87,7 +88,8 @@
 #define IDS_SIZE_LARGE_TITLE 40075       // a frame picture over the largest size
 #define IDS_SIZE_LARGE 40076
 #define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
-#define IDS_STILL_LOADING 40090          // status note: a picture command came while loading
+#define IDS_STILL_LOADING 40091          // status note: a picture command came while loading
+#define IDS_STATUS_UNREADABLE 40090      // "%s" file name the viewer could not read
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.

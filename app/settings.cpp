@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -27,13 +28,50 @@ const TypeColor kDefaultTypeColors[] = {
 
 constexpr int kFrameWidth = 540;
 constexpr int kFrameHeight = 500;
+// A frame side read from the file below this is taken as damage.
+constexpr int kSmallestFrameSide = 100;
+
+// A key's value as the profile reader reads integers: blanks, a sign, then
+// decimal digits or "0x" and hexadecimal digits, anything after them
+// ignored.  False when the key is missing, holds no number or a number that
+// does not fit 32 bits (hexadecimal up to 0xFFFFFFFF, the form colours are
+// written in).
+bool ReadNumber(const char* section, const char* name, long long* value) {
+    char text[64] = {};
+    GetPrivateProfileStringA(section, name, "", text, sizeof text, kFileName);
+    const char* p = text;
+    while (*p == ' ' || *p == '\t') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    int base = 10;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        base = 16;
+        p += 2;
+    }
+    long long number = 0;
+    int digits = 0;
+    for (;; ++p, ++digits) {
+        int digit;
+        if (*p >= '0' && *p <= '9') digit = *p - '0';
+        else if (base == 16 && *p >= 'a' && *p <= 'f') digit = *p - 'a' + 10;
+        else if (base == 16 && *p >= 'A' && *p <= 'F') digit = *p - 'A' + 10;
+        else break;
+        number = number * base + digit;
+        if (number > 0xFFFFFFFFll) return false;
+    }
+    if (digits == 0) return false;
+    if (base == 10 && number > (negative ? 0x80000000ll : 0x7FFFFFFFll)) return false;
+    if (base == 16 && !negative) number = static_cast<int>(static_cast<unsigned>(number));
+    *value = negative ? -number : number;
+    return true;
+}
 
 }  // namespace
 
 int Read(const IntKey& key) {
-    int value = static_cast<int>(GetPrivateProfileIntA(key.section, key.name, key.fallback, kFileName));
-    if (value < key.low || value > key.high) return key.fallback;
-    return value;
+    long long value = 0;
+    if (!ReadNumber(key.section, key.name, &value) || value < key.low || value > key.high) return key.fallback;
+    return static_cast<int>(value);
 }
 
 void Write(const IntKey& key, int value) {
@@ -43,15 +81,15 @@ void Write(const IntKey& key, int value) {
 }
 
 bool Read(const FlagKey& key) {
-    return GetPrivateProfileIntA(key.section, key.name, key.fallback ? 1 : 0, kFileName) != 0;
+    long long value = 0;
+    return ReadNumber(key.section, key.name, &value) ? value != 0 : key.fallback;
 }
 
 void Write(const FlagKey& key, bool on) { WriteString(key.section, key.name, on ? "1" : "0"); }
 
 COLORREF Read(const ColorKey& key) {
-    // The profile reader takes the "0x..." form as hexadecimal.
-    return static_cast<COLORREF>(
-        GetPrivateProfileIntA(key.section, key.name, static_cast<INT>(key.fallback), kFileName));
+    long long value = 0;
+    return ReadNumber(key.section, key.name, &value) ? static_cast<COLORREF>(value) : key.fallback;
 }
 
 void Write(const ColorKey& key, COLORREF color) {
@@ -111,11 +149,21 @@ RECT ViewerFrameRect(const RECT& desktop, int screenWidth, int screenHeight) {
     int x = Read(kShowX), y = Read(kShowY);
     if (x == kNotSet) x = (screenWidth - kFrameWidth) / 2;
     if (y == kNotSet) y = (screenHeight - kFrameHeight) / 2;
+    // A side too small to use is damage and takes the default; no side is
+    // larger than the desktop.
+    long long width = Read(kShowSX), height = Read(kShowSY);
+    if (width < kSmallestFrameSide) width = kFrameWidth;
+    if (height < kSmallestFrameSide) height = kFrameHeight;
+    width = std::min<long long>(width, desktop.right - desktop.left);
+    height = std::min<long long>(height, desktop.bottom - desktop.top);
+    // Positions near the integer limits: a frame that would end past them
+    // lies off the desktop anyway.
+    if (x + width > 0x7FFFFFFF || y + height > 0x7FFFFFFF) x = y = desktop.right + 1;
     RECT wanted;
     wanted.left = x;
     wanted.top = y;
-    wanted.right = x + Read(kShowSX);
-    wanted.bottom = y + Read(kShowSY);
+    wanted.right = static_cast<LONG>(x + width);
+    wanted.bottom = static_cast<LONG>(y + height);
     return PlaceOnDesktop(wanted, desktop, screenWidth, screenHeight);
 }
 

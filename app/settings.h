@@ -27,7 +27,8 @@ constexpr char kSetupOnly[] = "SETTING";
 constexpr char kBanner[] = "ADBarParamter";
 
 // An integer key with its default and inclusive range (values outside the
-// range read as the default).
+// range, values that are not numbers and numbers beyond 32 bits read as the
+// default).
 struct IntKey {
     const char* section;
     const char* name;
@@ -74,7 +75,9 @@ constexpr IntKey kActiveToward{kParamter, "ActiveToward", 1, -1, 1};  // 1 or -1
 constexpr IntKey kTimer{kParamter, "Timer", 500, 0, 60000};
 constexpr ColorKey kBackgroundColor{kParamter, "BackgroundColor", 0xC0C0C0};
 constexpr FlagKey kEnablePicSize{kParamter, "EnablePicSize", true};
-constexpr IntKey kBackgroundIndex{kParamter, "BackgroundIndex", 0, -1, 3};
+// 0 to 3 a built-in frame, -1 the "PictureFrameImage" file, any other value
+// no frame at all (so the whole range is read as written).
+constexpr IntKey kBackgroundIndex{kParamter, "BackgroundIndex", 0, -kAny - 1, kAny};
 constexpr TextKey kPictureFrameImage{kParamter, "PictureFrameImage", 259};
 constexpr IntKey kLeftWidth{kParamter, "LeftWidth", 6, 2, kAny};
 constexpr IntKey kLeftHeight{kParamter, "LeftHeight", 6, 2, kAny};
@@ -83,12 +86,15 @@ constexpr TextKey kBackgroundImage{kParamter, "BackgroundImage", 259};
 
 // "SETTINGS": the browser's layout and type registration.
 constexpr IntKey kShowMode{kSettings, "ShowMode", 0, -kAny, kAny};
-constexpr IntKey kTreeViewLine{kSettings, "TREEVIEWLINE", 150, -kAny, kAny};
-constexpr IntKey kPreviewLine{kSettings, "PREVIEWLINE", 0, -kAny, kAny};
-constexpr IntKey kListViewLine{kSettings, "LISTVIEWLINE", 100, -kAny, kAny};
-constexpr IntKey kSaveTreeViewLine{kSettings, "SaveTreeViewLine", 0, -kAny, kAny};
-constexpr IntKey kSavePrevViewLine{kSettings, "SavePrevViewLine", 0, -kAny, kAny};
-constexpr IntKey kSaveListViewLine{kSettings, "SaveListViewLine", 0, -kAny, kAny};
+// Dividers are window coordinates: beyond what a window can measure they
+// read as the default (the layout then fits them into the window).
+constexpr int kCoordinate = 32767;
+constexpr IntKey kTreeViewLine{kSettings, "TREEVIEWLINE", 150, -kCoordinate, kCoordinate};
+constexpr IntKey kPreviewLine{kSettings, "PREVIEWLINE", 0, -kCoordinate, kCoordinate};
+constexpr IntKey kListViewLine{kSettings, "LISTVIEWLINE", 100, -kCoordinate, kCoordinate};
+constexpr IntKey kSaveTreeViewLine{kSettings, "SaveTreeViewLine", 0, 0, kCoordinate};
+constexpr IntKey kSavePrevViewLine{kSettings, "SavePrevViewLine", 0, 0, kCoordinate};
+constexpr IntKey kSaveListViewLine{kSettings, "SaveListViewLine", 0, 0, kCoordinate};
 constexpr TextKey kDefaultPath{kSettings, "DEFAULTPATH", 259};
 constexpr IntKey kBrowserX{kSettings, "BSWPOSX", kNotSet, -kAny - 1, kAny};
 constexpr IntKey kBrowserY{kSettings, "BSWPOSY", kNotSet, -kAny - 1, kAny};
@@ -150,7 +156,9 @@ LONG ReadTypeColor(const char* typeName);
 void EnsureTypeColorDefaults();
 
 // Where the viewer frame opens: the four "Show" keys, or 540 x 500 centred
-// on the screen when those lie wholly off the desktop.
+// on the screen when those lie wholly off the desktop.  A side below 100
+// pixels is damage and takes its default; no side is larger than the
+// desktop.
 RECT ViewerFrameRect(const RECT& desktop, int screenWidth, int screenHeight);
 // The same rule on a given rectangle (no file access).
 RECT PlaceOnDesktop(const RECT& wanted, const RECT& desktop, int screenWidth, int screenHeight);

@@ -14,6 +14,9 @@ namespace {
 constexpr int kTextParts = 5;
 constexpr int kInitialWidths[kTextParts] = {20, 80, 20, 20, 20};
 
+// The file named by the last "cannot be read" note, until a picture shows.
+std::string g_unreadable;
+
 
 std::string PartText(HWND bar, int part) {
     int length = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
@@ -90,7 +93,14 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
         int count = isFrame ? facts.listLength : BrowserItemCount();
         std::snprintf(buffer, sizeof buffer, "%d %s", count, ResourceString(IDS_STATUS_OBJECTS).c_str());
         texts[0] = buffer;
+        // Only while that file is still the current one.
+        if (!g_unreadable.empty() && lstrcmpiA(g_unreadable.c_str(), facts.file.c_str()) == 0) {
+            std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_UNREADABLE).c_str(),
+                          FileNameOf(g_unreadable).c_str());
+            texts[1] = buffer;
+        }
     } else {
+        g_unreadable.clear();
         std::snprintf(buffer, sizeof buffer, "%s [%s - %dx%d]", name.c_str(), facts.file.c_str(), facts.width,
                       facts.height);
         caption = buffer;
@@ -131,3 +141,5 @@ void ShowLoadProgress(HWND bar, int rowsDone, int rowsTotal) {
     std::snprintf(text, sizeof text, ResourceString(IDS_STATUS_LOADING).c_str(), rowsDone * 100 / rowsTotal);
     SetPart(bar, 1, text);
 }
+
+void NoteUnreadableFile(const std::string& path) { g_unreadable = path; }

@@ -25,3 +25,8 @@ void ShowStatusNote(HWND statusBar, const std::string& text);
 
 // Part 1 while decoding: "Loading %d%%".
 void ShowLoadProgress(HWND statusBar, int rowsDone, int rowsTotal);
+
+// A file the viewer could not read: while no picture is shown and it is the
+// current file, part 1 says so (string 40090 with the file name) in both
+// status bars.  Forgotten when the next picture is shown.
+void NoteUnreadableFile(const std::string& path);

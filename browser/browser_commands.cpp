@@ -152,7 +152,7 @@ void OnDeviceChange(WPARAM event, LPARAM data) {
             if (type == DRIVE_CDROM || type == DRIVE_REMOVABLE) {
                 // The list shows nothing from a drive that left.
                 std::string shown = BrowsedFolderPath();
-                if (!shown.empty() && (shown[0] & ~0x20) == letter) SendMessageA(FileListWindow(), LVM_DELETEALLITEMS, 0, 0);
+                if (!shown.empty() && (shown[0] & ~0x20) == letter) EmptyFileList();
                 OnDriveRemoved(letter);
             }
         }
@@ -174,8 +174,10 @@ bool DeleteCachePattern(const std::string& pattern, void* owner) {
 
 void ClearThumbnailCache(HWND browser) {
     // The folder lock keeps the worker's passes (and their cache files) out
-    // while the files go.
-    FolderLock hold;
-    if (IsFolderCacheOpen()) return;
+    // while the files go.  While the worker loads a folder or makes
+    // thumbnails the cache is in use and the command does nothing, as its
+    // greyed menu item says; the window does not wait for the worker.
+    FolderLockIfFree hold;
+    if (!hold.Held() || IsFolderCacheOpen()) return;
     ClearCacheFiles(DeleteCachePattern, browser);
 }

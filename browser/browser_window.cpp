@@ -14,6 +14,7 @@
 #include "file_list.h"
 #include "item_model.h"
 #include "feature_commands.h"
+#include "menu_rules.h"
 #include "file_operations.h"
 #include "folder_tree.h"
 #include "worker.h"
@@ -44,6 +45,7 @@ constexpr int kMinimumWidth = 320;
 constexpr int kMinimumHeight = 240;
 constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
+constexpr int kStatusTextParts = 5;   // the text parts ApplyStatusParts sizes
 
 HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;
@@ -220,17 +222,53 @@ void OnInitMenu(HMENU menu) {
     for (UINT id : {IDC_COPY_TO, IDC_MOVE_TO})
         EnableMenuItem(menu, id, MF_BYCOMMAND | (selection ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDC_SEND_MAIL, MF_BYCOMMAND | (selection || picture ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(menu, IDC_CLEAR_CACHE, MF_BYCOMMAND | (IsFolderCacheOpen() ? MF_GRAYED : MF_ENABLED));
+    // The cache can be cleared only while the worker uses none of it.
+    bool cacheFree = false;
+    {
+        FolderLockIfFree probe;
+        cacheFree = probe.Held() && !IsFolderCacheOpen();
+    }
+    EnableMenuItem(menu, IDC_CLEAR_CACHE, MF_BYCOMMAND | (cacheFree ? MF_ENABLED : MF_GRAYED));
+    // Commands whose features are not built yet would do nothing: greyed
+    // wherever they sit.
+    std::vector<CommandRule> awaiting;
+    for (UINT id : CommandsAwaitingFeatures()) awaiting.push_back({id, false, false});
+    ApplyMenuRules(menu, awaiting);
+}
+
+// Part 1 of the status bar shows text; the other parts keep theirs.
+void ShowStatusNote(const std::string& text) {
+    if (!g_statusBar) return;
+    std::string texts[kStatusTextParts];
+    for (int i = 0; i < kStatusTextParts; ++i) {
+        const int length = LOWORD(SendMessageA(g_statusBar, SB_GETTEXTLENGTHA, i, 0));
+        std::vector<char> part(static_cast<size_t>(length) + 1);
+        SendMessageA(g_statusBar, SB_GETTEXTA, i, reinterpret_cast<LPARAM>(part.data()));
+        texts[i] = part.data();
+    }
+    texts[1] = text;
+    SendMessageA(g_statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    ApplyStatusParts(g_statusBar, texts);
 }
 
 // The worker's decoder gave up on a picture: the message names the item and
-// its file; the worker has gone on meanwhile.
+// its file; the worker has gone on meanwhile.  One box at a time: while it
+// is up (its own message loop delivers the next faults), further faults are
+// told in the status bar instead of stacking boxes.
+bool g_faultBoxUp = false;
+
 void ShowThumbDecodeFault(HWND browser, int item, const std::string& path) {
-    const std::string format = ResourceString(IDS_THUMB_DECODE_ERROR);
     const std::string title = ResourceString(IDS_DECODE_ERROR_TITLE);
+    if (g_faultBoxUp) {
+        ShowStatusNote(title + ": " + path);
+        return;
+    }
+    const std::string format = ResourceString(IDS_THUMB_DECODE_ERROR);
     std::vector<char> text(format.size() + path.size() + 32);
     snprintf(text.data(), text.size(), format.c_str(), item, path.c_str());
+    g_faultBoxUp = true;
     MessageBoxA(browser, text.data(), title.c_str(), MB_OK | MB_ICONWARNING);
+    g_faultBoxUp = false;
 }
 
 void OnMouseWheel(HWND browser, WPARAM wp, LPARAM lp) {
@@ -240,6 +278,43 @@ void OnMouseWheel(HWND browser, WPARAM wp, LPARAM lp) {
     HWND under = WindowFromPoint(p);
     if (under && under != browser && IsChild(browser, under) && under != PreviewPane())
         PostMessageA(under, WM_MOUSEWHEEL, MAKEWPARAM(0, HIWORD(wp)), lp);
+}
+
+// The list has the focus, so it gets the wheel wherever the cursor is: over
+// the list itself the list scrolls; anywhere else the browser's routing
+// above decides (the preview grows or shrinks, another pane scrolls).
+bool OnListWheel(HWND list, WPARAM wp, LPARAM lp) {
+    POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    HWND under = WindowFromPoint(p);
+    if (under == list || (under && IsChild(list, under))) return false;
+    if (Shell().browser) OnMouseWheel(Shell().browser, wp, lp);
+    return true;
+}
+
+// Right button released over the preview pane: the "ViewPopup" menu, its
+// commands going to the browser.
+void ShowPreviewMenu(HWND browser) {
+    HWND preview = PreviewPane();
+    POINT cursor;
+    RECT pane;
+    if (!preview || !IsWindowVisible(preview) || !GetCursorPos(&cursor) || !GetWindowRect(preview, &pane) ||
+        !PtInRect(&pane, cursor))
+        return;
+    HMENU menu = LoadMenuA(Shell().resourceModule, MAKEINTRESOURCEA(IDM_CONTEXT));
+    if (!menu) return;
+    if (HMENU popup = GetSubMenu(menu, CONTEXT_POPUP_PREVIEW)) {
+        const int sizes[] = {0, 1, 2, 4, 8};
+        for (UINT i = 0; i < 5; ++i)
+            CheckMenuItem(popup, IDC_PREVIEW_AUTO + i,
+                          MF_BYCOMMAND | (sizes[i] == PreviewSize() ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(popup, IDC_ENABLE_PREVIEW, MF_BYCOMMAND | (PreviewShown() ? MF_CHECKED : MF_UNCHECKED));
+        const bool picture = CurrentDocumentPicture() != nullptr;
+        for (UINT id : {IDC_PICTURE_TO_CLIPBOARD, IDC_SET_WALLPAPER})
+            EnableMenuItem(popup, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(popup, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
+        TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, browser, nullptr);
+    }
+    DestroyMenu(menu);
 }
 
 // Picture commands go to the viewer's command handler, which acts on the
@@ -452,6 +527,9 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEWHEEL:
         OnMouseWheel(browser, wp, lp);
         return 0;
+    case WM_RBUTTONUP:
+        ShowPreviewMenu(browser);
+        return 0;
     case WM_ERASEBKGND: {
         // The panes cover the client area; what they leave is the work space.
         RECT client;
@@ -474,7 +552,23 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
             RefreshCaptionAndStatus(browser, g_statusBar);
             return 0;
         }
-        if (msg == kMsgRefreshAllTexts || msg == kMsgFolderLoaded) {
+        if (msg == kMsgFolderLoaded) {
+            // A list without owner data holds its items itself: the folder's
+            // items go in now.
+            AnnounceItemCount();
+            RefreshCaptionAndStatus(browser, g_statusBar);
+            RefreshHistoryButtons(g_toolbar);
+            return 0;
+        }
+        if (msg == kMsgDisplayChanged) {
+            // The viewer rebuilt the display copies for the new depth: the
+            // preview takes the current picture's anew, the list repaints.
+            SetPreviewPicture(CurrentDocumentPicture());
+            if (PreviewPane()) InvalidateRect(PreviewPane(), nullptr, FALSE);
+            if (FileListWindow()) InvalidateRect(FileListWindow(), nullptr, FALSE);
+            return 0;
+        }
+        if (msg == kMsgRefreshAllTexts) {
             if (FileListWindow()) PostMessageA(FileListWindow(), kMsgRefreshAllTexts, 0, 0);
             RefreshCaptionAndStatus(browser, g_statusBar);
             RefreshHistoryButtons(g_toolbar);
@@ -509,11 +603,17 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
 
 RECT BrowserWindowRect(int x, int y, int width, int height, const RECT& desktop) {
     int desktopWidth = desktop.right - desktop.left, desktopHeight = desktop.bottom - desktop.top;
-    if (width < 0 || width == settings::kNotSet) width = kDefaultWidth < desktopWidth ? kDefaultWidth : desktopWidth;
-    if (height < 0 || height == settings::kNotSet)
-        height = kDefaultHeight < desktopHeight ? kDefaultHeight : desktopHeight;
+    // Not set (0x80000000), negative or too small to use: the default size.
+    // No side is larger than the desktop.
+    if (width < kMinimumWidth) width = kDefaultWidth;
+    if (height < kMinimumHeight) height = kDefaultHeight;
+    width = std::min(width, desktopWidth);
+    height = std::min(height, desktopHeight);
     if (x < desktop.left || x >= desktop.right) x = desktop.left + (desktopWidth - width) / 2;
     if (y < desktop.top || y >= desktop.bottom) y = desktop.top + (desktopHeight - height) / 2;
+    // The whole window lies on the desktop, its caption within reach.
+    x = std::min(x, static_cast<int>(desktop.right) - width);
+    y = std::min(y, static_cast<int>(desktop.bottom) - height);
     return RECT{x, y, x + width, y + height};
 }
 
@@ -559,6 +659,7 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
     StartWatcher(FileListWindow(), browser);
     SetPictureOpener(OpenFromBrowser);
     SetPicturePreviewer(PreviewFromBrowser);
+    SetListWheelHandler(OnListWheel);
     PrepareHistoryButtons(g_toolbar);
     if (SelectedTab() < kUrlTab) SetListMode(SelectedTab());
     ApplyStatusParts(g_statusBar, nullptr);
@@ -581,6 +682,7 @@ void ReloadBrowserResources() {
     if (g_toolbar) DestroyWindow(g_toolbar);
     g_toolbar = CreateBrowserToolbar(browser);
     PrepareHistoryButtons(g_toolbar);
+    ReloadListColumnTitles();
     LayOut(browser);
     RefreshCaptionAndStatus(browser, g_statusBar);
 }

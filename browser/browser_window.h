@@ -32,6 +32,8 @@ int BrowserItemCount();
 HWND BrowserStatusBar();
 
 // Where the browser opens: "BSWPOSX"/"BSWPOSY" unless they lie outside the
-// desktop's extent (then centred), "BSWIDTH"/"BSWHIGH" unless negative (then
-// 800 x 600, at most the desktop).
+// desktop's extent (then centred), "BSWIDTH"/"BSWHIGH" unless not set,
+// negative or below the smallest tracking size 320 x 240 (then 800 x 600);
+// no side larger than the desktop, and the window moved up or left as far as
+// it takes to lie wholly on the desktop.
 RECT BrowserWindowRect(int x, int y, int width, int height, const RECT& desktop);

@@ -27,6 +27,7 @@
 #include "settings.h"
 #include "shell.h"
 #include "shortcut.h"
+#include "toolbar.h"
 
 // The cell, brushes and size-text switch from the settings.
 static void ReadListLook();
@@ -37,13 +38,19 @@ namespace {
 constexpr UINT kMsgAnnounceCount = WM_APP + 40;
 
 constexpr int kColumnCount = 5;
-const char* const kColumnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
+// The headings when the resource module has none; the string table's
+// IDS_LIST_COLUMNS replaces them (SetColumnTitles).
+const char* const kDefaultColumnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
+std::string g_columnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
 const int kColumnWidths[kColumnCount] = {120, 80, 140, 110, 120};
 const DWORD kModeStyles[5] = {LVS_ICON, LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
 
 // Context-menu codes of the program's own entries (menu ID - 32768).
 constexpr UINT kOwnBase = 32768;
 constexpr UINT kShellLastId = 32767;
+// "No Defined Folder" in the Send To and MoveTo sub-menus of an item's menu.
+constexpr UINT kMenuCopyToNoFolder = 32787;
+constexpr UINT kMenuMoveToNoFolder = 32788;
 
 HWND g_list;
 HWND g_browser;
@@ -66,7 +73,11 @@ void (*g_openListReceiver)(const std::vector<std::string>&);
 bool g_separateFiles = false;   // the model holds separate files, not a folder
 bool (*g_wheel)(HWND, WPARAM, LPARAM);
 int g_hovered = -1;           // the item whose icon the mouse is over
+// A file chosen by its path ("dir\\photo.jpg") whose folder is still being
+// loaded: selected as soon as the list holds it.
+std::string g_pendingSelection;
 bool g_thumbActive = true;    // Enable Thumb Active
+bool g_insertedItemsWanted = false;   // the older controls' list on any library
 bool g_animating = false;     // timer 2233 runs
 
 std::string Text(UINT id, const char* fallback) {
@@ -97,10 +108,20 @@ void SetColumnText(int column, const std::string& text) {
     SendMessageA(g_list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
 }
 
+// The headings from the resource module: one string, each name followed by
+// "@"; a name the string lacks keeps the built-in English one.
+void ReadColumnTitles() {
+    const std::vector<std::string> names = SplitTexts(Text(IDS_LIST_COLUMNS, ""));
+    for (int column = 0; column < kColumnCount; ++column)
+        g_columnTexts[column] = column < static_cast<int>(names.size()) && !names[column].empty()
+                                    ? names[column]
+                                    : kDefaultColumnTexts[column];
+}
+
 void MarkSortColumn() {
     const bool reverse = (Items().sortFlags & kSortReverse) != 0;
     SetColumnText(g_sortColumn,
-                  SortHeaderText(kColumnTexts[g_sortColumn], g_sortColumn == 0, reverse));
+                  SortHeaderText(g_columnTexts[g_sortColumn].c_str(), g_sortColumn == 0, reverse));
 }
 
 // Non-virtual lists hold the texts themselves.
@@ -123,6 +144,35 @@ void WriteItemTexts(int index, bool insert) {
     }
 }
 
+// Focuses, selects and shows the item whose path is path (case ignored);
+// false when the list does not hold it.  Whole paths are compared: a sibling
+// "photo" is not "photo.jpg".
+bool SelectShownPath(const std::string& path) {
+    if (!g_list || path.empty()) return false;
+    int found = -1;
+    {
+        // Only what the list control holds already: the worker may be
+        // filling the model of a folder not announced yet.
+        ItemModelLock hold;
+        int count = static_cast<int>(SendMessageA(g_list, LVM_GETITEMCOUNT, 0, 0));
+        if (count > ShownItemCount()) count = ShownItemCount();
+        for (int i = 0; i < count && found < 0; ++i) {
+            const BrowserItem* item = ShownItem(i);
+            if (item && item->state != kItemParent && lstrcmpiA(ItemPath(*item).c_str(), path.c_str()) == 0) found = i;
+        }
+    }
+    if (found < 0) return false;
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(g_list, LVM_SETITEMSTATE, static_cast<WPARAM>(found), reinterpret_cast<LPARAM>(&state));
+    SendMessageA(g_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(found), FALSE);
+    return true;
+}
+
+void SelectPendingPath() {
+    if (!g_pendingSelection.empty() && SelectShownPath(g_pendingSelection)) g_pendingSelection.clear();
+}
+
 void AnnounceOnListThread() {
     if (!g_list) return;
     const int count = ShownItemCount();
@@ -135,9 +185,11 @@ void AnnounceOnListThread() {
     }
     if (g_current >= count) g_current = -1;
     InvalidateRect(g_list, nullptr, TRUE);
+    SelectPendingPath();
 }
 
 void ReadAllStates() {
+    ItemModelLock hold;
     const int count = ShownItemCount();
     for (int i = 0; i < count; ++i) {
         BrowserItem* item = ShownItem(i);
@@ -324,6 +376,14 @@ void SetThumbnailSpacing() {
 void OpenFolderRequest(const FolderRequest* request, int code) {
     if (!request || !request->item) return;
     g_folderShown = true;
+    // A file waiting to be chosen waits on for its own folder only.
+    if (!g_pendingSelection.empty()) {
+        std::string folder = PidlPath(request->item->absolute);
+        while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        const size_t slash = g_pendingSelection.find_last_of('\\');
+        if (slash == std::string::npos || lstrcmpiA(g_pendingSelection.substr(0, slash).c_str(), folder.c_str()) != 0)
+            g_pendingSelection.clear();
+    }
     Items().stop = 1;
     if (code == 0) {
         if (g_browser) PostMessageA(g_browser, kMsgClearPreview, 0, 0);
@@ -367,11 +427,12 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (view == LVS_ICON || view == LVS_SMALLICON) CallWindowProcA(g_listProc, hwnd, LVM_ARRANGE, LVA_ALIGNTOP, 0);
         // The browser's count and its history buttons follow the list.
         if (g_browser) PostMessageA(g_browser, kMsgRefreshInfo, 0, 0);
+        SelectPendingPath();
         return result;
     }
     case kMsgFolderChanged:
-        // The watcher saw the shown folder change: carry the items over.
-        if (RefreshShownFolder(hwnd, g_browser)) AnnounceItemCount();
+        // The worker refreshed the model after the shown folder changed.
+        AnnounceItemCount();
         return 0;
     case kMsgRefreshAllTexts:
         if (!g_virtual)
@@ -441,6 +502,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // Notifications.
 
 void OnGetDispInfo(NMLVDISPINFOA* info) {
+    // The worker may be rebuilding the model after a change of the folder.
+    ItemModelLock hold;
     LVITEMA& it = info->item;
     BrowserItem* item = ShownItem(it.iItem);
     if (!item) return;
@@ -577,7 +640,7 @@ void TrimBackgroundMenu(HMENU menu, IContextMenu* shell) {
 UINT OwnCodeOfId(UINT id) {
     if (id >= 32777 && id <= 32778) return 9 + (id - 32777);
     if (id >= 32779 && id <= 32783) return 11 + (id - 32779);
-    if (id >= 32787 && id <= 32788) return 19 + (id - 32787);
+    if (id >= kMenuCopyToNoFolder && id <= kMenuMoveToNoFolder) return 19 + (id - kMenuCopyToNoFolder);
     if (id == 32789) return 21;
     return 0;
 }
@@ -617,6 +680,7 @@ void ShowContextMenu() {
     if (SUCCEEDED(hr) && shell)
         shell->QueryContextMenu(popup, 0, 1, kShellLastId, itemForm ? CMF_CANRENAME : CMF_NORMAL);
     if (!itemForm && shell) TrimBackgroundMenu(popup, shell);
+    if (itemForm) AddTransferMenus(popup);
 
     const BrowserItem* one = selection.size() == 1 ? ShownItem(selection[0]) : nullptr;
     bool anyFile = false;
@@ -662,6 +726,30 @@ void ShowContextMenu() {
 
 // ---------------------------------------------------------------------------
 
+void AddTransferMenus(HMENU popup) {
+    if (!popup) return;
+    int sendTo = -1;
+    for (int i = GetMenuItemCount(popup) - 1; i >= 0 && sendTo < 0; --i)
+        if (GetSubMenu(popup, i)) sendTo = i;
+    const std::string none = Text(IDS_NO_DEFINED_FOLDER, "No Defined Folder");
+    if (sendTo >= 0) {
+        HMENU entries = GetSubMenu(popup, sendTo);
+        while (GetMenuItemCount(entries) > 0) DeleteMenu(entries, 0, MF_BYPOSITION);
+        AppendMenuA(entries, MF_STRING, kMenuCopyToNoFolder, none.c_str());
+    }
+    HMENU moveTo = CreatePopupMenu();
+    AppendMenuA(moveTo, MF_STRING, kMenuMoveToNoFolder, none.c_str());
+    InsertMenuA(popup, sendTo >= 0 ? static_cast<UINT>(sendTo + 1) : static_cast<UINT>(-1),
+                MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo),
+                Text(IDS_MOVE_TO_MENU, "MoveTo").c_str());
+}
+
+UINT TransferCommandOfMenuId(UINT id) {
+    if (id == kMenuCopyToNoFolder) return IDC_COPY_TO;
+    if (id == kMenuMoveToNoFolder) return IDC_MOVE_TO;
+    return 0;
+}
+
 std::string SortHeaderText(const char* text, bool nameColumn, bool reverse) {
     char header[128];
     if (nameColumn)
@@ -672,12 +760,13 @@ std::string SortHeaderText(const char* text, bool nameColumn, bool reverse) {
 }
 
 std::string ListInfoTip(int index) {
+    ItemModelLock hold;
     const BrowserItem* item = ShownItem(index);
     if (!item) return std::string();
     std::string tip;
     for (int column = 0; column < kColumnCount; ++column) {
         if (column) tip += "\n";
-        tip += kColumnTexts[column];
+        tip += g_columnTexts[column];
         tip += ":";
         tip += ItemColumnText(*item, column);
     }
@@ -688,7 +777,7 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&init);
     const DWORD version = CommonControlsVersion();
-    g_virtual = version >= MAKELONG(70, 4);
+    g_virtual = version >= MAKELONG(70, 4) && !g_insertedItemsWanted;
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_EDITLABELS | LVS_SHAREIMAGELISTS |
                   LVS_SHOWSELALWAYS | LVS_REPORT | (g_virtual ? LVS_OWNERDATA : LVS_AUTOARRANGE);
     g_list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", style, rect.left, rect.top,
@@ -711,12 +800,13 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(g_largeIcons));
     SendMessageA(g_list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(g_smallIcons));
 
+    ReadColumnTitles();
     for (int column = 0; ok && column < kColumnCount; ++column) {
         LVCOLUMNA col = {};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         col.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
         col.cx = kColumnWidths[column];
-        col.pszText = const_cast<char*>(kColumnTexts[column]);
+        col.pszText = const_cast<char*>(g_columnTexts[column].c_str());
         col.iSubItem = column;
         ok = SendMessageA(g_list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&col)) == column;
     }
@@ -780,6 +870,36 @@ void SetPicturePreviewer(void (*previewer)(const char*)) { g_previewer = preview
 void SetFolderRequester(void (*requester)(int, LPCITEMIDLIST)) { g_requester = requester; }
 void SetOpenListReceiver(void (*receiver)(const std::vector<std::string>&)) { g_openListReceiver = receiver; }
 void SetListWheelHandler(bool (*handler)(HWND, WPARAM, LPARAM)) { g_wheel = handler; }
+
+void UseInsertedListItems(bool on) { g_insertedItemsWanted = on; }
+
+void EmptyFileList() {
+    if (!g_list) return;
+    // The worker's pass finds its items gone and stops at the next one.
+    Items().stop = 1;
+    if (g_browser) PostMessageA(g_browser, kMsgClearPreview, 0, 0);
+    {
+        ItemModelLock hold;
+        ClearItemModel();
+        SetModelFolder(nullptr, nullptr);
+    }
+    Items().stop = 0;
+    g_current = -1;
+    g_pendingSelection.clear();
+    if (g_virtual) SendMessageA(g_list, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
+    SendMessageA(g_list, LVM_DELETEALLITEMS, 0, 0);
+    InvalidateRect(g_list, nullptr, TRUE);
+}
+
+void SelectListFile(const std::string& path) {
+    if (!SelectShownPath(path)) g_pendingSelection = path;
+}
+
+void ReloadListColumnTitles() {
+    ReadColumnTitles();
+    for (int column = 0; column < kColumnCount; ++column) SetColumnText(column, g_columnTexts[column]);
+    MarkSortColumn();
+}
 
 void SetThumbnailCell(int width, int height, int marginX, int marginY) {
     g_cellWidth = width > 16 ? width : 64;
@@ -851,7 +971,7 @@ void SortList(UINT command) {
         flags = kSortReverse;
     else
         return;
-    SetColumnText(g_sortColumn, kColumnTexts[g_sortColumn]);
+    SetColumnText(g_sortColumn, g_columnTexts[g_sortColumn]);
     SetModelSort(key, flags);
     g_sortColumn = model.sortKey;
     MarkSortColumn();
@@ -998,6 +1118,7 @@ bool HandleFileListNotify(NMHDR* header, LRESULT* result) {
         OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(header));
         return true;
     case LVN_ODFINDITEMA: {
+        ItemModelLock hold;
         NMLVFINDITEMA* find = reinterpret_cast<NMLVFINDITEMA*>(header);
         *result = -1;
         if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz)
@@ -1006,6 +1127,7 @@ bool HandleFileListNotify(NMHDR* header, LRESULT* result) {
     }
     case LVN_ODFINDITEMW: {
         // Some list controls ask in the wide form even of an ANSI parent.
+        ItemModelLock hold;
         NMLVFINDITEMW* find = reinterpret_cast<NMLVFINDITEMW*>(header);
         *result = -1;
         if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz) {
@@ -1111,7 +1233,7 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
         const DWORD length = GetFullPathNameA(given.c_str(), sizeof full, full, nullptr);
         const std::string path = length > 0 && length < sizeof full ? std::string(full) : given;
         if (shell.lorimelReady && shell.lorimel.DetectImageFormat) {
-            char format[200] = "";
+            char format[kLorimelFormatChars] = "";
             if (shell.lorimel.DetectImageFormat(path.c_str(), format) <= 0) continue;
         }
         const size_t slash = path.find_last_of('\\');

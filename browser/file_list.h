@@ -16,6 +16,13 @@ enum ListMode { kModeThumbnails = 0, kModeLargeIcons, kModeSmallIcons, kModeList
 // and tooltip, subclassed; parent is the browser window.  Null on failure.
 HWND CreateFileList(HWND parent, const RECT& rect);
 void DestroyFileList();
+// The next CreateFileList makes the list that common controls older than
+// 4.70 get (items inserted, no owner data) whatever the library's version,
+// so that path runs on a newer library too.
+void UseInsertedListItems(bool on);
+// Reads the column headings from the resource module again (after the
+// language changed).
+void ReloadListColumnTitles();
 HWND FileListWindow();
 bool FileListIsVirtual();
 
@@ -40,6 +47,15 @@ void SetFolderRequester(void (*requester)(int code, LPCITEMIDLIST folder));
 // Wheel routine of the browser, tried first for WM_MOUSEWHEEL over the list
 // (true when it took the message).
 void SetListWheelHandler(bool (*handler)(HWND list, WPARAM wp, LPARAM lp));
+
+// Selects, focuses and shows the item of the file at path (a full path); when
+// the list does not hold it yet (its folder is loading) it is selected as
+// soon as the loaded folder is announced.
+void SelectListFile(const std::string& path);
+
+// The list and the item model show nothing (the shown folder's drive was
+// removed); the preview is cleared.
+void EmptyFileList();
 
 // Activates list item index (double click, Enter, "open").
 void ActivateListItem(int index);
@@ -86,6 +102,15 @@ SIZE ThumbnailCellBox();
 // default, not saved).
 void SetCellAnimationEnabled(bool on);
 bool CellAnimationEnabled();
+
+// The browser's own entries of an item's shell menu (the list's menu of
+// selected items, the folder tree's menu of a folder): the shell's Send To
+// sub-menu (its last sub-menu) offers "No Defined Folder", which is Copy
+// To..., and a "MoveTo" sub-menu with "No Defined Folder" (Move To...)
+// follows it.  Cached Send To shortcuts come with the Send To tools.
+void AddTransferMenus(HMENU popup);
+// The browser command an entry added by AddTransferMenus stands for, or 0.
+UINT TransferCommandOfMenuId(UINT id);
 
 // The texts shown in a tip and in the sort column's header.
 std::string ListInfoTip(int index);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "file_list.h"
 #include "file_operations.h"
 #include "messages.h"
 #include "pidl.h"
@@ -500,20 +501,6 @@ void SelectAndOpen(HTREEITEM item) {
     SendMessageA(g_tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
 }
 
-void SelectFileInList(const std::string& name) {
-    if (!g_list || name.empty()) return;
-    LVFINDINFOA find = {};
-    find.flags = LVFI_STRING;
-    find.psz = name.c_str();
-    int index = static_cast<int>(SendMessageA(g_list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-    if (index < 0) return;
-    LVITEMA state = {};
-    state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    state.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(g_list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
-    SendMessageA(g_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
-}
-
 bool RenameItem(HTREEITEM item, const char* text) {
     TreeItemData* data = DataOf(item);
     std::string oldPath = ItemPath(item), folder = ItemPath(ParentItem(item));
@@ -555,15 +542,24 @@ void ShowContextMenu(HTREEITEM item, POINT screen) {
     if (!menu) return;
     if (HMENU popup = CreatePopupMenu()) {
         if (SUCCEEDED(menu->QueryContextMenu(popup, 0, kFirstShellCommand, kLastShellCommand, CMF_NORMAL | CMF_CANRENAME))) {
+            // The shell's entries and the browser's own, as the list's menu
+            // of a folder item has them.
+            AddTransferMenus(popup);
             UINT id = static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
                                                        g_tree, nullptr));
-            if (id >= kFirstShellCommand) {
+            if (UINT command = TransferCommandOfMenuId(id)) {
+                PostMessageA(GetParent(g_tree), WM_COMMAND, command, 0);
+            } else if (id >= kFirstShellCommand) {
                 char verb[64] = {};
                 UINT offset = id - kFirstShellCommand;
-                // The shell cannot edit our label; the tree can.
-                if (SUCCEEDED(menu->GetCommandString(offset, GCS_VERBA, nullptr, verb, sizeof verb)) &&
-                    lstrcmpiA(verb, "rename") == 0)
+                if (FAILED(menu->GetCommandString(offset, GCS_VERBA, nullptr, verb, sizeof verb))) verb[0] = 0;
+                // The shell cannot edit our label; the tree can.  Opening a
+                // folder shows it in the browser rather than in a window of
+                // the shell's.
+                if (lstrcmpiA(verb, "rename") == 0)
                     SendMessageA(g_tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item));
+                else if (lstrcmpiA(verb, "open") == 0 || lstrcmpiA(verb, "explore") == 0)
+                    SelectAndOpen(item);
                 else
                     InvokeMenuCommand(menu, offset);
             }
@@ -771,7 +767,7 @@ void SelectFolderByPath(const char* path) {
         return;
     }
     SelectAndOpen(found);
-    SelectFileInList(file);
+    if (!file.empty()) SelectListFile(text);
 }
 
 void RefreshFolderTree() {

@@ -130,7 +130,7 @@ ChangeWatches::Kind ChangeWatches::KindOf(HANDLE handle) const {
     return kNone;
 }
 
-void ChangeWatches::Handle(HANDLE handle, HWND list, HWND browser) {
+bool ChangeWatches::Handle(HANDLE handle, HWND browser) {
     bool broken = false;
     switch (KindOf(handle)) {
     case kSendTo:
@@ -157,11 +157,15 @@ void ChangeWatches::Handle(HANDLE handle, HWND list, HWND browser) {
             Close(&folder_);
             folderPath_.clear();
         }
-        PostMessageA(list, kMsgFolderChanged, 0, 0);
-        break;
+        return true;
     case kNone:
         break;
     }
+    return false;
+}
+
+bool ChangeWatches::TakeFolderChange() {
+    return folder_ && WaitForSingleObject(folder_, 0) == WAIT_OBJECT_0 && Handle(folder_, nullptr);
 }
 
 bool IsUnwatchedFolder(const std::string& path) {
@@ -179,14 +183,14 @@ bool TakeSendToChanged() { return InterlockedExchange(&g_sendToChanged, 0) != 0;
 // ---------------------------------------------------------------------------
 // Refresh after a change
 
-bool RefreshShownFolder(HWND list, HWND browser) {
+bool RebuildShownFolder() {
     FolderLock folderHold;
     ItemModel& model = Items();
     if (!model.folderPidl) return false;
     if (!FolderExists(PidlPath(model.folderPidl))) return false;
 
-    // A folder object of this thread's own: the model's one belongs to the
-    // worker.
+    // A folder object of the refresh's own: the model's one was bound by the
+    // folder load.
     IShellFolder* folder = BindToFolder(model.folderPidl);
     if (!folder) return false;
     std::vector<LPITEMIDLIST> fresh;
@@ -202,7 +206,6 @@ bool RefreshShownFolder(HWND list, HWND browser) {
         while (objects->Next(1, &relative, nullptr) == S_OK) fresh.push_back(relative);
         objects->Release();
     }
-
     {
         ItemModelLock hold;
         std::vector<BrowserItem>& old = model.items;
@@ -250,7 +253,16 @@ bool RefreshShownFolder(HWND list, HWND browser) {
     }
     folder->Release();
     SortItemModel();
+    return true;
+}
 
+bool RefreshShownFolder(HWND list, HWND browser) {
+    FolderLock folderHold;
+    const bool rebuilt = RebuildShownFolder();
+    // The list announces the new count (or, for a folder gone away, learns
+    // that its watch ended).
+    if (list) PostMessageA(list, kMsgFolderChanged, 0, 0);
+    if (!rebuilt) return false;
     RunThumbnailPasses(list, browser, true);
     HandPicturesToOpenList(false);
     if (!ListIsVirtual(list)) PostMessageA(browser, kMsgRefreshAllTexts, 0, 0);

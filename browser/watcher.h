@@ -3,7 +3,8 @@
 // drive (folders created, removed or renamed anywhere below), and the folder
 // the list shows.  A notification is reported only after 50 ms without a
 // further change, so a burst of changes gives one message: 2033 to the list
-// for the shown folder, 2034 to the browser for a drive.
+// for the shown folder (after the worker refreshed the model), 2034 to the
+// browser for a drive.
 #pragma once
 
 #include <windows.h>
@@ -33,12 +34,15 @@ public:
     int Fill(HANDLE* set) const;
     Kind KindOf(HANDLE handle) const;
 
-    // After handle fired: re-arms it and waits the quiet time.  Posts 2034 to
-    // browser (drive) or 2033 to list (shown folder), or marks the Send To
-    // entries stale, when no further change came.  A shown folder whose
-    // notification cannot be re-armed (the folder went away) is dropped from
-    // the set and reported once.
-    void Handle(HANDLE handle, HWND list, HWND browser);
+    // After handle fired: re-arms it and waits the quiet time.  When no
+    // further change came: posts 2034 to browser (drive), marks the Send To
+    // entries stale, or returns true (shown folder; the caller refreshes
+    // it).  A shown folder whose notification cannot be re-armed (the folder
+    // went away) is dropped from the set and reported once.
+    bool Handle(HANDLE handle, HWND browser);
+    // Between the items of a thumbnail pass: true when the shown folder's
+    // notification has fired (and its quiet time passed) since last asked.
+    bool TakeFolderChange();
 
     int DriveCount() const { return driveCount_; }
     bool FolderWatched() const { return folder_ != nullptr; }
@@ -60,11 +64,16 @@ bool IsUnwatchedFolder(const std::string& path);
 // cached Send To entries when it reads true.
 bool TakeSendToChanged();
 
-// The refresh after 2033, on the interface thread under the folder lock:
-// re-enumerates the shown folder and rebuilds the item model, carrying over
-// whole every item whose identifier list the folder compares equal to a new
-// one, then hands the pictures to the open list and (non-virtual list) posts
-// 2035 to the browser.  False, with the model unchanged, when nothing is
-// shown or the folder no longer exists; the caller re-announces the item
-// count on true.
+// Under the folder lock: re-enumerates the shown folder and rebuilds the item
+// model, carrying over whole every item whose identifier list the folder
+// compares equal to a new one (new ones are not examined yet).  False, with
+// the model unchanged, when nothing is shown or the folder no longer exists.
+bool RebuildShownFolder();
+// The refresh after a change of the shown folder, run by the worker (never
+// by the interface thread, which would wait for a running pass): rebuilds the
+// model, posts 2033 to the list (which announces the new count), makes the
+// new items' thumbnails, hands the pictures to the open list and
+// (non-virtual list) posts 2035 to the browser.  A pass that sees the change
+// yields to it between two items: the model is rebuilt and the pass goes on
+// over it.  False when nothing was rebuilt.
 bool RefreshShownFolder(HWND list, HWND browser);

@@ -71,6 +71,10 @@ struct Worker {
     int code = 0;
     LPITEMIDLIST pending = nullptr;
     ChangeWatches watches;
+    DWORD threadId = 0;
+    // The shown folder changed while the done event was taken by a
+    // handshake: refreshed after the request.
+    bool refreshWanted = false;
     std::string currentFolder;   // under PathSection
 };
 
@@ -168,6 +172,7 @@ void PerformRequest(int code, LPITEMIDLIST pending) {
     switch (code) {
     case kRequestOpenFolder:
     case kRequestOpenFolderAgain: {
+        g.refreshWanted = false;
         FolderLock hold;
         if (LoadFolder(pending) && !WorkerAborted()) RunThumbnailPasses(g.list, g.browser, true);
         return;
@@ -196,6 +201,22 @@ void PerformRequest(int code, LPITEMIDLIST pending) {
     }
 }
 
+// The shown folder changed while the worker was idle.  The refresh takes the
+// done event as a request does, so that a handshake waits for it to stop;
+// when a handshake holds the event already, the refresh follows its request.
+void RefreshOnWorker() {
+    if (WaitForSingleObject(g.done, 0) != WAIT_OBJECT_0) {
+        g.refreshWanted = true;
+        return;
+    }
+    try {
+        RefreshShownFolder(g.list, g.browser);
+    } catch (...) {
+        // Out of memory: the list stays as it was.
+    }
+    SetEvent(g.done);
+}
+
 int FillWaitSet(HANDLE* set) {
     set[0] = g.request;
     return 1 + g.watches.Fill(set + 1);
@@ -218,13 +239,17 @@ DWORD WINAPI WorkerMain(void*) {
             g.pending = nullptr;
             try {
                 PerformRequest(code, pending);
+                if (g.refreshWanted && !WorkerAborted()) {
+                    g.refreshWanted = false;
+                    RefreshShownFolder(g.list, g.browser);
+                }
             } catch (...) {
                 // Out of memory inside a request: the request ends here.
             }
             count = FillWaitSet(set);
             SetEvent(g.done);
         } else if (fired > WAIT_OBJECT_0 && fired < WAIT_OBJECT_0 + static_cast<DWORD>(count)) {
-            g.watches.Handle(set[fired - WAIT_OBJECT_0], g.list, g.browser);
+            if (g.watches.Handle(set[fired - WAIT_OBJECT_0], g.browser)) RefreshOnWorker();
             count = FillWaitSet(set);
         } else {
             SetEvent(g.done);
@@ -243,6 +268,12 @@ FolderLock::FolderLock() { EnterCriticalSection(FolderSection().get()); }
 
 FolderLock::~FolderLock() { LeaveCriticalSection(FolderSection().get()); }
 
+FolderLockIfFree::FolderLockIfFree() : held_(TryEnterCriticalSection(FolderSection().get()) != FALSE) {}
+
+FolderLockIfFree::~FolderLockIfFree() {
+    if (held_) LeaveCriticalSection(FolderSection().get());
+}
+
 bool StartWatcher(HWND list, HWND browser) {
     if (g.thread) return true;
     g.request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -259,8 +290,8 @@ bool StartWatcher(HWND list, HWND browser) {
     g.handshakes = g.requestTicket = g.takenTicket = 0;
     g.interfaceWaiting = 0;
     g.watches.ArmFixed();
-    DWORD id = 0;
-    g.thread = CreateThread(nullptr, 0, WorkerMain, nullptr, 0, &id);
+    g.refreshWanted = false;
+    g.thread = CreateThread(nullptr, 0, WorkerMain, nullptr, 0, &g.threadId);
     if (!g.thread) {
         g.watches.CloseAll();
         CloseHandle(g.request);
@@ -538,6 +569,12 @@ void ExamineItem(const PassItem& pass, Pass kind, HWND list, HWND browser) {
     PostMessageA(list, kMsgRedrawItem, 0, index);
 }
 
+// Only the worker looks at the notifications (a refresh run by another
+// thread must not take the worker's).
+bool ShownFolderChangedDuringPass() {
+    return g.thread && GetCurrentThreadId() == g.threadId && g.watches.TakeFolderChange();
+}
+
 // One pass over the model: the items the list shows first, then every item
 // from the top, starting over at the shown range whenever it moves or the
 // list is re-sorted.  False when aborted.
@@ -549,6 +586,12 @@ bool RunPass(Pass kind, HWND list, HWND browser) {
     bool visiblePass = end > first;
     for (;;) {
         if (WorkerAborted()) return false;
+        if (ShownFolderChangedDuringPass()) {
+            // The pass yields to the refresh, then goes on over the new
+            // model from the shown range; the new items are not examined.
+            if (RebuildShownFolder() && list) PostMessageA(list, kMsgFolderChanged, 0, 0);
+            MarkRangeChanged();
+        }
         if (TakeRangeChanged()) {
             VisibleListRange(&first, &end);
             cursor = ShownToModelIndex(first) >= 0 ? ShownToModelIndex(first) : 0;
@@ -586,7 +629,11 @@ void RunThumbnailPasses(HWND list, HWND browser, bool folderCache) {
     if (cacheOpen) CloseFolderCache();
     if (finished && Items().secondPassNeeded) finished = RunPass(Pass::Shortcuts, list, browser);
     if (g_animatedCount > 0 && list) PostMessageA(list, kMsgStartCellAnimation, 0, 0);
-    if (finished) HandPicturesToOpenList(false);
+    if (!finished) return;
+    // Only Picture Mode shows what this pass found to be pictures.
+    BuildPictureList();
+    if (Items().onlyPictures) AnnounceItemCount();
+    HandPicturesToOpenList(false);
 }
 
 void HandPicturesToOpenList(bool separateFiles) {

@@ -5,7 +5,8 @@
 // non-signalled, set by the interface thread) and "done" (created signalled,
 // set by the worker after each request).  The worker answers only with posted
 // messages: 2031 or LVM_SETITEMCOUNT/LVM_UPDATE after a folder load, 2033 to
-// the list and 2034 to the browser after changes on disk.
+// the list and 2034 to the browser after changes on disk.  A change of the
+// shown folder is refreshed by the worker itself.
 //
 // Locks, always taken in this order: the folder lock (folder loads,
 // thumbnail passes, the refresh after a change), the item model's lock, the
@@ -67,6 +68,20 @@ public:
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
+};
+
+// Holds the folder lock for its lifetime when it was free: the interface
+// thread never waits for a folder load or a thumbnail pass.
+class FolderLockIfFree {
+public:
+    FolderLockIfFree();
+    ~FolderLockIfFree();
+    FolderLockIfFree(const FolderLockIfFree&) = delete;
+    FolderLockIfFree& operator=(const FolderLockIfFree&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    bool held_;
 };
 
 // The thumbnail passes over the item model, under the folder lock: visible

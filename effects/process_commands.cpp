@@ -10,6 +10,7 @@
 #include "document.h"
 #include "frame_window.h"
 #include "hsi_adjust.h"
+#include "messages.h"
 #include "offset_dialog.h"
 #include "picture.h"
 #include "picture_view.h"
@@ -68,6 +69,18 @@ bool Replace(HWND frame, DibBlock* block, const Picture* old) {
     const bool sameSize = width == DibWidth(old->working) && height == DibHeight(old->working);
     ShowProcessedPicture(frame, sameSize ? ProcessedChange::NewPicture : ProcessedChange::NewSize, picture);
     return true;
+}
+
+// The size commands (Zoomin 2X, Zoomout 2X, Smooth Zoom): the new picture
+// replaces the old, and the frame and the browser refresh their picture
+// information even when the size came out the same (a new size has them
+// refreshed with the layout already).
+void ReplaceResized(HWND frame, DibBlock* block, const Picture* old) {
+    const bool sameSize = block && DibWidth(block) == DibWidth(old->working) &&
+                          DibHeight(block) == DibHeight(old->working);
+    if (!Replace(frame, block, old) || !sameSize) return;
+    if (frame) PostMessageA(frame, kMsgRefreshInfo, 0, 0);
+    if (HWND browser = Shell().browser) PostMessageA(browser, kMsgRefreshInfo, 0, 0);
 }
 
 // A block of the picture's size for an effect that writes a new picture.
@@ -200,17 +213,17 @@ void TransformCommand(HWND frame, UINT id) {
     }
     case IDC_DOUBLE_PICTURE: {
         WaitCursor wait;
-        Replace(frame, DoubleDibSmooth(picture->working), picture);
+        ReplaceResized(frame, DoubleDibSmooth(picture->working), picture);
         return;
     }
     case IDC_HALVE_PICTURE:
-        Replace(frame, HalveDib(picture->working), picture);
+        ReplaceResized(frame, HalveDib(picture->working), picture);
         return;
     case IDC_SMOOTH_ZOOM: {
         SIZE size = {};
         if (!RunSmoothZoomDialog(frame, picture->working, &size)) return;
         WaitCursor wait;
-        Replace(frame, ResizeDibSmooth(picture->working, size.cx, size.cy), picture);
+        ReplaceResized(frame, ResizeDibSmooth(picture->working, size.cx, size.cy), picture);
         return;
     }
     default:

@@ -40,3 +40,17 @@ LoadProgress::Step LoadProgress::OnRow(int row) {
     }
     return step;
 }
+
+void LoadProgress::DecodedRows(int* first, int* count) const {
+    const int seen = rowsSeen < height ? rowsSeen : height;
+    if (interlaced) {
+        *first = 0;
+        *count = height;
+    } else if (bottomUp) {
+        *first = height - seen;
+        *count = seen;
+    } else {
+        *first = 0;
+        *count = seen;
+    }
+}

@@ -23,4 +23,10 @@ struct LoadProgress {
     // height, else bands of height / 16 rows, (height / band) + 1 of them.
     void Start(int pageHeight);
     Step OnRow(int row);
+
+    // The rows decoded so far as one range of the page, top row first: from
+    // the top for a coder that delivers top-down, from the bottom for one
+    // that delivers bottom-up, the whole page for one that delivers in
+    // passes (each pass covers all of it).
+    void DecodedRows(int* first, int* count) const;
 };

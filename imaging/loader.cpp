@@ -99,9 +99,10 @@ LONG WINAPI OnRowDecoded(LONG, const char*, LONG row, LONG) {
         RefreshPictureRow(picture, row);
         const LoadProgress::Step step = g_rows.rows.OnRow(row);
         if (step.repaintBand >= 0 && g_sink.rowsReady) {
-            const LoadRows report = {g_rows.rows.rowsSeen, g_rows.rows.height, step.repaintBand,
-                                     g_rows.rows.bandRows, g_rows.rows.bottomUp,
-                                     g_rows.rows.interlaced};
+            LoadRows report = {g_rows.rows.rowsSeen, g_rows.rows.height, step.repaintBand,
+                               g_rows.rows.bandRows, g_rows.rows.bottomUp,
+                               g_rows.rows.interlaced, 0, 0};
+            g_rows.rows.DecodedRows(&report.firstRow, &report.rowCount);
             g_sink.rowsReady(g_sink.context, &report);
         }
     }
@@ -119,9 +120,25 @@ void EndAttempt() {
     ReleaseDecoding();
 }
 
+// The file cannot be shown (gone, or not a picture): the old picture goes
+// too, so that nothing describes the new name with the old picture, and the
+// viewer hears of it unless another file was asked for meanwhile.
 void ReportUnreadable() {
     EndAttempt();
-    if (g_sink.unreadable) g_sink.unreadable(g_sink.context, g_attempt.path);
+    if (Interrupted()) return;
+    if (g_sink.detachViews) g_sink.detachViews(g_sink.context);
+    HoldDecoding();
+    const bool current = !Interrupted();
+    if (current) {
+        PictureDocument& doc = CurrentDocument();
+        FreeCurrentPicture();
+        doc.formatName[0] = '\0';
+        doc.pageCount = 0;
+        doc.pageBitsPerPixel = 0;
+        doc.loadTimeMs = 0;
+    }
+    ReleaseDecoding();
+    if (current && g_sink.unreadable) g_sink.unreadable(g_sink.context, g_attempt.path);
 }
 
 // The file looked like a picture but its coder could not read it: the user

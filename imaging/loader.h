@@ -27,6 +27,8 @@ struct LoadRows {
     int bandRows;     // rows per band (the last band may be shorter)
     bool bottomUp;    // the coder delivers the last row first
     bool interlaced;  // the coder delivers in passes: repaint all of it
+    int firstRow;     // the rows decoded so far, top row first: firstRow and
+    int rowCount;     // the rowCount rows below it (LoadProgress::DecodedRows)
 };
 
 struct LoaderSink {
@@ -44,8 +46,10 @@ struct LoaderSink {
     void (*pageFinished)(void* context);
     // The file is loaded (and its animation pages preloaded).
     void (*fileLoaded)(void* context);
-    // path is not a picture the library recognises, or the page asked for is
-    // not in the file: the viewer shows its frame if hidden.
+    // path is not a picture the library recognises (or is gone), or the page
+    // asked for is not in the file.  The views were detached and the old
+    // picture freed first: the document has no picture now.  Not called when
+    // another file was requested meanwhile.
     void (*unreadable)(void* context, const char* path);
     // path looked like a picture but could not be opened or has no page, or
     // a fatal decoder error came back to the recovery point while it was

@@ -224,6 +224,10 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
         if (target.cancelled) {
             // Rows that arrived are in the buffer already; the rest stay zero.
             result = 1;
+        } else if (RowsAlreadyCopied(target, chosen)) {
+            // The coder's rows went straight into the caller's buffer, every
+            // one in its final form: no second copy.
+            result = 1;
         } else if (chosen) {
             Image* fitted = FitToSize(chosen, width, height, exception);
             if (fitted) {

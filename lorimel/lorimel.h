@@ -115,6 +115,9 @@ enum LorimelOrdinal {
 // The operations, as function pointer types.
 typedef LONG(WINAPI* PFN_InitImageLibrary)(const char* directory);
 typedef LONG(WINAPI* PFN_FreeImageLibrary)(void);
+// DetectImageFormat writes the coder's name into a buffer of at least
+// kLorimelFormatChars bytes.
+constexpr int kLorimelFormatChars = 200;
 typedef LONG(WINAPI* PFN_DetectImageFormat)(const char* path, char* format);
 typedef LorimelHandle(WINAPI* PFN_OpenImageFileAuto)(const char* path, const char* mode, LONG flag);
 typedef LorimelHandle(WINAPI* PFN_OpenImageFile)(const char* path, const char* mode,

@@ -45,6 +45,17 @@ MagickBooleanType SyncRowsHook(Image* image, ExceptionInfo* exception) {
             BYTE* out = target->pixels + (region.y + r) * target->width * 4;
             StoreRow(out, in + r * region.width, target->width, image->matte != MagickFalse);
         }
+        if (target->copiedFrom != image) {
+            target->copiedFrom = image;
+            target->rowsInOrder = 0;
+            target->copiedOutOfOrder = false;
+        }
+        if (static_cast<LONG>(region.y) == target->rowsInOrder)
+            target->rowsInOrder += static_cast<LONG>(region.height);
+        else
+            target->copiedOutOfOrder = true;
+        target->copiedColorspace = image->colorspace;
+        target->copiedAlpha = image->matte != MagickFalse;
     }
     target->rowsReported = true;
     LorimelProgress callback = g_callback;
@@ -76,6 +87,14 @@ MagickBooleanType MonitorHook(const char* text, const MagickOffsetType offset,
 }  // namespace
 
 void SetProgressCallback(LorimelProgress callback) { g_callback = callback; }
+
+bool RowsAlreadyCopied(const DecodeTarget& target, const Image* image) {
+    return target.copyRows && !target.cancelled && image && target.copiedFrom == image &&
+           !target.copiedOutOfOrder && target.rowsInOrder == target.height &&
+           static_cast<LONG>(image->columns) == target.width && static_cast<LONG>(image->rows) == target.height &&
+           target.copiedColorspace == image->colorspace && target.copiedAlpha == (image->matte != MagickFalse) &&
+           RowsAreDisplayable(image);
+}
 
 bool AttachDecodeHooks(ImageInfo* info, DecodeTarget* target) {
     Cache cache = AcquirePixelCache(0);

@@ -6,6 +6,7 @@
 
 #include "lorimel.h"
 
+struct _Image;
 struct _ImageInfo;
 
 void SetProgressCallback(LorimelProgress callback);
@@ -20,7 +21,20 @@ struct DecodeTarget {
     bool copyRows = false;   // the decoded page has the buffer's size
     bool cancelled = false;  // the callback asked to stop
     bool rowsReported = false;
+    // What the hook has copied: rows [0, rowsInOrder) of copiedFrom, each
+    // once and top-down, in the pixel form they had then.  When that is the
+    // whole page and the page is still that image in that form, the rows
+    // need not be copied a second time after the read.
+    const void* copiedFrom = nullptr;
+    LONG rowsInOrder = 0;
+    bool copiedOutOfOrder = false;
+    int copiedColorspace = 0;
+    bool copiedAlpha = false;
 };
+
+// True when the hook copied every row of image into the target as it stands
+// now (see DecodeTarget).
+bool RowsAlreadyCopied(const DecodeTarget& target, const _Image* image);
 
 // Attaches the hooks to an image info used for one read; the target must
 // outlive the read.  Detach after the read, before the target goes away.

@@ -105,6 +105,28 @@ wine_setting() { # reg add arguments; uses $loader and $session of the caller
     || die "could not set $*"
 }
 
+# Wine's own fonts (Marlett draws the caption buttons, scroll arrows and
+# check marks; Tahoma is the dialog font).  This Wine looks for them only in
+# the prefix's Fonts folder and beside its libraries, while the fonts-wine
+# package installs them under the data folder, where no prefix finds them:
+# without Marlett every caption button shows the letters "0 1 r".  The
+# fonts are copied into the prefix, as a Windows installation has them.
+wine_fonts_dir() {
+  local d
+  for d in /usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine*/share/wine/fonts; do
+    if [ -f "$d/marlett.ttf" ]; then echo "$d"; return 0; fi
+  done
+  return 1
+}
+
+install_wine_fonts() {
+  local from to="$WINEPREFIX/drive_c/windows/Fonts"
+  from=$(wine_fonts_dir) || die "Wine's fonts (marlett.ttf) are missing; run scripts/setup.sh (fonts-wine)"
+  mkdir -p "$to"
+  cp -n "$from"/*.ttf "$from"/*.fon "$to"/ 2>/dev/null || true
+  [ -f "$to/marlett.ttf" ] || die "could not copy Wine's fonts into $to"
+}
+
 # Makes the prefix once per build tree and architecture.  Parallel callers
 # wait on a lock; a prefix whose creation was cut short is made again.
 ensure_prefix() { # build dir, arch
@@ -113,7 +135,11 @@ ensure_prefix() { # build dir, arch
   mkdir -p "$session"
   (
     flock 9
-    if [ -f "$WINEPREFIX/.ommavu-ready" ]; then exit 0; fi
+    if [ -f "$WINEPREFIX/.ommavu-ready" ]; then
+      # A prefix made before the fonts were provided gets them now.
+      [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] || install_wine_fonts
+      exit 0
+    fi
     log "creating Wine prefix $WINEPREFIX ($arch)"
     local t0=$SECONDS
     rm -rf "$WINEPREFIX"
@@ -123,6 +149,7 @@ ensure_prefix() { # build dir, arch
     # Xvfb has no window manager, so Wine draws the window frames itself.
     wine_setting 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
     wine_setting 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
+    install_wine_fonts
     wineserver -w
     touch "$WINEPREFIX/.ommavu-ready"
     log "prefix ready after $((SECONDS - t0)) s"

@@ -43,7 +43,8 @@ struct ViewRecord {
     POINT anchor;
     RECT selection;               // client pixels, normalised
     POINT dragFrom;               // last mouse position while drag-scrolling
-    int rowsReady;                // rows decoded so far while loading
+    int rowsFirst;                // while loading: the rows decoded so far,
+    int rowsReady;                // rowsReady of them from row rowsFirst
 };
 
 // Header and the largest colour table a display bitmap has.
@@ -204,14 +205,20 @@ void StretchRows(ViewRecord* record, HDC dc, RECT source, const RECT& destinatio
     HeapFree(record->heap, 0, bands);
 }
 
-// Draws the view.  rowLimit < 0 draws everything (background around the
+// Picture rows [first, first + count).
+struct RowRange {
+    int first;
+    int count;
+};
+
+// Draws the view.  Without rows it draws everything (background around the
 // picture and the selection included); otherwise only the part of the
-// picture covered by its first rowLimit rows.
-void DrawView(ViewRecord* record, HDC dc, int rowLimit) {
+// picture covered by those rows.
+void DrawView(ViewRecord* record, HDC dc, const RowRange* rows) {
     RECT client;
     GetClientRect(record->window, &client);
     if (!record->display) {
-        if (rowLimit < 0) FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        if (!rows) FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
     RECT source, destination;
@@ -222,12 +229,19 @@ void DrawView(ViewRecord* record, HDC dc, int rowLimit) {
         SetRect(&source, 0, 0, record->display->width, record->display->height);
         destination = client;
     }
-    if (rowLimit >= 0 && source.bottom > rowLimit) {
-        if (source.top >= rowLimit) return;
-        const long long shown = static_cast<long long>(rowLimit - source.top) *
-                                (destination.bottom - destination.top) / (source.bottom - source.top);
-        destination.bottom = destination.top + static_cast<int>(shown);
-        source.bottom = rowLimit;
+    if (rows) {
+        // The destination rows that show the decoded source rows.
+        const int top = source.top > rows->first ? source.top : rows->first;
+        const int end = rows->first + rows->count;
+        const int bottom = source.bottom < end ? source.bottom : end;
+        if (bottom <= top) return;
+        const long long sourceHeight = source.bottom - source.top;
+        const long long destHeight = destination.bottom - destination.top;
+        const int destTop = destination.top + static_cast<int>((top - source.top) * destHeight / sourceHeight);
+        destination.bottom = destination.top + static_cast<int>((bottom - source.top) * destHeight / sourceHeight);
+        destination.top = destTop;
+        source.top = top;
+        source.bottom = bottom;
     }
 
     HPALETTE previous = nullptr;
@@ -240,7 +254,7 @@ void DrawView(ViewRecord* record, HDC dc, int rowLimit) {
     StretchRows(record, dc, source, destination);
     if (usePalette) SelectPalette(dc, previous, FALSE);
 
-    if (rowLimit < 0) {
+    if (!rows) {
         // Whatever of the client the picture leaves uncovered.
         if (!EqualRect(&destination, &client)) {
             const int saved = SaveDC(dc);
@@ -257,24 +271,30 @@ void DrawView(ViewRecord* record, HDC dc, int rowLimit) {
 void DrawNow(ViewRecord* record) {
     HDC dc = GetDC(record->window);
     if (!dc) return;
-    DrawView(record, dc, record->loading && record->display ? record->rowsReady : -1);
+    const RowRange decoded = {record->rowsFirst, record->rowsReady};
+    DrawView(record, dc, record->loading && record->display ? &decoded : nullptr);
     ReleaseDC(record->window, dc);
 }
 
 void OnPaint(ViewRecord* record) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(record->window, &paint);
-    if (dc && !(record->loading && record->display)) DrawView(record, dc, -1);
+    if (dc && !(record->loading && record->display)) DrawView(record, dc, nullptr);
     EndPaint(record->window, &paint);
 }
 
-void OnRowsReady(ViewRecord* record, WPARAM rows) {
+// rows rows decoded from row first on (0: from the top).
+void OnRowsReady(ViewRecord* record, WPARAM rows, LPARAM first) {
     if (!record->display) return;
-    const WPARAM height = static_cast<WPARAM>(record->display->height);
-    record->rowsReady = static_cast<int>(rows < height ? rows : height);
+    const int height = record->display->height;
+    const int top = first > 0 && first < height ? static_cast<int>(first) : 0;
+    const WPARAM room = static_cast<WPARAM>(height - top);
+    record->rowsFirst = top;
+    record->rowsReady = static_cast<int>(rows < room ? rows : room);
     HDC dc = GetDC(record->window);
     if (!dc) return;
-    DrawView(record, dc, record->rowsReady);
+    const RowRange decoded = {record->rowsFirst, record->rowsReady};
+    DrawView(record, dc, &decoded);
     ReleaseDC(record->window, dc);
 }
 
@@ -387,7 +407,7 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     case kMsgRowsReady:
-        OnRowsReady(record, wParam);
+        OnRowsReady(record, wParam, lParam);
         return 0;
     case kMsgRedrawView:
     case kMsgRedrawView2:
@@ -430,6 +450,7 @@ HWND CreatePictureView(HWND parent, int x, int y, int width, int height, DWORD s
 void SetPictureViewModule(HINSTANCE module) { g_cursorModule = module; }
 
 void SetViewPalette(HPALETTE palette) { g_palette = palette; }
+HPALETTE ViewPalette() { return g_palette; }
 
 void SetViewCursors(HWND view, int hoverCursorId, int dragCursorId) {
     ViewRecord* record = RecordOf(view);
@@ -468,7 +489,7 @@ void SetViewPicture(HWND view, const Picture* picture) {
                 HeapFree(record->heap, 0, display);
         }
     }
-    record->rowsReady = 0;
+    record->rowsFirst = record->rowsReady = 0;
     record->buttonDown = 0;
     if (GetCapture() == view) ReleaseCapture();
     ClearSelection(record);
@@ -544,7 +565,7 @@ void SetViewLoading(HWND view, bool loading) {
     if (!record) return;
     const bool wasLoading = record->loading != 0;
     record->loading = loading;
-    if (loading && !wasLoading) record->rowsReady = 0;
+    if (loading && !wasLoading) record->rowsFirst = record->rowsReady = 0;
     // Repaints skipped while loading are made up for.
     if (!loading && wasLoading) InvalidateRect(view, nullptr, FALSE);
 }

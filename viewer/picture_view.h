@@ -34,6 +34,7 @@ void SetViewCursors(HWND view, int hoverCursorId, int dragCursorId);
 // or fewer (none until set).  Both are process-wide.
 void SetPictureViewModule(HINSTANCE module);
 void SetViewPalette(HPALETTE palette);
+HPALETTE ViewPalette();
 
 // Shows a picture (or none): takes a new display descriptor of the picture's
 // display bitmap (the working copy on a 32-bit display, else the display
@@ -56,7 +57,8 @@ void GetViewPosition(HWND view, POINT* scroll, int* zoom);
 void GetViewSourceRect(HWND view, RECT* source, int* zoom);
 
 // While loading, ordinary repaints are skipped as long as a picture exists;
-// rows are drawn as they are reported (message 1125, wParam rows ready).
+// rows are drawn as they are reported (message 1125: wParam rows ready from
+// row lParam on, 0 for the top).
 void SetViewLoading(HWND view, bool loading);
 bool IsViewLoading(HWND view);
 

@@ -17,7 +17,10 @@ target_link_libraries(mapping_plugin_common PUBLIC user32)
 target_compile_options(mapping_plugin_common PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>)
 
 # The exports' bookkeeping and the run protocol of the mapping plug-ins.
-add_library(mapping_plugin_glue STATIC ${CMAKE_CURRENT_LIST_DIR}/mapping_plugin.cpp)
+# The arithmetic is built for SSE2; without it a plug-in offers no filter
+# (processor.cpp, built without SSE2, tells).
+add_library(mapping_plugin_glue STATIC ${CMAKE_CURRENT_LIST_DIR}/mapping_plugin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/processor.cpp)
 target_link_libraries(mapping_plugin_glue PUBLIC mapping_plugin_common comctl32)
 
 # mapping_filter_core(target sources...): a filter's arithmetic as a static

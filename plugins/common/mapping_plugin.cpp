@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "mapping_run.h"
+#include "processor.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ DWORD WINAPI RunMapping(HWND owner, PluginPicture* picture) {
 }  // namespace
 
 PictureFilter* StartMappingPlugin(const MappingPluginParts* parts, DWORD codePage, const PictureHostServices* host) {
-    if (!parts || !host || !ProcessorCanMap()) return nullptr;
+    if (!parts || !host || !ProcessorHasSse2()) return nullptr;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     g_parts = parts;

@@ -15,9 +15,6 @@ bool ReadSource(const PluginDib* dib, SourcePixels* source);
 // The pixels of a 32-bit block to write into (null when it is not one).
 DWORD* WritablePixels(PluginDib* dib);
 
-// The arithmetic is built for SSE2; without it a plug-in offers no filter.
-inline bool ProcessorCanMap() { return IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != 0; }
-
 // A mapping filter refuses a picture 2 pixels or less in either dimension.
 inline bool TooSmallToMap(int width, int height) { return width <= 2 || height <= 2; }
 

@@ -100,8 +100,73 @@ TEST_F(SettingsTest, OutOfRangeValuesReadAsTheirDefaults) {
     EXPECT_EQ(-1, Read(kBackgroundIndex)) << "the user-defined frame picture";
     Raw(kParamter, "LeftWidth", "1");
     EXPECT_EQ(6, Read(kLeftWidth));
-    Raw(kParamter, "Timer", "not a number");
-    EXPECT_EQ(0, Read(kTimer)) << "the profile reader's own answer for text";
+}
+
+TEST_F(SettingsTest, ValuesThatAreNoNumberOrBeyond32BitsReadAsTheirDefaults) {
+    using namespace settings;
+    struct Case {
+        const char* text;
+        int timer;          // "Timer": default 500, 0..60000
+        bool wheelZoom;     // "WheelZoom": default on
+        COLORREF colour;    // "BackgroundColor": default 0xC0C0C0
+    };
+    const Case cases[] = {
+        {"not a number", 500, true, 0xC0C0C0},
+        {"", 500, true, 0xC0C0C0},
+        {"-", 500, true, 0xC0C0C0},
+        {"12345678901234", 500, true, 0xC0C0C0},
+        {"0x123456789", 500, true, 0xC0C0C0},
+        {"  1230 ms", 1230, true, 1230},   // as the profile reader: digits first, the rest ignored
+        {"0", 0, false, 0},
+        {"0x10", 16, true, 16},
+    };
+    for (const Case& c : cases) {
+        Raw(kParamter, "Timer", c.text);
+        Raw(kParamter, "WheelZoom", c.text);
+        Raw(kParamter, "BackgroundColor", c.text);
+        EXPECT_EQ(c.timer, Read(kTimer)) << '"' << c.text << '"';
+        EXPECT_EQ(c.wheelZoom, Read(kWheelZoom)) << '"' << c.text << '"';
+        EXPECT_EQ(c.colour, Read(kBackgroundColor)) << '"' << c.text << '"';
+    }
+}
+
+// Kinds of damage a hand-edited or broken file brings: the four texts of a
+// window's left, top, width and height.
+struct Damage {
+    const char* x;
+    const char* y;
+    const char* width;
+    const char* height;
+};
+const Damage kDamage[] = {
+    {"0", "0", "800", "12345678901234"},                  // a height of 14 digits
+    {"0", "-138000000", "800", "600"},                    // far above the screen
+    {"2147483647", "2147483647", "800", "600"},           // positions at the upper limit
+    {"-2147483648", "-2147483647", "800", "600"},         // ... and the lower one
+    {"-2147483647", "100", "2147483647", "600"},          // an edge past the integer limit
+    {"100", "100", "-800", "-600"},                       // negative sizes
+    {"100", "100", "2147483647", "2147483647"},           // sizes at the limit
+    {"100", "100", "0", "5"},                             // sizes too small to use
+    {"abc", "12x", "wide", ""},                           // no numbers at all
+    {"0x7FFFFFFF", "-0", "0x7FFFFFFF", "1e9"},            // hexadecimal, exponents
+    {"1000", "740", "800", "600"},                        // mostly off the bottom-right
+};
+
+TEST_F(SettingsTest, ADamagedFileStillOpensTheViewerOnTheDesktopAtAUsableSize) {
+    using namespace settings;
+    for (const Damage& d : kDamage) {
+        Raw(kParamter, "ShowX", d.x);
+        Raw(kParamter, "ShowY", d.y);
+        Raw(kParamter, "ShowSX", d.width);
+        Raw(kParamter, "ShowSY", d.height);
+        const RECT r = ViewerFrameRect(kDesktop, 1024, 768);
+        RECT common;
+        EXPECT_TRUE(IntersectRect(&common, &r, &kDesktop)) << d.x << " " << d.y << " " << d.width << " " << d.height;
+        EXPECT_GE(r.right - r.left, 100) << d.width;
+        EXPECT_LE(r.right - r.left, 1024) << d.width;
+        EXPECT_GE(r.bottom - r.top, 100) << d.height;
+        EXPECT_LE(r.bottom - r.top, 768) << d.height;
+    }
 }
 
 TEST_F(SettingsTest, ViewerFrameOffTheDesktopOpensCentred) {

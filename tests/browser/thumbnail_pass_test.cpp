@@ -236,6 +236,36 @@ private:
     LorimelApi api_;
 };
 
+// A library whose pixel reads take a while, so that a pass lasts long
+// enough to be interrupted; it counts the reads made on the test's thread.
+const LorimelApi* g_slowReal = nullptr;
+DWORD g_testThread = 0;
+volatile LONG g_readsOnTestThread = 0;
+
+LONG WINAPI SlowReadPixels(LorimelHandle file, void* pixels, LONG width, LONG height, LONG page) {
+    if (GetCurrentThreadId() == g_testThread) InterlockedIncrement(&g_readsOnTestThread);
+    Sleep(120);
+    return g_slowReal->ReadImagePixels(file, pixels, width, height, page);
+}
+
+class SlowLibrary {
+public:
+    explicit SlowLibrary(const LorimelApi& real) {
+        g_slowReal = &real;
+        g_testThread = GetCurrentThreadId();
+        g_readsOnTestThread = 0;
+        api_ = real;
+        api_.ReadImagePixels = SlowReadPixels;
+        SetImageLibrary(&api_);
+    }
+    ~SlowLibrary() { SetImageLibrary(g_slowReal); }
+    SlowLibrary(const SlowLibrary&) = delete;
+    SlowLibrary& operator=(const SlowLibrary&) = delete;
+
+private:
+    LorimelApi api_;
+};
+
 class ThumbnailPassTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -720,6 +750,30 @@ TEST_F(ThumbnailPassTest, TornJpegStillGetsAThumbnail) {
     EXPECT_TRUE(item.hasThumbnail);
     EXPECT_EQ(0u, item.info.find("640x480")) << item.info;
     EXPECT_TRUE(DecodeFaultPaths().empty());
+}
+
+// A picture added to the shown folder during a long pass: the worker
+// refreshes the model between two items and makes the new thumbnail itself,
+// long before the pass would have ended; the window's thread decodes nothing.
+TEST_F(ThumbnailPassTest, ChangeDuringALongPassIsRefreshedByTheWorker) {
+    const std::string folder = Folder("growing");
+    FillWithPhotos(folder, 30);   // 30 reads of 120 ms: a pass of 3.6 s at least
+    SlowLibrary slow(api_);
+    ForgetPosted();
+    RequestPath(folder);
+    ASSERT_TRUE(WaitForPosted(browser_, kMsgFolderLoaded, kPassTimeoutMs));
+    PumpFor(300);
+    const std::string added = CopySample("photo.jpg", folder + "\\added.jpg");
+    const DWORD start = GetTickCount();
+    while (FindItem(added).index < 0 && GetTickCount() - start < 2500) PumpFor(20);
+    EXPECT_GE(FindItem(added).index, 0) << "the model holds the new file while the pass goes on";
+    EXPECT_EQ(1, CountPosted(browser_, kMsgReplaceOpenList)) << "the pass has not ended yet";
+    EXPECT_GE(CountPosted(list_, kMsgFolderChanged), 1) << "the list announces the new count";
+
+    ASSERT_TRUE(WaitForCount(browser_, kMsgReplaceOpenList, 2, kPassTimeoutMs));
+    EXPECT_EQ(kItemPicture, FindItem(added).state);
+    EXPECT_EQ(kItemPicture, FindItem(folder + "\\p29.jpg").state) << "the pass went on after the refresh";
+    EXPECT_EQ(0, g_readsOnTestThread) << "decoding stays on the worker";
 }
 
 }  // namespace

@@ -207,4 +207,28 @@ TEST_F(RegistryTest, UserKeyValuesRoundTripAndDeleteCleanly) {
               ERROR_FILE_NOT_FOUND);
 }
 
+// --- The system's own fonts ----------------------------------------------
+
+int CALLBACK NoteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// Windows draws caption buttons, scroll arrows and menu check marks with the
+// Marlett symbol font and its dialogs in Tahoma or MS Sans Serif; without
+// Marlett every caption button shows letters ("0 1 r") in screenshots.
+TEST(SystemFontsTest, TheFontsWindowsDrawsItsFramesWithAreInstalled) {
+    HDC dc = GetDC(nullptr);
+    ASSERT_NE(nullptr, dc);
+    for (const char* face : {"Marlett", "Tahoma", "MS Sans Serif"}) {
+        LOGFONTA wanted = {};
+        wanted.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+        bool found = false;
+        EnumFontFamiliesExA(dc, &wanted, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+        EXPECT_TRUE(found) << face;
+    }
+    ReleaseDC(nullptr, dc);
+}
+
 }  // namespace

@@ -206,6 +206,61 @@ TEST_F(LoaderTest, LoadFillsTheCurrentDocumentAndReportsInOrder) {
     EXPECT_EQ(160, DibWidth(doc.picture->working));
 }
 
+// A 24-bit BMP of 8 x 400 pixels, stored bottom-up (positive height) as
+// nearly every BMP is, or top-down (negative height); each stored row one
+// grey level, its index in the file (mod 256).
+std::vector<char> GreyRowsBmp(bool topDown = false) {
+    const int width = 8, height = 400, rowBytes = width * 3;
+    const unsigned size = 54 + rowBytes * height;
+    std::vector<char> bytes = {'B', 'M'};
+    auto put = [&](unsigned value, int count) {
+        for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+    };
+    put(size, 4), put(0, 4), put(54, 4);                      // file header
+    put(40, 4), put(width, 4), put(topDown ? -height : height, 4), put(1, 2), put(24, 2);
+    put(0, 4), put(rowBytes * height, 4), put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
+    for (int stored = 0; stored < height; ++stored)
+        for (int i = 0; i < rowBytes; ++i) bytes.push_back(static_cast<char>(stored % 256));
+    return bytes;
+}
+
+TEST_F(LoaderTest, RowReportsNameTheRowsActuallyDecoded) {
+    struct Case {
+        std::string path;
+        bool bottomUp;
+    };
+    const Case cases[] = {
+        {Sample("photo.jpg"), false},
+        {Scratch("bottom-up.bmp", GreyRowsBmp()), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        ASSERT_TRUE(Load(c.path));
+        ASSERT_FALSE(rec.rows.empty()) << "a picture of more than 256 rows is drawn in bands";
+        for (const LoadRows& r : rec.rows) {
+            EXPECT_EQ(c.bottomUp, r.bottomUp);
+            EXPECT_EQ(r.rowsDone, r.rowCount);
+            const int expectedFirst = c.bottomUp ? r.rowsTotal - r.rowCount : 0;
+            EXPECT_EQ(expectedFirst, r.firstRow) << (c.bottomUp ? "the rows at the bottom" : "the rows at the top");
+        }
+    }
+}
+
+// The coder's rows go straight into the caller's buffer; a coder that turns
+// the picture over after its rows (a top-down BMP) is copied again.
+TEST_F(LoaderTest, BothRowOrdersOfABmpComeOutRightSideUp) {
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        DibBlock* dib = LoadFirstPageDib(Scratch(topDown ? "top-down.bmp" : "bottom-up.bmp", GreyRowsBmp(topDown)).c_str());
+        ASSERT_NE(nullptr, dib);
+        for (int y : {0, 1, 255, 398, 399}) {
+            const int stored = topDown ? y : 399 - y;
+            EXPECT_EQ(static_cast<DWORD>(stored % 256) * 0x010101u, Pixel(dib, 3, y) & 0xFFFFFF) << "row " << y;
+        }
+        FreeDib(dib);
+    }
+}
+
 TEST_F(LoaderTest, AnimationPagesArePreloadedWithDelaysAndDepths) {
     ASSERT_TRUE(Load(Sample("animated-parts.gif")));
     EXPECT_EQ("detach show finished loaded", rec.Trace());
@@ -313,9 +368,7 @@ TEST_F(LoaderTest, StopWhileDecodingEndsTheThreadWithinTheWait) {
     EXPECT_EQ("detach show finished loaded", rec.Trace());
 }
 
-TEST_F(LoaderTest, UnreadableFilesAreReportedAndLeaveThePictureAlone) {
-    ASSERT_TRUE(Load(Sample("bmp-4bit.bmp")));
-    Picture* before = CurrentDocument().picture;
+TEST_F(LoaderTest, UnreadableFilesAreReportedWithNoPictureLeftBehind) {
     const std::vector<char> png = ReadBytes(Sample("alpha.png"));
     ASSERT_GT(png.size(), 100u);
     struct {
@@ -328,13 +381,20 @@ TEST_F(LoaderTest, UnreadableFilesAreReportedAndLeaveThePictureAlone) {
         {Sample("bmp-24bit.bmp"), -1},
     };
     for (const auto& c : cases) {
+        ASSERT_TRUE(Load(Sample("bmp-4bit.bmp")));
         ASSERT_TRUE(Load(c.path, c.page)) << c.path;
-        EXPECT_EQ("unreadable", rec.Trace()) << c.path << " page " << c.page;
+        // Nothing may describe the new name with the old picture: the views
+        // let go of it and it is gone.
+        EXPECT_EQ("detach unreadable", rec.Trace()) << c.path << " page " << c.page;
         EXPECT_EQ(c.path, rec.reportedPath);
-        EXPECT_EQ(before, CurrentDocument().picture) << c.path;
+        EXPECT_EQ(nullptr, CurrentDocument().picture) << c.path;
+        EXPECT_STREQ("", CurrentDocument().formatName);
+        EXPECT_EQ(0, CurrentDocument().pageCount);
     }
     // A file that looks like a picture but whose coder cannot read it is a
     // decoding error the user is told about, once.
+    ASSERT_TRUE(Load(Sample("bmp-4bit.bmp")));
+    Picture* before = CurrentDocument().picture;
     const std::string signatureOnly = Scratch("signature-only.png", std::vector<char>(png.begin(), png.begin() + 8));
     ASSERT_TRUE(Load(signatureOnly));
     EXPECT_EQ("decode-error", rec.Trace());

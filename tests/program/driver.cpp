@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 namespace {
@@ -78,6 +80,23 @@ std::string StatusText(HWND window) {
     if (!bar) return "<no status bar>";
     char text[256] = {};
     SendMessageA(bar, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string StatusPart(HWND window, int part) {
+    HWND bar = GetDlgItem(window, 116);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    HANDLE other = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (!bar || !other) return "<no status bar>";
+    char text[512] = {};
+    void* remote = VirtualAllocEx(other, nullptr, sizeof text, MEM_COMMIT, PAGE_READWRITE);
+    if (remote) {
+        SendMessageA(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(other, remote, text, sizeof text - 1, nullptr);
+        VirtualFreeEx(other, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(other);
     return text;
 }
 

@@ -33,6 +33,9 @@ private:
 
 // Text of status bar part 0 of a window (its status bar is child 116).
 std::string StatusText(HWND window);
+// Text of any part of a window's status bar (read through the program's own
+// memory: SB_GETTEXT is not carried across processes).
+std::string StatusPart(HWND window, int part);
 // Waits until part 0 of the window's status bar starts with prefix.
 std::string WaitForStatus(HWND window, const std::string& prefix, DWORD ms = 20000);
 

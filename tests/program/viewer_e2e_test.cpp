@@ -182,6 +182,40 @@ TEST_F(ViewerEndToEndTest, ABrokenPictureLeavesTheViewerUsable) {
     DeleteFileA(torn.c_str());
 }
 
+TEST_F(ViewerEndToEndTest, ASequenceShowSaysSoOnceAndStepsOverAFileThatIsGone) {
+    std::string gone = TestsFolder() + "gone.jpg";
+    ASSERT_TRUE(CopyFileA(Sample("photo.jpg").c_str(), gone.c_str(), FALSE));
+    // A show slow enough to read each step off the status bar.
+    WritePrivateProfileStringA("Paramter", "Timer", "1500", "Tavirsel.INI");
+    Running tavirsel("\"" + Sample("rose.tif") + "\" \"" + gone + "\" \"" + Sample("bmp-24bit.bmp") + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ("1/3 Pictures", WaitForStatus(frame, "1/3"));
+    // The browser's thumbnail worker may still be reading it.
+    bool deleted = false;
+    for (int i = 0; i < 100 && !(deleted = DeleteFileA(gone.c_str()) != 0); ++i) Sleep(50);
+    ASSERT_TRUE(deleted);
+    PostMessageA(frame, WM_COMMAND, 32775, 0);  // Sequency Show: on to gone.jpg at once
+
+    // No picture is left to describe: the status counts the list and names
+    // the file that could not be read.
+    std::string note;
+    std::string count;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(30)) {
+        note = StatusPart(frame, 1);
+        if (note == "Cannot open gone.jpg") {
+            count = StatusText(frame);
+            break;
+        }
+    }
+    EXPECT_EQ("Cannot open gone.jpg", note);
+    EXPECT_EQ("3 Objects", count) << "not the new name with the old picture's size";
+    EXPECT_EQ("3/3 Pictures", WaitForStatus(frame, "3/3")) << "the show steps on";
+    EXPECT_NE("Cannot open gone.jpg", StatusPart(frame, 1));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}
+
 // The colour of the view's middle pixel on the screen.
 static COLORREF ViewMiddle(HWND frame) {
     RECT r;

@@ -9,6 +9,7 @@
 #include "browser_commands.h"
 #include "cache_files.h"
 #include "shell_test_files.h"
+#include "worker.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void Touch(const std::string& path) {
 struct Answerer {
     UINT answer;
     bool seen = false;
+    volatile bool giveUp = false;   // no box is expected after all
     HANDLE thread = nullptr;
 
     explicit Answerer(UINT button) : answer(button) {
@@ -47,7 +49,7 @@ struct Answerer {
     }
     static DWORD WINAPI Run(void* self) {
         Answerer& a = *static_cast<Answerer*>(self);
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200 && !a.giveUp; ++i) {
             HWND box = nullptr;
             EnumWindows(Find, reinterpret_cast<LPARAM>(&box));
             if (box) {
@@ -115,6 +117,32 @@ TEST_F(ClearCacheTest, NothingHappensWhileAFolderCacheIsOpen) {
     ClearThumbnailCache(nullptr);   // no question asked: it would block the test
     EXPECT_TRUE(Exists(Cache("ZOOMDATA.CAH")));
     CloseFolderCache();
+}
+
+// Stands for a worker's pass: holds the folder lock for two seconds.
+DWORD WINAPI HoldFolderLock(void* taken) {
+    FolderLock hold;
+    SetEvent(static_cast<HANDLE>(taken));
+    Sleep(2000);
+    return 0;
+}
+
+// The worker holds the folder lock for its folder loads and passes: the
+// command neither waits for it nor asks anything meanwhile.
+TEST_F(ClearCacheTest, BusyWorkerLeavesTheCacheAndTheWindowDoesNotWait) {
+    HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE pass = CreateThread(nullptr, 0, HoldFolderLock, taken, 0, nullptr);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 5000));
+    Answerer no(IDNO);
+    const DWORD start = GetTickCount();
+    ClearThumbnailCache(nullptr);
+    EXPECT_LT(GetTickCount() - start, 500u) << "the window did not wait for the pass";
+    no.giveUp = true;
+    EXPECT_FALSE(no.seen) << "nothing was asked";
+    EXPECT_TRUE(Exists(Cache("ZOOMDATA.CAH")));
+    WaitForSingleObject(pass, 5000);
+    CloseHandle(pass);
+    CloseHandle(taken);
 }
 
 }  // namespace

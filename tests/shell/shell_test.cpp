@@ -7,14 +7,25 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "browser_layout.h"
+#include "browser_panes.h"
 #include "browser_window.h"
 #include "commands.h"
+#include "dialog_driver.h"
+#include "document.h"
+#include "feature_commands.h"
 #include "frame_window.h"
 #include "icons.h"
 #include "language_menu.h"
 #include "message_loop.h"
+#include "messages.h"
+#include "navigation.h"
+#include "picture_view.h"
 #include "resource_ids.h"
+#include "settings.h"
 #include "shell.h"
 #include "status_text.h"
 #include "toolbar.h"
@@ -241,6 +252,94 @@ TEST_F(ShellWindowsTest, AcceleratorsReachTheTopLevelWindowAndTheAcquireFilterCo
     DestroyAcceleratorTable(table);
 }
 
+// Takes every msg waiting for window; true when there was one.
+bool TakePosted(HWND window, UINT msg) {
+    MSG m;
+    bool any = false;
+    while (PeekMessageA(&m, window, msg, msg, PM_REMOVE)) any = true;
+    return any;
+}
+
+TEST_F(ShellWindowsTest, SizeCommandsRefreshThePictureInformationEvenAtTheSameSize) {
+    struct Case {
+        UINT command;
+        bool dialog;   // Smooth Zoom asks for the size; OK keeps the picture's own
+        int width;     // of the new picture
+    };
+    const Case cases[] = {
+        {IDC_SMOOTH_ZOOM, true, 40},
+        {IDC_DOUBLE_PICTURE, false, 80},
+        {IDC_HALVE_PICTURE, false, 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        Picture* picture = CreatePicture(40, 30);
+        ASSERT_NE(nullptr, picture);
+        SetCurrentPicture(picture);
+        DrainMessages();
+        Driver driver(IDC_ZOOM_WIDTH_TRACK);
+        driver.Press(IDOK);
+        if (c.dialog)
+            driver.Run([&] { SendMessageA(Shell().frame, WM_COMMAND, c.command, 0); });
+        else
+            SendMessageA(Shell().frame, WM_COMMAND, c.command, 0);
+        ASSERT_NE(nullptr, CurrentDocument().picture);
+        EXPECT_NE(picture, CurrentDocument().picture) << "a new picture";
+        EXPECT_EQ(c.width, DibWidth(CurrentDocument().picture->working));
+        EXPECT_TRUE(TakePosted(Shell().frame, kMsgRefreshInfo)) << "5120 to the frame";
+        EXPECT_TRUE(TakePosted(Shell().browser, kMsgRefreshInfo)) << "5120 to the browser";
+        // The views let go before the picture is freed.
+        SetViewPicture(FrameView(), nullptr);
+        SetPreviewPicture(nullptr);
+        FreeCurrentPicture();
+    }
+}
+
+// Every command item of a menu and its popups, with whether it is enabled.
+void CollectItems(HMENU menu, std::vector<std::pair<UINT, bool>>* items) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i)) {
+            CollectItems(popup, items);
+            continue;
+        }
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        const UINT id = GetMenuItemID(menu, i);
+        if (!(state & MF_SEPARATOR) && id != 0 && id != static_cast<UINT>(-1))
+            items->push_back({id, !(state & (MF_GRAYED | MF_DISABLED))});
+    }
+}
+
+TEST_F(ShellWindowsTest, EveryEnabledMenuCommandOfBothWindowsActs) {
+    // A state that enables as much as it can: a picture, a list to step in.
+    for (const char* path : {"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"}) Shell().openList.Append(path);
+    SetOpenListPosition(1);
+    lstrcpyA(CurrentDocument().fileName, "C:\\p\\b.jpg");
+    SetCurrentPicture(CreatePicture(40, 30));
+    for (HWND window : {Shell().frame, Shell().browser}) {
+        HMENU menu = GetMenu(window);
+        ASSERT_NE(nullptr, menu);
+        SendMessageA(window, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+        std::vector<std::pair<UINT, bool>> items;
+        CollectItems(menu, &items);
+        ASSERT_GT(items.size(), 20u);
+        int enabled = 0;
+        for (const auto& item : items) {
+            if (!item.second) continue;
+            ++enabled;
+            for (UINT awaiting : CommandsAwaitingFeatures())
+                EXPECT_NE(awaiting, item.first) << "enabled, but its handler does nothing yet";
+            if (window == Shell().frame) {
+                EXPECT_TRUE(FrameCommandActs(item.first)) << item.first;
+            }
+        }
+        EXPECT_GT(enabled, 10);
+    }
+    Shell().openList.Clear();
+    SetOpenListPosition(0);
+    FreeCurrentPicture();
+    CurrentDocument().fileName[0] = '\0';
+}
+
 TEST(StatusTextTest, FileSizesInKilobytesAndMegabytes) {
     EXPECT_EQ("0.00 KB", FormatFileSize(0));
     EXPECT_EQ("1.00 KB", FormatFileSize(1024));
@@ -271,4 +370,49 @@ TEST(BrowserPlacementTest, RememberedRectangleOrDefaults) {
     r = BrowserWindowRect(0, 0, -1, -1, RECT{0, 0, 640, 480});
     EXPECT_EQ(640, r.right - r.left);
     EXPECT_EQ(480, r.bottom - r.top);
+}
+
+// Kinds of damage a hand-edited or broken Tavirsel.INI brings, each text
+// used for every position, size and divider key of the browser.
+TEST(BrowserPlacementTest, ADamagedFileStillOpensTheBrowserWhollyOnTheDesktop) {
+    const char* const damage[] = {
+        "12345678901234", "-138000000", "2147483647", "-2147483648", "-2147483647", "0x7FFFFFFF",
+        "-800", "0", "5", "99999", "wide", "",
+    };
+    const RECT desktop{0, 0, 1024, 738};
+    const RECT client{0, 0, 784, 500};
+    auto raw = [](const char* key, const char* text) {
+        WritePrivateProfileStringA(settings::kSettings, key, text, settings::kFileName);
+    };
+    for (const char* position : damage) {
+        for (const char* size : damage) {
+            raw("BSWPOSX", position), raw("BSWPOSY", position);
+            raw("BSWIDTH", size), raw("BSWHIGH", size);
+            using namespace settings;
+            const RECT r = BrowserWindowRect(Read(kBrowserX), Read(kBrowserY), Read(kBrowserWidth),
+                                             Read(kBrowserHeight), desktop);
+            RECT inside;
+            IntersectRect(&inside, &r, &desktop);
+            EXPECT_TRUE(EqualRect(&inside, &r)) << position << " / " << size << ": " << r.left << "," << r.top
+                                                << " " << r.right << "," << r.bottom;
+            EXPECT_GE(r.right - r.left, 320) << size;
+            EXPECT_GE(r.bottom - r.top, 240) << size;
+        }
+        for (const char* key : {"TREEVIEWLINE", "PREVIEWLINE", "LISTVIEWLINE", "SaveTreeViewLine",
+                                "SavePrevViewLine", "SaveListViewLine"})
+            raw(key, position);
+        using namespace settings;
+        const BrowserLayout l = InitialBrowserLayout(client, Read(kTreeViewLine), Read(kPreviewLine),
+                                                     Read(kListViewLine), Read(kSaveTreeViewLine),
+                                                     Read(kSavePrevViewLine), Read(kSaveListViewLine));
+        EXPECT_GT(l.treeX, 0) << position;
+        EXPECT_LT(l.treeX, l.previewX) << position;
+        EXPECT_LT(l.previewX, client.right) << position;
+        EXPECT_GT(l.listY, 0) << position;
+        EXPECT_LT(l.listY, client.bottom) << position;
+        EXPECT_LE(l.savedTreeX, 32767) << position;
+        EXPECT_LE(l.savedPreviewX, 32767) << position;
+        EXPECT_LE(l.savedListY, 32767) << position;
+    }
+    WritePrivateProfileStringA(settings::kSettings, nullptr, nullptr, settings::kFileName);
 }

@@ -278,22 +278,47 @@ TEST_P(PictureViewDepthTest, DisplayBitmapIsDrawnPixelForPixel) {
 INSTANTIATE_TEST_SUITE_P(Depths, PictureViewDepthTest, ::testing::Values(32, 24, 16, 15, 8, 4));
 
 TEST_F(PictureViewTest, WhileLoadingOnlyDecodedRowsAreDrawn) {
-    HWND view = MakeView(80, 60);
-    UpdateWindow(view);
-    PicturePtr picture = MakePicture(80, 60, [](int, int) { return Rgb(255, 0, 0); });
-    SetViewLoading(view, true);
-    SetViewPicture(view, picture.get());
-    InvalidateRect(view, nullptr, FALSE);
-    UpdateWindow(view);
-    EXPECT_EQ(ButtonFace(), Snapshot(view).At(0, 0)) << "repaints wait while loading";
-    SendMessageA(view, kMsgRowsReady, 20, 0);
-    Snapshot partly(view);
-    EXPECT_EQ(Rgb(255, 0, 0), partly.At(79, 19));
-    EXPECT_EQ(ButtonFace(), partly.At(0, 20)) << "rows not decoded yet are left alone";
-    SetViewLoading(view, false);
-    EXPECT_FALSE(IsViewLoading(view));
-    SendMessageA(view, kMsgRedrawView, 0, 0);
-    EXPECT_EQ(Rgb(255, 0, 0), Snapshot(view).At(79, 59));
+    // Rows ready and the first of them, as the loader reports a coder that
+    // delivers top-down, bottom-up (a BMP) or in passes; the view rows that
+    // must show the picture and the first ones that must not.
+    struct Case {
+        const char* coder;
+        WPARAM rows;
+        LPARAM first;
+        int drawnTop, drawnBottom;   // view rows [top, bottom) drawn
+    };
+    const Case cases[] = {
+        {"top-down", 20, 0, 0, 20},
+        {"bottom-up", 20, 40, 40, 60},
+        {"in passes", 60, 0, 0, 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.coder);
+        HWND view = MakeView(80, 60);
+        UpdateWindow(view);
+        PicturePtr picture = MakePicture(80, 60, [](int, int) { return Rgb(255, 0, 0); });
+        SetViewLoading(view, true);
+        SetViewPicture(view, picture.get());
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+        EXPECT_EQ(ButtonFace(), Snapshot(view).At(0, 0)) << "repaints wait while loading";
+        SendMessageA(view, kMsgRowsReady, c.rows, c.first);
+        Snapshot partly(view);
+        EXPECT_EQ(Rgb(255, 0, 0), partly.At(0, c.drawnTop));
+        EXPECT_EQ(Rgb(255, 0, 0), partly.At(79, c.drawnBottom - 1));
+        if (c.drawnTop > 0) {
+            EXPECT_EQ(ButtonFace(), partly.At(0, c.drawnTop - 1)) << "not decoded yet";
+        }
+        if (c.drawnBottom < 60) {
+            EXPECT_EQ(ButtonFace(), partly.At(0, c.drawnBottom)) << "not decoded yet";
+        }
+        SetViewLoading(view, false);
+        EXPECT_FALSE(IsViewLoading(view));
+        SendMessageA(view, kMsgRedrawView, 0, 0);
+        EXPECT_EQ(Rgb(255, 0, 0), Snapshot(view).At(79, 59));
+        SetViewPicture(view, nullptr);
+        DestroyWindow(view);
+    }
 }
 
 TEST_F(PictureViewTest, HugeZoomPaintsFromTheSourceWithoutAZoomedCopy) {

@@ -116,6 +116,47 @@ TEST(MappingPluginExports, EachLibraryOffersOneFilterNamedForTheCodePage) {
     }
 }
 
+// Answers as IsProcessorFeaturePresent does before Windows XP, which knows
+// nothing of SSE2 whatever the processor.
+BOOL WINAPI FeatureUnknown(DWORD) { return FALSE; }
+
+// Points a module's import of kernel32's IsProcessorFeaturePresent (if it
+// has one) at FeatureUnknown.
+void AnswerAsBeforeXp(HMODULE module) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!imports.VirtualAddress) return;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "kernel32.dll") != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), "IsProcessorFeaturePresent") != 0) continue;
+            DWORD old = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&FeatureUnknown);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+        }
+    }
+}
+
+TEST(MappingPluginExports, SystemsBeforeXpWithSse2GetTheFilters) {
+    for (const Shipped& shipped : kShipped) {
+        SCOPED_TRACE(shipped.file);
+        Library library(shipped.file);
+        ASSERT_TRUE(library.loaded());
+        AnswerAsBeforeXp(library.module());
+        const PictureFilter* filter = library.Init(0);
+        ASSERT_NE(nullptr, filter) << "the processor has SSE2; the system's feature list is not asked";
+        EXPECT_STREQ(shipped.english, filter->name);
+        library.Free();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Running the filters through their dialogs on the current picture.
 
