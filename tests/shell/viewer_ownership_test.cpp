@@ -172,6 +172,12 @@ protected:
     void TearDown() override {
         ShellState& shell = Shell();
         if (IsSequenceShowOn()) ToggleSequenceShow();
+        // The item model outlives the windows: the next test starts sorted
+        // by name, forward, as a new list does.
+        if (shell.browser) {
+            SendMessageA(shell.browser, WM_COMMAND, IDC_SORT_BY_NAME, 0);
+            SendMessageA(shell.browser, WM_COMMAND, IDC_SORT_FORWARD, 0);
+        }
         CloseAll();
         StopPictureLoader(5000);
         shell.handOverEvent = nullptr;
