@@ -4,7 +4,7 @@
 
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -50,9 +50,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         const std::string oem = settings::Read(settings::kOem);
         if (!oem.empty()) SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, oem.c_str());
 
-        HICON icon = Shell().oemIcon;
+        HICON icon = Program().oemIcon;
         if (!icon)
-            icon = static_cast<HICON>(LoadImageA(Shell().mainModule, MAKEINTRESOURCEA(IDI_LOGO), IMAGE_ICON,
+            icon = static_cast<HICON>(LoadImageA(Program().mainModule, MAKEINTRESOURCEA(IDI_LOGO), IMAGE_ICON,
                                                  32, 32, LR_SHARED));
         SendDlgItemMessageA(dialog, IDC_ABOUT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 
@@ -75,5 +75,5 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 void ShowAboutDialog(HWND frame) {
-    DialogBoxParamA(Shell().resourceModule, MAKEINTRESOURCEA(IDD_ABOUT), frame, AboutProc, 0);
+    DialogBoxParamA(Program().resourceModule, MAKEINTRESOURCEA(IDD_ABOUT), frame, AboutProc, 0);
 }

@@ -4,7 +4,7 @@
 
 #include "convert.h"
 #include "picture.h"
-#include "shell.h"
+#include "program.h"
 #include "system_info.h"
 
 HPALETTE CreateDisplayPalette(int depth) {
@@ -32,7 +32,7 @@ HPALETTE CreateDisplayPalette(int depth) {
 }
 
 bool EvaluateDisplay() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     int depth = ReadDisplayDepth();
     bool changed = depth != shell.displayDepth;
     shell.displayDepth = depth;
@@ -45,7 +45,7 @@ bool EvaluateDisplay() {
 }
 
 void RealizeShellPalette(HWND window) {
-    HPALETTE palette = Shell().palette;
+    HPALETTE palette = Program().palette;
     if (!palette || !window) return;
     HDC dc = GetDC(window);
     SelectPalette(dc, palette, FALSE);

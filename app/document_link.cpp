@@ -9,7 +9,7 @@
 #include "messages.h"
 #include "navigation.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ void ConnectDocumentToFrame(HWND frame) {
 const Picture* CurrentDocumentPicture() { return CurrentDocument().picture; }
 
 bool IsPictureFile(const std::string& path) {
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     if (path.empty() || path.size() >= MAX_PATH || !shell.lorimelReady) return false;
     char format[200] = {};
     return shell.lorimel.DetectImageFormat(path.c_str(), format) != 0;
@@ -90,7 +90,7 @@ DocumentFacts CurrentDocumentFacts() {
     DocumentFacts facts;
     facts.file = document.fileName;
     facts.format = document.formatName;
-    facts.listLength = Shell().openList.Count();
+    facts.listLength = Program().openList.Count();
     facts.position = OpenListPosition();
     facts.pageCount = document.pageCount;
     facts.page = document.currentPage;

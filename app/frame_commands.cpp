@@ -22,7 +22,7 @@
 #include "picture_view.h"
 #include "loader.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 #include "status_text.h"
 
 namespace {
@@ -43,7 +43,7 @@ void Exit(HWND frame, UINT, LPARAM) { DestroyWindow(frame); }
 // Browse (117) and show the browser (32884): the browser comes up, the frame
 // goes.
 void ShowBrowser(HWND frame, UINT id, LPARAM) {
-    HWND browser = Shell().browser;
+    HWND browser = Program().browser;
     if (!browser) return;
     if (id == IDC_BROWSE) {
         // Unless the browser already shows the current file's folder, it
@@ -107,8 +107,8 @@ void ToggleBar(HWND frame, HWND bar, bool* shown) {
 }
 
 void Bars(HWND frame, UINT id, LPARAM) {
-    if (id == IDC_TOGGLE_TOOLBAR) ToggleBar(frame, FrameToolbar(), &Shell().toolbarShown);
-    else ToggleBar(frame, FrameStatusBar(), &Shell().statusBarShown);
+    if (id == IDC_TOGGLE_TOOLBAR) ToggleBar(frame, FrameToolbar(), &Program().toolbarShown);
+    else ToggleBar(frame, FrameStatusBar(), &Program().statusBarShown);
 }
 
 void AlwaysOnTop(HWND frame, UINT, LPARAM) {
@@ -232,15 +232,15 @@ bool OpenPictureByName(HWND frame, const char* path) {
     std::string file;
     if (path && *path) {
         file = path;
-    } else if (Shell().openList.Count() == 0) {
+    } else if (Program().openList.Count() == 0) {
         file = AskPictureFile(frame);
         if (file.empty()) return false;  // cancelled: nothing to show
     } else {
         file = current;
     }
-    int position = Shell().openList.IndexOf(file);
-    if (position < 0 && Shell().openList.Count() == 0) {
-        Shell().openList.Append(file);
+    int position = Program().openList.IndexOf(file);
+    if (position < 0 && Program().openList.Count() == 0) {
+        Program().openList.Append(file);
         position = 0;
     }
     SetOpenListPosition(position < 0 ? 0 : position);

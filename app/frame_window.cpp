@@ -25,7 +25,7 @@
 #include "picture_view.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "shortcut.h"
 #include "status_text.h"
 #include "toolbar.h"
@@ -45,7 +45,7 @@ HWND CreateFrameToolbar(HWND frame) {
     HWND toolbar = CreateResourceToolbar(frame, ToolbarSpec{IDR_TOOLBAR, IDB_TOOLBAR, IDS_TOOLBAR_TEXTS,
                                                             kFrameToolbarId, 0});
     if (!toolbar) return nullptr;
-    if (Shell().oem) SendMessageA(toolbar, TB_HIDEBUTTON, IDC_ABOUT, MAKELONG(TRUE, 0));
+    if (Program().oem) SendMessageA(toolbar, TB_HIDEBUTTON, IDC_ABOUT, MAKELONG(TRUE, 0));
     // Right after creation Zoom In and Zoom Out are enabled, Normal is not.
     SendMessageA(toolbar, TB_ENABLEBUTTON, IDC_ZOOM_NORMAL, MAKELONG(FALSE, 0));
     return toolbar;
@@ -86,9 +86,9 @@ void ReceivePath(HWND frame, const std::string& path) {
     if (!IsPictureFile(target)) return;
     FillModelFromFiles({target}, true);
     PostMessageA(frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(g_statusBar), 0);
-    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);
     RefreshToolbarStates();
-    if (!WorkerRunning() && Shell().handOverEvent) SetEvent(Shell().handOverEvent);
+    if (!WorkerRunning() && Program().handOverEvent) SetEvent(Program().handOverEvent);
 }
 
 void OnClose(HWND frame) {
@@ -96,15 +96,15 @@ void OnClose(HWND frame) {
     StopPictureLoading();
     if (g_view) SetViewPicture(g_view, nullptr);
     FreeCurrentDocument();
-    if (Shell().browser) PostMessageA(Shell().browser, WM_CLOSE, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, WM_CLOSE, 0, 0);
 }
 
 void OnDestroy(HWND frame) {
     KillTimer(frame, kTimerIconBlink);
-    Shell().openList.Clear();
+    Program().openList.Clear();
     if (g_view) DestroyWindow(g_view);
     g_view = g_toolbar = g_statusBar = nullptr;
-    Shell().frame = nullptr;
+    Program().frame = nullptr;
     PostQuitMessage(0);
 }
 
@@ -127,11 +127,11 @@ void OnDisplayChange(HWND frame) {
     const bool changed = RefreshDisplayForDocument();
     // The old palette was deleted (or none made) with the depth: both views
     // draw with the new one.
-    SetViewPalette(Shell().palette);
+    SetViewPalette(Program().palette);
     if (!changed) return;
     if (g_view) SetViewPicture(g_view, CurrentDocumentPicture());
     InvalidateRect(frame, nullptr, TRUE);
-    if (Shell().browser) PostMessageA(Shell().browser, kMsgDisplayChanged, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, kMsgDisplayChanged, 0, 0);
 }
 
 // The loader made a new picture current (or found none to make): the view
@@ -168,7 +168,7 @@ void OnNewPicture(HWND frame, const Picture* picture) {
 // shows its top-left corner.
 void PlaceNewPicture(HWND frame) {
     RefreshCaptionAndStatus(frame, g_statusBar);
-    if (IsWindowVisible(frame) || !IsWindowVisible(Shell().browser)) LayOutFrame(CurrentFrameParts(), g_toolbarReturn);
+    if (IsWindowVisible(frame) || !IsWindowVisible(Program().browser)) LayOutFrame(CurrentFrameParts(), g_toolbarReturn);
     g_toolbarReturn = 0;
     if (settings::Read(settings::kAutoPicPos)) PostMessageA(frame, kMsgScrollView, 0, 0);
 }
@@ -185,7 +185,7 @@ void OnFileLoaded(HWND frame) {
     OnPictureLoaded();
     RefreshToolbarStates();
     RefreshCaptionAndStatus(frame, g_statusBar);
-    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);
 }
 
 // The load ended without a picture: the file is done with (a sequence show
@@ -200,7 +200,7 @@ void OnLoadFailed(HWND frame, std::string* unreadable) {
     if (!path) return;
     NoteUnreadableFile(*path);
     RefreshCaptionAndStatus(frame, g_statusBar);
-    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);
     RefreshToolbarStates();
 }
 
@@ -216,7 +216,7 @@ void OnMouseWheel(HWND frame, WPARAM wp) {
 }
 
 void OnContextMenu(HWND frame, int popupIndex) {
-    HMENU menu = LoadMenuA(Shell().resourceModule, MAKEINTRESOURCEA(IDM_CONTEXT));
+    HMENU menu = LoadMenuA(Program().resourceModule, MAKEINTRESOURCEA(IDM_CONTEXT));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, popupIndex);
     if (popup) {
@@ -239,7 +239,7 @@ void OnDropFiles(HWND frame, HDROP drop) {
     }
     if (pictures.empty()) return;
     FillModelFromFiles(pictures);
-    if (Shell().openList.Count() > 0) PostMessageA(frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
+    if (Program().openList.Count() > 0) PostMessageA(frame, WM_COMMAND, IDC_FIRST_PICTURE, 0);
 }
 
 LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
@@ -330,7 +330,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgRowsReady) {
             // The decoded rows (wParam of them from row lParam) go to the views.
             if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, lp);
-            if (PreviewPane() && IsWindowVisible(Shell().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
+            if (PreviewPane() && IsWindowVisible(Program().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {
@@ -385,13 +385,13 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
 
 HWND ViewerView() { return g_view; }
 HWND BrowserPreview() { return PreviewPane(); }
-HWND BrowserWindowHandle() { return Shell().browser; }
+HWND BrowserWindowHandle() { return Program().browser; }
 void LayOutForNavigation() { LayOutFrame(CurrentFrameParts(), g_toolbarReturn); }
 
 }  // namespace
 
 bool RegisterFrameClass() {
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC | CS_SAVEBITS;
@@ -406,7 +406,7 @@ bool RegisterFrameClass() {
 }
 
 HWND CreateFrameWindow() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     HMENU menu = LoadWindowMenu(IDM_VIEWER);
     RECT desktop = DesktopWorkArea();
     RECT frame = settings::ViewerFrameRect(desktop, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -443,12 +443,12 @@ void WriteFramePlacement(HWND frame) {
 }
 
 void ReloadFrameResources() {
-    HWND frame = Shell().frame;
+    HWND frame = Program().frame;
     if (!frame) return;
     HMENU menu = LoadWindowMenu(IDM_VIEWER);
     if (menu) AppendLanguageItems(menu);
     // The filters take the new language's names (936: Chinese).
-    ReloadPlugins(Shell().languageCodePage, menu);
+    ReloadPlugins(Program().languageCodePage, menu);
     ReplaceWindowMenu(frame, menu);
     if (menu) PaintMenuBar(menu);
     bool toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
@@ -465,7 +465,7 @@ HWND FrameView() { return g_view; }
 
 FrameParts CurrentFrameParts() {
     FrameParts parts{};
-    parts.frame = Shell().frame;
+    parts.frame = Program().frame;
     parts.view = g_view;
     parts.toolbar = g_toolbar;
     parts.statusBar = g_statusBar;
@@ -476,7 +476,7 @@ FrameParts CurrentFrameParts() {
 }
 
 ViewerCommandState CurrentCommandState() {
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     DocumentFacts facts = CurrentDocumentFacts();
     ViewerCommandState s;
     s.listLength = shell.openList.Count();
@@ -506,7 +506,7 @@ void RefreshToolbarStates() {
 }
 
 void ShowProcessedPicture(HWND frame, ProcessedChange change, Picture* replacement) {
-    HWND browser = Shell().browser;
+    HWND browser = Program().browser;
     if (replacement) {
         // The views take the new picture before the old one is freed: either
         // may paint meanwhile.

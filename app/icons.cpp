@@ -2,18 +2,18 @@
 
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
 HICON LoadIconResource(int id) {
-    return static_cast<HICON>(LoadImageA(Shell().mainModule, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0,
+    return static_cast<HICON>(LoadImageA(Program().mainModule, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0,
                                          LR_DEFAULTSIZE | LR_SHARED));
 }
 
 void ShowIcon(HWND window, HICON icon) {
     if (!window || !icon) return;
-    if (Shell().system.windows2000OrLaterForIcons)
+    if (Program().system.windows2000OrLaterForIcons)
         SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     else
         SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -22,7 +22,7 @@ void ShowIcon(HWND window, HICON icon) {
 }  // namespace
 
 void LoadShellIcons() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     shell.classIcon = LoadIconResource(IDI_CLASS);
     shell.smallIcon = static_cast<HICON>(LoadImageA(shell.mainModule, MAKEINTRESOURCEA(IDI_CLASS_SMALL),
                                                     IMAGE_ICON, 16, 16, LR_SHARED));
@@ -42,14 +42,14 @@ void LoadShellIcons() {
 }
 
 void FreeShellIcons() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     if (shell.oemIcon) DestroyIcon(shell.oemIcon);
     shell.oemIcon = nullptr;
     shell.logoIcon = shell.previewLogoIcon = nullptr;
 }
 
 HICON BlinkWindowIcons() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     shell.blinkShowsLogo = !shell.blinkShowsLogo;
     HICON icon = shell.blinkShowsLogo ? shell.logoIcon : shell.blinkIcon;
     ShowIcon(shell.frame, icon);

@@ -13,7 +13,7 @@
 #include "paint.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ struct Dialog {
     }
 
     static DibBlock* LoadBuiltInFrame(int index) {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(Shell().mainModule, MAKEINTRESOURCEA(IDB_THUMB_FRAME + index),
+        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(Program().mainModule, MAKEINTRESOURCEA(IDB_THUMB_FRAME + index),
                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         if (!bitmap) return nullptr;
         BITMAP info = {};
@@ -261,10 +261,10 @@ struct Dialog {
         RECT inner{left + scaled(borderX), top + scaled(borderY), left + scaled(width - borderX),
                    top + scaled(height - borderY)};
         const int side = std::min(inner.right - inner.left, inner.bottom - inner.top);
-        HICON logo = Shell().previewLogoIcon;
+        HICON logo = Program().previewLogoIcon;
         if (!logo)
             logo = static_cast<HICON>(
-                LoadImageA(Shell().mainModule, MAKEINTRESOURCEA(IDI_LOGO), IMAGE_ICON, 0, 0, LR_SHARED));
+                LoadImageA(Program().mainModule, MAKEINTRESOURCEA(IDI_LOGO), IMAGE_ICON, 0, 0, LR_SHARED));
         if (logo && side > 0)
             DrawIconEx(item.hDC, (inner.left + inner.right - side) / 2, (inner.top + inner.bottom - side) / 2, logo,
                        side, side, 0, nullptr, DI_NORMAL);
@@ -408,7 +408,7 @@ bool ShowOptionDialog(HWND owner, OptionResult* result) {
     if (result) *result = OptionResult{};
     Dialog dialog;
     std::pair<Dialog*, OptionResult*> start{&dialog, result};
-    const INT_PTR ended = DialogBoxParamA(Shell().resourceModule, MAKEINTRESOURCEA(IDD_OPTION), owner, OptionProc,
+    const INT_PTR ended = DialogBoxParamA(Program().resourceModule, MAKEINTRESOURCEA(IDD_OPTION), owner, OptionProc,
                                           reinterpret_cast<LPARAM>(&start));
     if (ended != IDOK && ended != IDIGNORE && result) *result = OptionResult{};
     return ended == IDOK;

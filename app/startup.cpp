@@ -29,7 +29,7 @@
 #include "settings.h"
 #include "plugin_host.h"
 #include "plugin_services.h"
-#include "shell.h"
+#include "program.h"
 #include "shortcut.h"
 #include "system_info.h"
 #include "window_menu.h"
@@ -44,7 +44,7 @@ constexpr char kScreenSaverFile[] = "Ommavu.SCR";
 void ReloadWindowsForLanguage() {
     DestroyMenuPainter();
     CreateMenuPainter();
-    SetNavigationResourceModule(Shell().resourceModule);
+    SetNavigationResourceModule(Program().resourceModule);
     ReloadFrameResources();
     ReloadBrowserResources();
 }
@@ -57,7 +57,7 @@ bool FileExists(const std::string& path) {
 // Steps 17: the image library, bound by ordinal and initialised with the
 // program directory.
 bool StartImageLibrary() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     if (!BindLorimel(shell.lorimel, (shell.programDirectory + "Lorimel.dll").c_str())) return false;
     if (!shell.lorimel.InitImageLibrary(shell.programDirectory.c_str())) {
         UnbindLorimel(shell.lorimel);
@@ -77,7 +77,7 @@ void Fail(const char* text) {
 // open list in its order, and the first one is shown.  The worker's request
 // 4 releases a waiting shared instance once their thumbnails are made.
 void OpenCommandLineFiles(const CommandLine& line) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     ShowWindow(shell.frame, SW_SHOW);
     UpdateWindow(shell.frame);
     std::vector<std::string> pictures;
@@ -93,7 +93,7 @@ void OpenCommandLineFiles(const CommandLine& line) {
 }
 
 void Shutdown() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     // Plug-ins are released first.
     UnloadPlugins();
     SetPluginStatusBars(nullptr, nullptr);
@@ -145,7 +145,7 @@ std::string ArgumentsOf(const char* p) {
 }
 
 int RunProgram(HINSTANCE instance, const std::string& arguments) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     // 1. Command line and the shared-mode hand-over; a later shared instance ends here.
     CommandLine line = ParseCommandLine(arguments);
     if (RunHandOver(line, &shell.handOverEvent) == HandOverResult::HandedOver) return 0;

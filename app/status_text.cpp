@@ -7,7 +7,7 @@
 #include "browser_window.h"
 #include "document_link.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ void ApplyStatusParts(HWND bar, const std::string* texts) {
 }
 
 void RefreshCaptionAndStatus(HWND window, HWND bar) {
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     DocumentFacts facts = CurrentDocumentFacts();
     std::string name = DisplayName();
     std::string texts[kTextParts];

@@ -11,7 +11,7 @@
 #include "paint.h"
 #include "picture.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ void Paint(HWND window, HDC dc) {
     target.right = target.left + width;
     target.bottom = target.top + height;
     SetStretchBltMode(dc, COLORONCOLOR);
-    PaintDib(dc, target, block, Shell().palette);
+    PaintDib(dc, target, block, Program().palette);
 }
 
 void Advance(HWND window, BannerState* state) {
@@ -146,7 +146,7 @@ LRESULT CALLBACK BannerProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 HWND CreateBannerStrip(HWND parent, UINT controlId) {
-    HINSTANCE instance = Shell().mainModule;
+    HINSTANCE instance = Program().mainModule;
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = BannerProc;

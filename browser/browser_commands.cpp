@@ -12,7 +12,7 @@
 #include "file_list.h"
 #include "folder_history.h"
 #include "folder_tree.h"
-#include "shell.h"
+#include "program.h"
 #include "shortcut.h"
 #include "cache_files.h"
 #include "file_operations.h"

@@ -8,7 +8,7 @@
 #include "picture_view.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -113,12 +113,12 @@ bool CreateBrowserPanes(HWND browser, HWND banner) {
     g = Panes{};
     g.browser = browser;
     g.banner = banner;
-    HINSTANCE instance = Shell().mainModule;
+    HINSTANCE instance = Program().mainModule;
     g.tabs = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, browser,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabStripId)), instance, nullptr);
     if (!g.tabs) return false;
     SendMessageA(g.tabs, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    g.tabImages = ImageList_LoadImageA(Shell().resourceModule, MAKEINTRESOURCEA(IDB_TAB_IMAGES), 16, 0,
+    g.tabImages = ImageList_LoadImageA(Program().resourceModule, MAKEINTRESOURCEA(IDB_TAB_IMAGES), 16, 0,
                                        IMAGE_LIST_MASK_COLOUR, IMAGE_BITMAP, LR_CREATEDIBSECTION);
     if (g.tabImages) SendMessageA(g.tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g.tabImages));
     for (int i = 0; i < kTabCount; ++i) {

@@ -28,7 +28,7 @@
 #include "messages.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "status_text.h"
 #include "toolbar.h"
 #include "window_menu.h"
@@ -108,7 +108,7 @@ void CreateNewFolder(HWND browser) {
 // neighbours: the position goes just before the first picture that followed
 // it and is still listed, so Next shows that one (past the end when none is).
 void ReplaceOpenList(const std::vector<std::string>& paths) {
-    OpenList& list = Shell().openList;
+    OpenList& list = Program().openList;
     std::vector<std::string> before;
     for (int i = 0; i < list.Count(); ++i) before.push_back(list.At(i));
     const int oldPosition = OpenListPosition();
@@ -129,8 +129,8 @@ void ReplaceOpenList(const std::vector<std::string>& paths) {
         position = std::min(std::max(oldPosition, 0), std::max(list.Count() - 1, 0));
     }
     SetOpenListPosition(position);
-    if (Shell().browser) PostMessageA(Shell().browser, kMsgRefreshInfo, 0, 0);
-    if (Shell().frame) PostMessageA(Shell().frame, kMsgRefreshInfo, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);
+    if (Program().frame) PostMessageA(Program().frame, kMsgRefreshInfo, 0, 0);
 }
 
 // A picture that became the list's current item: it is decoded as the
@@ -144,13 +144,13 @@ void PreviewFromBrowser(const char* path) {
 // aside.  Until the thumbnail pass fills the open list from the folder, the
 // picture joins it when it is not there yet.
 void OpenFromBrowser(const char* path) {
-    HWND frame = Shell().frame;
+    HWND frame = Program().frame;
     if (!frame || !path) return;
-    if (Shell().openList.IndexOf(path) < 0) {
-        Shell().openList.Clear();
-        Shell().openList.Append(path);
+    if (Program().openList.IndexOf(path) < 0) {
+        Program().openList.Clear();
+        Program().openList.Append(path);
     }
-    SetOpenListPosition(Shell().openList.IndexOf(path));
+    SetOpenListPosition(Program().openList.IndexOf(path));
     // Already the current picture (the preview decoded it): the frame only
     // lays itself out around it.
     if (!OpenPictureByName(frame, path)) {
@@ -159,7 +159,7 @@ void OpenFromBrowser(const char* path) {
     }
     ShowWindow(frame, SW_SHOW);
     SetForegroundWindow(frame);
-    ShowWindow(Shell().browser, SW_HIDE);
+    ShowWindow(Program().browser, SW_HIDE);
 }
 
 HWND CreateBrowserToolbar(HWND browser) {
@@ -287,7 +287,7 @@ bool OnListWheel(HWND list, WPARAM wp, LPARAM lp) {
     POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     HWND under = WindowFromPoint(p);
     if (under == list || (under && IsChild(list, under))) return false;
-    if (Shell().browser) OnMouseWheel(Shell().browser, wp, lp);
+    if (Program().browser) OnMouseWheel(Program().browser, wp, lp);
     return true;
 }
 
@@ -300,7 +300,7 @@ void ShowPreviewMenu(HWND browser) {
     if (!preview || !IsWindowVisible(preview) || !GetCursorPos(&cursor) || !GetWindowRect(preview, &pane) ||
         !PtInRect(&pane, cursor))
         return;
-    HMENU menu = LoadMenuA(Shell().resourceModule, MAKEINTRESOURCEA(IDM_CONTEXT));
+    HMENU menu = LoadMenuA(Program().resourceModule, MAKEINTRESOURCEA(IDM_CONTEXT));
     if (!menu) return;
     if (HMENU popup = GetSubMenu(menu, CONTEXT_POPUP_PREVIEW)) {
         const int sizes[] = {0, 1, 2, 4, 8};
@@ -336,7 +336,7 @@ bool IsViewerCommand(UINT id) {
 }
 
 LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
-    HWND frame = Shell().frame;
+    HWND frame = Program().frame;
     if (id >= IDC_MODE_THUMBNAILS && id <= IDC_MODE_DETAILS) {
         SelectTab(static_cast<int>(id - IDC_MODE_THUMBNAILS));
         SetListMode(static_cast<int>(id - IDC_MODE_THUMBNAILS));
@@ -440,7 +440,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         DestroyFolderTree();
         DestroyBrowserPanes();
         g_toolbar = g_statusBar = g_banner = nullptr;
-        Shell().browser = nullptr;
+        Program().browser = nullptr;
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -618,7 +618,7 @@ RECT BrowserWindowRect(int x, int y, int width, int height, const RECT& desktop)
 }
 
 HWND CreateBrowserWindow(HINSTANCE instance, int show) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC | CS_SAVEBITS;
@@ -669,11 +669,11 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
 }
 
 void DestroyBrowserWindow() {
-    if (Shell().browser) DestroyWindow(Shell().browser);
+    if (Program().browser) DestroyWindow(Program().browser);
 }
 
 void ReloadBrowserResources() {
-    HWND browser = Shell().browser;
+    HWND browser = Program().browser;
     if (!browser) return;
     HMENU menu = LoadWindowMenu(IDM_BROWSER);
     if (menu) AppendLanguageItems(menu);
@@ -707,6 +707,6 @@ void BrowseTo(const std::string& folder) {
 
 void SelectInBrowser(const std::string& path) {
     g_browseBuffer = path;
-    if (Shell().browser) PostMessageA(Shell().browser, kMsgSelectBrowseFolder, 0, 0);
+    if (Program().browser) PostMessageA(Program().browser, kMsgSelectBrowseFolder, 0, 0);
 }
 HWND BrowserStatusBar() { return g_statusBar; }

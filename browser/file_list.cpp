@@ -1,9 +1,5 @@
-// The shell headers name a COM class "Shell", as the program's shell.h names
-// its state accessor: keep theirs out of the way.
-#define Shell ShellCoClass
 #include <shlobj.h>
 #include <shlwapi.h>
-#undef Shell
 
 #include "file_list.h"
 #include "list_painter.h"
@@ -25,7 +21,7 @@
 #include "pidl.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "shortcut.h"
 #include "toolbar.h"
 
@@ -82,7 +78,7 @@ bool g_animating = false;     // timer 2233 runs
 
 std::string Text(UINT id, const char* fallback) {
     char text[256];
-    if (Shell().resourceModule && LoadStringA(Shell().resourceModule, id, text, sizeof text) > 0)
+    if (Program().resourceModule && LoadStringA(Program().resourceModule, id, text, sizeof text) > 0)
         return text;
     return fallback;
 }
@@ -688,7 +684,7 @@ void ShowContextMenu() {
         if (const BrowserItem* item = ShownItem(index))
             anyFile |= item->state == kItemFile || item->state == kItemPicture ||
                        item->state == kItemShortcutPicture;
-    const bool mail = !Shell().system.windows95;
+    const bool mail = !Program().system.windows95;
     if (one && one->state == kItemPicture) {
         AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
         AppendOwn(popup, 7, IDS_THUMB_TO_CLIPBOARD, "Set Thumb To Clipboard");
@@ -782,7 +778,7 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
                   LVS_SHOWSELALWAYS | LVS_REPORT | (g_virtual ? LVS_OWNERDATA : LVS_AUTOARRANGE);
     g_list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", style, rect.left, rect.top,
                              rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                             Shell().mainModule, nullptr);
+                             Program().mainModule, nullptr);
     if (!g_list) return nullptr;
     g_browser = parent;
     g_mode = kModeDetails;
@@ -823,7 +819,7 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     DWORD tipStyle = TTS_ALWAYSTIP | TTS_NOPREFIX | (version >= MAKELONG(80, 5) ? TTS_BALLOON : 0);
     g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | tipStyle,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                parent, nullptr, Shell().mainModule, nullptr);
+                                parent, nullptr, Program().mainModule, nullptr);
     if (g_tooltip) {
         TOOLINFOA tool = {};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;
@@ -1225,7 +1221,7 @@ void DropStaleWorkerPosts() {
 void FillModelFromFiles(const std::vector<std::string>& paths, bool append) {
     std::vector<BrowserItem> collected;
     std::vector<std::string> pictures;
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     for (const std::string& given : paths) {
         // "dir\..\name" and relative forms name no shell object: the full
         // path does, and it is what the open list compares.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include "shell_headers.h"
+#include <shlobj.h>
 
 #include <string>
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include "shell_headers.h"
+#include <shlobj.h>
 
 #include <string>
 

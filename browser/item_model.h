@@ -13,7 +13,7 @@
 #pragma once
 
 #include <windows.h>
-#include "shell_headers.h"
+#include <shlobj.h>
 
 #include <string>
 #include <vector>

@@ -8,7 +8,7 @@
 #include "picture.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "thumbnail_maker.h"
 
 namespace {
@@ -276,7 +276,7 @@ SIZE LoadCellFrame() {
     FreeCellFrame();
     const int index = settings::Read(settings::kBackgroundIndex);
     if (index >= 0 && index <= 3) {
-        g_frame = BlockOfBitmap(Shell().mainModule, IDB_THUMB_FRAME_PANEL + static_cast<UINT>(index));
+        g_frame = BlockOfBitmap(Program().mainModule, IDB_THUMB_FRAME_PANEL + static_cast<UINT>(index));
     } else if (index == -1) {
         const std::string path = settings::Read(settings::kPictureFrameImage);
         if (!path.empty()) {

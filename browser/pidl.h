@@ -4,7 +4,7 @@
 #pragma once
 
 #include <windows.h>
-#include "shell_headers.h"
+#include <shlobj.h>
 
 #include <string>
 

@@ -1,15 +1,11 @@
-// The shell headers name a COM class "Shell", as the program's shell.h names
-// its state accessor: keep theirs out of the way.
-#define Shell ShellCoClass
 #include <shlobj.h>
-#undef Shell
 
 #include "watcher.h"
 
 #include "item_model.h"
 #include "messages.h"
 #include "pidl.h"
-#include "shell.h"
+#include "program.h"
 #include "worker.h"
 
 #include <commctrl.h>
@@ -169,7 +165,7 @@ bool ChangeWatches::TakeFolderChange() {
 }
 
 bool IsUnwatchedFolder(const std::string& path) {
-    const std::string& program = Shell().programDirectory;
+    const std::string& program = Program().programDirectory;
     if (program.empty() || path.empty()) return false;
     const std::string folder = WithoutTrailingSlash(path);
     const std::string own = WithoutTrailingSlash(program);

@@ -1,8 +1,4 @@
-// The shell headers name a COM class "Shell", as the program's shell.h names
-// its state accessor: keep theirs out of the way.
-#define Shell ShellCoClass
 #include <shlobj.h>
-#undef Shell
 
 #include "worker.h"
 
@@ -17,7 +13,7 @@
 #include "messages.h"
 #include "pidl.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "shortcut.h"
 #include "watcher.h"
 
@@ -192,7 +188,7 @@ void PerformRequest(int code, LPITEMIDLIST pending) {
         PostMessageA(g.list, LVM_UPDATE, 0, 0);
         HandPicturesToOpenList(true);
         if (!ListIsVirtual()) PostMessageA(g.browser, kMsgRefreshAllTexts, 0, 0);
-        if (Shell().handOverEvent) SetEvent(Shell().handOverEvent);
+        if (Program().handOverEvent) SetEvent(Program().handOverEvent);
         return;
     }
     default:

@@ -6,7 +6,7 @@
 
 #include "dib.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 
 // The size a width x height picture is shown at in a box: a larger picture
 // shrinks to the box keeping its aspect (by its longer side), a picture that
@@ -90,6 +90,6 @@ INT_PTR CALLBACK EffectDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 // with OK.
 template <class D>
 bool RunEffectDialog(HWND owner, UINT id, D& d) {
-    return DialogBoxParamA(Shell().resourceModule, MAKEINTRESOURCEA(id), owner, EffectDialogProc<D>,
+    return DialogBoxParamA(Program().resourceModule, MAKEINTRESOURCEA(id), owner, EffectDialogProc<D>,
                            reinterpret_cast<LPARAM>(&d)) == 1;
 }

@@ -7,7 +7,7 @@
 #include "load.h"
 #include "plugin_services.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 

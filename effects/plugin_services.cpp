@@ -6,7 +6,7 @@
 #include "dib.h"
 #include "document.h"
 #include "frame_window.h"
-#include "shell.h"
+#include "program.h"
 #include "effect_preview.h"
 #include "load.h"
 #include "paint.h"
@@ -77,7 +77,7 @@ LONG WINAPI HostRefreshPictureDisplay(PluginPicture* picture) {
 void WINAPI HostSetCurrentPicture(PluginPicture* picture) {
     // The views let go of the old picture before it is freed; the host lays
     // the frame out once the filter has returned.
-    if (picture && Shell().frame) ShowProcessedPicture(Shell().frame, ProcessedChange::NewPicture, In(picture));
+    if (picture && Program().frame) ShowProcessedPicture(Program().frame, ProcessedChange::NewPicture, In(picture));
     else SetCurrentPicture(In(picture));
 }
 PluginDib* WINAPI HostCropDib(const PluginDib* dib, const RECT* area) {

@@ -17,7 +17,7 @@
 #include "rotate_dialog.h"
 #include "smooth_zoom_dialog.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 #include "transforms.h"
 
 namespace {
@@ -80,7 +80,7 @@ void ReplaceResized(HWND frame, DibBlock* block, const Picture* old) {
                           DibHeight(block) == DibHeight(old->working);
     if (!Replace(frame, block, old) || !sameSize) return;
     if (frame) PostMessageA(frame, kMsgRefreshInfo, 0, 0);
-    if (HWND browser = Shell().browser) PostMessageA(browser, kMsgRefreshInfo, 0, 0);
+    if (HWND browser = Program().browser) PostMessageA(browser, kMsgRefreshInfo, 0, 0);
 }
 
 // A block of the picture's size for an effect that writes a new picture.

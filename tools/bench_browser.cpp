@@ -22,7 +22,7 @@
 #include "item_model.h"
 #include "pidl.h"
 #include "load.h"
-#include "shell.h"
+#include "program.h"
 #include "system_info.h"
 
 namespace {
@@ -46,7 +46,7 @@ void Pump() {
 
 bool SetUp(HINSTANCE instance) {
     if (!SetUpBenchShell(instance, SW_SHOW)) return false;
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     // Details mode: the list's count is what is measured, not painting cells.
     SendMessageA(shell.browser, WM_COMMAND, IDC_MODE_DETAILS, 0);
     return true;
@@ -102,11 +102,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     bool sortHolds = true;
     const char* names[] = {"name", "size", "type", "date", "attrib"};
     for (UINT direction : {IDC_SORT_FORWARD, IDC_SORT_REVERSE}) {
-        SendMessageA(Shell().browser, WM_COMMAND, direction, 0);
+        SendMessageA(Program().browser, WM_COMMAND, direction, 0);
         Pump();
         for (UINT key = IDC_SORT_BY_NAME; key <= IDC_SORT_BY_ATTRIBUTES; ++key) {
             double t = Now();
-            SendMessageA(Shell().browser, WM_COMMAND, key, 0);
+            SendMessageA(Program().browser, WM_COMMAND, key, 0);
             UpdateWindow(list);
             double elapsed = Now() - t;
             sortHolds = sortHolds && elapsed < 100.0;
@@ -115,7 +115,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
     }
     std::printf("  every re-sort under 100 ms: %s\n", sortHolds ? "holds" : "MISSED");
-    DestroyWindow(Shell().browser);
-    DestroyWindow(Shell().frame);
+    DestroyWindow(Program().browser);
+    DestroyWindow(Program().frame);
     return showHolds && sortHolds ? 0 : 1;
 }

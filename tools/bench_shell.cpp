@@ -7,11 +7,11 @@
 #include "document_link.h"
 #include "frame_window.h"
 #include "load.h"
-#include "shell.h"
+#include "program.h"
 #include "system_info.h"
 
 bool SetUpBenchShell(HINSTANCE instance, int browserShow) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     shell.programDirectory = ProgramDirectory() + "..\\bin\\";
     shell.mainModule = shell.resourceModule = instance;
     shell.frameClassName = "Ommavu";

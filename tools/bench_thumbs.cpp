@@ -30,7 +30,7 @@
 #include "commands.h"
 #include "file_list.h"
 #include "item_model.h"
-#include "shell.h"
+#include "program.h"
 #include "worker.h"
 
 namespace {
@@ -225,7 +225,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         std::printf("the browser could not be set up\n");
         return 2;
     }
-    SendMessageA(Shell().browser, WM_COMMAND, IDC_MODE_THUMBNAILS, 0);
+    SendMessageA(Program().browser, WM_COMMAND, IDC_MODE_THUMBNAILS, 0);
     Pump();
 
     // Start from the other folder with an empty cache, whatever the browser
@@ -306,7 +306,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         std::printf("  cold rate / vipsthumbnail's not measured (target at least 0.8: MISSED)\n");
     if (!complete) std::printf("  not every picture got a thumbnail: MISSED\n");
 
-    DestroyWindow(Shell().browser);
-    DestroyWindow(Shell().frame);
+    DestroyWindow(Program().browser);
+    DestroyWindow(Program().frame);
     return complete && coldVisibleHolds && warmVisibleHolds && ratioHolds ? 0 : 1;
 }

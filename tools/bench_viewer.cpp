@@ -26,7 +26,7 @@
 #include "messages.h"
 #include "navigation.h"
 #include "picture_view.h"
-#include "shell.h"
+#include "program.h"
 #include "system_info.h"
 
 namespace {
@@ -97,7 +97,7 @@ double DecodeOnly(const std::string& path) {
 
 bool SetUpViewer(HINSTANCE instance) {
     if (!SetUpBenchShell(instance, SW_HIDE)) return false;
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     g_viewProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FrameView(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedView)));
     g_frameProc = reinterpret_cast<WNDPROC>(
@@ -128,7 +128,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     double decode = DecodeOnly(large);
     {
         // Where the time before the first row goes.
-        const LorimelApi& api = Shell().lorimel;
+        const LorimelApi& api = Program().lorimel;
         char format[200] = {};
         double t0 = Now();
         api.DetectImageFormat(large.c_str(), format);
@@ -148,7 +148,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     Reset();
     double start = Now();
-    OpenPictureByName(Shell().frame, large.c_str());
+    OpenPictureByName(Program().frame, large.c_str());
     if (!PumpUntilPainted(120000)) {
         std::printf("the large picture was not painted\n");
         return 2;
@@ -168,8 +168,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // Stepping Next through the list.
     if (list.size() >= 2) {
-        Shell().openList.Clear();
-        for (const std::string& path : list) Shell().openList.Append(path);
+        Program().openList.Clear();
+        for (const std::string& path : list) Program().openList.Append(path);
         Reset();
         GoToPicture(0);
         PumpUntilPainted(60000);
@@ -194,6 +194,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ok = ok && stepHolds;
     }
     StopPictureLoading();
-    DestroyWindow(Shell().frame);
+    DestroyWindow(Program().frame);
     return ok ? 0 : 1;
 }

@@ -2,9 +2,7 @@
 // a private thumbnail cache: cache reuse, the shown items first, a new folder
 // in the middle of a pass, shortcuts in the second pass, animations, and
 // files that are not pictures or break the decoder.
-#define Shell ShellCoClass
 #include <shlobj.h>
-#undef Shell
 
 #include "worker.h"
 
@@ -27,7 +25,7 @@
 #include "picture.h"
 #include "pidl.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "thumbnail_maker.h"
 
 // Defined in worker_test.cpp.
@@ -175,7 +173,7 @@ bool Contains(const std::vector<std::string>& paths, const std::string& path) {
 
 std::vector<std::string> OpenListPaths() {
     std::vector<std::string> paths;
-    for (int i = 0; i < Shell().openList.Count(); ++i) paths.push_back(Shell().openList.At(i));
+    for (int i = 0; i < Program().openList.Count(); ++i) paths.push_back(Program().openList.At(i));
     return paths;
 }
 
@@ -297,7 +295,7 @@ protected:
         StopWatcher();
         ClearItemModel();
         SetModelFolder(nullptr, nullptr);
-        Shell().openList.Clear();
+        Program().openList.Clear();
         CloseCacheFiles();
         ClearCacheFiles();
         RemoveDirectoryA(GetCacheDirectory().c_str());

@@ -1,9 +1,7 @@
 // Change notifications under Wine: the shown folder, other folders of the
 // drive, the program's cache folder, a shown folder that goes away, and the
 // refresh that carries items over.
-#define Shell ShellCoClass
 #include <shlobj.h>
-#undef Shell
 
 #include "watcher.h"
 
@@ -16,7 +14,7 @@
 #include "messages.h"
 #include "pidl.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "worker.h"
 
 // Defined in worker_test.cpp.
@@ -43,7 +41,7 @@ protected:
         CoInitialize(nullptr);
         savedInitialDir_ = settings::Read(settings::kInitialDir);
         savedDefaultPath_ = settings::Read(settings::kDefaultPath);
-        savedProgram_ = Shell().programDirectory;
+        savedProgram_ = Program().programDirectory;
         list_ = CreateSinkWindow(0);
         browser_ = CreateSinkWindow(0);
         root_ = ScratchFolder("watch");
@@ -58,8 +56,8 @@ protected:
         StopWatcher();
         ClearItemModel();
         SetModelFolder(nullptr, nullptr);
-        Shell().openList.Clear();
-        Shell().programDirectory = savedProgram_;
+        Program().openList.Clear();
+        Program().programDirectory = savedProgram_;
         DestroyWindow(list_);
         DestroyWindow(browser_);
         RemoveTree(root_);
@@ -113,7 +111,7 @@ TEST_F(WatcherTest, ProgramFolderAndItsCacheAreShownWithoutWatch) {
     const std::string program = root_ + "\\program";
     CreateDirectoryA(program.c_str(), nullptr);
     CreateDirectoryA((program + "\\Cache").c_str(), nullptr);
-    Shell().programDirectory = program + "\\";
+    Program().programDirectory = program + "\\";
     EXPECT_TRUE(IsUnwatchedFolder(program));
     EXPECT_TRUE(IsUnwatchedFolder(program + "\\"));
     EXPECT_TRUE(IsUnwatchedFolder(program + "\\CACHE\\"));

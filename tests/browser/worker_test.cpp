@@ -2,9 +2,7 @@
 // separate files, shutdown; and the folder history.  Also defines the sink
 // windows and scratch folders that watcher_test.cpp and thumbnail_pass_test.cpp
 // use.
-#define Shell ShellCoClass
 #include <shlobj.h>
-#undef Shell
 
 #include "worker.h"
 
@@ -20,7 +18,7 @@
 #include "messages.h"
 #include "pidl.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 #include <commctrl.h>
 
@@ -44,8 +42,8 @@ static LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kMsgReplaceOpenList) {
         // As the browser window does: the worker's list replaces the open list.
         std::unique_ptr<std::vector<std::string>> paths(reinterpret_cast<std::vector<std::string>*>(lp));
-        Shell().openList.Clear();
-        for (const std::string& path : *paths) Shell().openList.Append(path);
+        Program().openList.Clear();
+        for (const std::string& path : *paths) Program().openList.Append(path);
     }
     if (msg == kMsgThumbDecodeFault) {
         // As the browser window does: the path is the receiver's to delete.
@@ -205,7 +203,7 @@ protected:
         StopWatcher();
         ClearItemModel();
         SetModelFolder(nullptr, nullptr);
-        Shell().openList.Clear();
+        Program().openList.Clear();
         DestroyWindow(list_);
         DestroyWindow(browser_);
         RemoveTree(folder_);
@@ -339,22 +337,22 @@ TEST_F(WorkerTest, SeparateFilesGoToTheOpenListAndReleaseTheHandOver) {
     }
     folder->Release();
     FreePidl(folderPidl);
-    Shell().openList.Append("C:\\stale.jpg");
+    Program().openList.Append("C:\\stale.jpg");
 
     HANDLE handOver = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    Shell().handOverEvent = handOver;
+    Program().handOverEvent = handOver;
     ASSERT_TRUE(StartWatcher(list_, browser_));
     ForgetPosted();
     RequestSeparateFiles();
     const bool released = WaitForSingleObject(handOver, 10000) == WAIT_OBJECT_0;
-    Shell().handOverEvent = nullptr;
+    Program().handOverEvent = nullptr;
     CloseHandle(handOver);
     ASSERT_TRUE(released);
 
     EXPECT_TRUE(WaitForPosted(browser_, kMsgReplaceOpenList, 2000));
-    ASSERT_EQ(Shell().openList.Count(), 2);
-    EXPECT_EQ(lstrcmpiA(Shell().openList.At(0).c_str(), (folder_ + "\\b.txt").c_str()), 0);
-    EXPECT_EQ(lstrcmpiA(Shell().openList.At(1).c_str(), (folder_ + "\\a.txt").c_str()), 0);
+    ASSERT_EQ(Program().openList.Count(), 2);
+    EXPECT_EQ(lstrcmpiA(Program().openList.At(0).c_str(), (folder_ + "\\b.txt").c_str()), 0);
+    EXPECT_EQ(lstrcmpiA(Program().openList.At(1).c_str(), (folder_ + "\\a.txt").c_str()), 0);
     EXPECT_TRUE(WaitForPosted(list_, LVM_UPDATE, 2000));
     EXPECT_TRUE(WaitForPosted(browser_, kMsgRefreshAllTexts, 2000));
 }

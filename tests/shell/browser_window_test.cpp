@@ -29,7 +29,7 @@
 #include "picture.h"
 #include "picture_view.h"
 #include "resource_ids.h"
-#include "shell.h"
+#include "program.h"
 #include "shell_test_files.h"
 #include "toolbar.h"
 #include "worker.h"
@@ -144,7 +144,7 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(EnsureImageLibrary()); }
 
     void SetUp() override {
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         shell.programDirectory = Beside("..\\bin\\");
         shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
         shell.languageCodePage = 0;
@@ -169,13 +169,13 @@ protected:
         UseInsertedListItems(inserted);
         ASSERT_TRUE(RegisterFrameClass());
         ASSERT_NE(nullptr, CreateFrameWindow());
-        ASSERT_NE(nullptr, CreateBrowserWindow(Shell().mainModule, SW_SHOWNORMAL));
+        ASSERT_NE(nullptr, CreateBrowserWindow(Program().mainModule, SW_SHOWNORMAL));
         UseInsertedListItems(false);
         list_ = FileListWindow();
-        SetForegroundWindow(Shell().browser);
+        SetForegroundWindow(Program().browser);
     }
     void TearDown() override {
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         // A file chosen in the list became the current picture (the preview
         // shows it): the next test starts without one.
         StopPictureLoading();
@@ -240,13 +240,13 @@ TEST_F(BrowserWindowTest, OnlyPictureModeShowsThePicturesTheThumbnailPassFound) 
     Open();
     Browse();
     EXPECT_EQ(5, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)));
-    SendMessageA(Shell().browser, WM_COMMAND, IDC_ONLY_PICTURES, 0);
+    SendMessageA(Program().browser, WM_COMMAND, IDC_ONLY_PICTURES, 0);
     Pump(50);
     ASSERT_EQ(3, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0))) << "\"..\" and the two pictures";
     EXPECT_EQ("a.bmp", ItemText(list_, 1));
     EXPECT_EQ("b.bmp", ItemText(list_, 2));
-    EXPECT_TRUE(GetMenuState(GetMenu(Shell().browser), IDC_ONLY_PICTURES, MF_BYCOMMAND) & MF_CHECKED);
-    SendMessageA(Shell().browser, WM_COMMAND, IDC_ONLY_PICTURES, 0);
+    EXPECT_TRUE(GetMenuState(GetMenu(Program().browser), IDC_ONLY_PICTURES, MF_BYCOMMAND) & MF_CHECKED);
+    SendMessageA(Program().browser, WM_COMMAND, IDC_ONLY_PICTURES, 0);
     EXPECT_EQ(5, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)));
 }
 
@@ -265,7 +265,7 @@ TEST_F(BrowserWindowTest, ListOfOlderCommonControlsHoldsTheLoadedFolder) {
 TEST_F(BrowserWindowTest, ListHeadingsComeFromTheLanguageChosen) {
     Open();
     EXPECT_EQ("Size", Heading(list_, 1));
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     shell.languages = BuildLanguageList(shell.programDirectory, shell.mainModule);
     SetLanguageChangedHandler([] { ReloadBrowserResources(); });
     UINT chinese = 0;
@@ -293,7 +293,7 @@ TEST_F(BrowserWindowTest, WheelOverThePreviewAreaGrowsThePreviewThoughTheListHas
     const BrowserLayout before = CurrentBrowserLayout();
     RECT area = PreviewAreaRect(before);
     POINT middle{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-    ClientToScreen(Shell().browser, &middle);
+    ClientToScreen(Program().browser, &middle);
     SendMessageA(list_, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(middle.x, middle.y));
     EXPECT_EQ(before.previewX - 10, CurrentBrowserLayout().previewX) << "one notch forward: 10 pixels wider";
     EXPECT_EQ(before.listY + 10, CurrentBrowserLayout().listY);
@@ -337,7 +337,7 @@ TEST_F(BrowserWindowTest, DecodeFaultsShowOneBoxAtATimeAndTheRestInTheStatusBar)
             for (HWND box : ProcessWindows("#32770")) PostMessageA(box, WM_COMMAND, IDOK, 0), Sleep(100);
     });
     for (const char* name : {"C:\\one.jpg", "C:\\two.jpg", "C:\\three.jpg"})
-        PostMessageA(Shell().browser, kMsgThumbDecodeFault, 1, reinterpret_cast<LPARAM>(new std::string(name)));
+        PostMessageA(Program().browser, kMsgThumbDecodeFault, 1, reinterpret_cast<LPARAM>(new std::string(name)));
     PumpUntil([&] { return answer.Done(); }, 15000);
     Pump(100);
     EXPECT_TRUE(answer.seen);
@@ -351,8 +351,8 @@ TEST_F(BrowserWindowTest, BrowseLetsThePreviewDrawWholeAgain) {
     Open();
     SetViewLoading(PreviewPane(), true);
     SetViewLoading(FrameView(), true);
-    ShowWindow(Shell().browser, SW_HIDE);
-    SendMessageA(Shell().frame, WM_COMMAND, IDC_BROWSE, 0);
+    ShowWindow(Program().browser, SW_HIDE);
+    SendMessageA(Program().frame, WM_COMMAND, IDC_BROWSE, 0);
     EXPECT_FALSE(IsViewLoading(PreviewPane())) << "the preview comes into sight";
     EXPECT_TRUE(IsViewLoading(FrameView())) << "the viewer's view still loads";
 }
@@ -361,7 +361,7 @@ TEST_F(BrowserWindowTest, DisplayChangeGivesThePreviewTheNewDisplayCopyAndBothVi
     Picture("grey.bmp");
     Open();
     // The program started on an 8-bit screen; the screen is deeper now.
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     shell.displayDepth = 8;
     SetPictureDisplayDepth(8);
     if (shell.palette) DeleteObject(shell.palette);
@@ -401,7 +401,7 @@ TEST_F(BrowserWindowTest, FrameIndexOutsideTheBuiltInFramesDrawsNoFrame) {
         Put("BackgroundIndex", c.index);
         Open();
         Browse();
-        SendMessageA(Shell().browser, WM_COMMAND, IDC_MODE_THUMBNAILS, 0);
+        SendMessageA(Program().browser, WM_COMMAND, IDC_MODE_THUMBNAILS, 0);
         RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         RECT icon;
         icon.left = LVIR_ICON;
@@ -415,7 +415,7 @@ TEST_F(BrowserWindowTest, FrameIndexOutsideTheBuiltInFramesDrawsNoFrame) {
             EXPECT_LT(background, icon.right - icon.left) << "the frame's top edge";
         else
             EXPECT_EQ(background, icon.right - icon.left) << "the list's background";
-        DestroyWindow(Shell().frame);
+        DestroyWindow(Program().frame);
         DestroyBrowserWindow();
         Pump(50);
     }

@@ -16,7 +16,7 @@
 #include "offset_dialog.h"
 #include "resource_ids.h"
 #include "rotate_dialog.h"
-#include "shell.h"
+#include "program.h"
 #include "smooth_zoom_dialog.h"
 
 namespace {
@@ -40,7 +40,7 @@ private:
 class EffectDialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitCommonControls(); }
-    void SetUp() override { Shell().mainModule = Shell().resourceModule = GetModuleHandleA(nullptr); }
+    void SetUp() override { Program().mainModule = Program().resourceModule = GetModuleHandleA(nullptr); }
 };
 
 TEST_F(EffectDialogTest, RgbOffsetsShowInThePreviewAndOkAppliesThem) {

@@ -11,7 +11,7 @@
 #include "item_model.h"
 #include "list_painter.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "shell_test_files.h"
 
 namespace {
@@ -144,7 +144,7 @@ class CellFrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(EnsureImageLibrary()); }
     void SetUp() override {
-        Shell().mainModule = Shell().resourceModule = GetModuleHandleA(nullptr);
+        Program().mainModule = Program().resourceModule = GetModuleHandleA(nullptr);
         ForgetIni();
     }
     void TearDown() override {

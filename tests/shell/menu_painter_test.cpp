@@ -12,7 +12,7 @@
 #include "menu_painter.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "window_menu.h"
 
 namespace {
@@ -111,7 +111,7 @@ private:
 class MenuPainterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         saved_ = {shell.mainModule, shell.resourceModule, shell.system, shell.screenSaverPresent, shell.menuIcons,
                   shell.oem};
         shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
@@ -130,7 +130,7 @@ protected:
     void TearDown() override {
         DestroyMenuPainter();
         if (bar_) DestroyMenu(bar_);
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         shell.mainModule = saved_.mainModule;
         shell.resourceModule = saved_.resourceModule;
         shell.system = saved_.system;
@@ -244,7 +244,7 @@ TEST_F(MenuPainterTest, ReloadedMenusLeaveNoRecordsBehind) {
 }
 
 TEST_F(MenuPainterTest, DoesNothingWithoutTheMenuIconsFlag) {
-    Shell().menuIcons = false;
+    Program().menuIcons = false;
     CreateMenuPainter();
     EXPECT_FALSE(MenuPainterActive());
     PaintMenuBar(bar_);
@@ -415,10 +415,10 @@ private:
 TEST_F(MenuPainterTest, OemBuildShowsItsOwnNameInTheBand) {
     IniKey name(settings::kProductName, "Bildo");
     IniKey ext(settings::kExtName, "-Pro");
-    Shell().oem = true;
+    Program().oem = true;
     CreateMenuPainter();
     EXPECT_EQ("Bildo-Pro", MenuBandText());
-    Shell().oem = false;
+    Program().oem = false;
     CreateMenuPainter();
     EXPECT_EQ("Quenlark Ommavu", MenuBandText());
 }

@@ -17,7 +17,7 @@
 #include "option_dialog.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "shell_test_files.h"
 #include "dialog_driver.h"
 
@@ -43,7 +43,7 @@ protected:
         ASSERT_TRUE(EnsureImageLibrary());
     }
     void SetUp() override {
-        Shell().mainModule = Shell().resourceModule = GetModuleHandleA(nullptr);
+        Program().mainModule = Program().resourceModule = GetModuleHandleA(nullptr);
         ForgetIni();
         SetFramePictureAsker(NextPicture);
         SetColorAsker(PickColor);

@@ -26,7 +26,7 @@
 #include "picture_view.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "status_text.h"
 #include "toolbar.h"
 
@@ -63,7 +63,7 @@ void DrainMessages() {
 class ShellWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         shell.programDirectory = BinFolder();
         shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
         shell.languageCodePage = 0;
@@ -84,7 +84,7 @@ protected:
         });
     }
     void TearDown() override {
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         if (shell.frame) DestroyWindow(shell.frame);
         DestroyBrowserWindow();
         FreeLanguageLibrary();
@@ -96,18 +96,18 @@ protected:
 }  // namespace
 
 TEST_F(ShellWindowsTest, MenusLeaveOutWhatThisSystemCannotDo) {
-    for (HWND window : {Shell().frame, Shell().browser}) {
+    for (HWND window : {Program().frame, Program().browser}) {
         HMENU menu = GetMenu(window);
         ASSERT_NE(nullptr, menu);
         for (UINT id = IDC_SET_STARTUP_LOGO; id <= IDC_SET_SCREEN_SAVER; ++id)
             EXPECT_EQ(static_cast<UINT>(-1), GetMenuState(menu, id, MF_BYCOMMAND)) << id;
         EXPECT_NE(static_cast<UINT>(-1), GetMenuState(menu, IDC_SET_WALLPAPER, MF_BYCOMMAND));
     }
-    EXPECT_NE(static_cast<UINT>(-1), GetMenuState(GetMenu(Shell().frame), IDC_FIND_FILES, MF_BYCOMMAND));
+    EXPECT_NE(static_cast<UINT>(-1), GetMenuState(GetMenu(Program().frame), IDC_FIND_FILES, MF_BYCOMMAND));
 }
 
 TEST_F(ShellWindowsTest, LanguageItemsFollowHelpAndSwitchBothWindows) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     ASSERT_GE(shell.languages.size(), 2u) << "SHOW936.DLL beside the program";
     HMENU help = GetSubMenu(GetMenu(shell.frame), MENU_POPUP_HELP);
     int count = GetMenuItemCount(help);
@@ -148,7 +148,7 @@ TEST_F(ShellWindowsTest, LanguageItemsFollowHelpAndSwitchBothWindows) {
 }
 
 TEST_F(ShellWindowsTest, ALanguageWhoseLibraryCannotLoadChangesNothing) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     shell.languages.push_back(Language{1250, "Gone"});
     UINT gone = IDC_LANGUAGE_FIRST + static_cast<UINT>(shell.languages.size() - 1);
     HMENU before = GetMenu(shell.frame);
@@ -206,24 +206,24 @@ TEST_F(ShellWindowsTest, IconBlinkAlternatesBothWindows) {
     EXPECT_NE(first, second);
     EXPECT_EQ(first, BlinkWindowIcons());
     // Wine reports the NT family: the class icon of both windows changes.
-    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(first), GetClassLongPtrA(Shell().frame, GCLP_HICON));
-    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(first), GetClassLongPtrA(Shell().browser, GCLP_HICON));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(first), GetClassLongPtrA(Program().frame, GCLP_HICON));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(first), GetClassLongPtrA(Program().browser, GCLP_HICON));
 }
 
 TEST_F(ShellWindowsTest, StatusCountsTheOpenListWithoutAPicture) {
-    Shell().openList.Clear();
-    Shell().openList.Append("C:\\a.jpg");
-    Shell().openList.Append("C:\\b.jpg");
-    RefreshCaptionAndStatus(Shell().frame, FrameStatusBar());
+    Program().openList.Clear();
+    Program().openList.Append("C:\\a.jpg");
+    Program().openList.Append("C:\\b.jpg");
+    RefreshCaptionAndStatus(Program().frame, FrameStatusBar());
     char text[64] = {};
     SendMessageA(FrameStatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ("2 Objects", text);
-    EXPECT_EQ(1, Shell().openList.IndexOf("c:\\B.JPG"));
-    Shell().openList.Clear();
+    EXPECT_EQ(1, Program().openList.IndexOf("c:\\B.JPG"));
+    Program().openList.Clear();
 }
 
 TEST_F(ShellWindowsTest, AcceleratorsReachTheTopLevelWindowAndTheAcquireFilterComesFirst) {
-    HACCEL table = LoadAcceleratorsA(Shell().resourceModule, MAKEINTRESOURCEA(IDA_VIEWER));
+    HACCEL table = LoadAcceleratorsA(Program().resourceModule, MAKEINTRESOURCEA(IDA_VIEWER));
     ASSERT_NE(nullptr, table);
     // Alt+X pressed while the toolbar has the message: Exit destroys the frame.
     MSG msg = {};
@@ -242,11 +242,11 @@ TEST_F(ShellWindowsTest, AcceleratorsReachTheTopLevelWindowAndTheAcquireFilterCo
     SetAcquireMessageFilter([](MSG*) { return ++filtered, 1; });
     DispatchLoopMessage(&msg, table);
     EXPECT_EQ(1, filtered);
-    EXPECT_NE(nullptr, Shell().frame) << "the acquire module claimed the message";
+    EXPECT_NE(nullptr, Program().frame) << "the acquire module claimed the message";
     SetAcquireMessageFilter(nullptr);
 
     DispatchLoopMessage(&msg, table);
-    EXPECT_EQ(nullptr, Shell().frame) << "Exit reached the frame";
+    EXPECT_EQ(nullptr, Program().frame) << "Exit reached the frame";
     keys[VK_MENU] = 0;
     SetKeyboardState(keys);
     DestroyAcceleratorTable(table);
@@ -280,14 +280,14 @@ TEST_F(ShellWindowsTest, SizeCommandsRefreshThePictureInformationEvenAtTheSameSi
         Driver driver(IDC_ZOOM_WIDTH_TRACK);
         driver.Press(IDOK);
         if (c.dialog)
-            driver.Run([&] { SendMessageA(Shell().frame, WM_COMMAND, c.command, 0); });
+            driver.Run([&] { SendMessageA(Program().frame, WM_COMMAND, c.command, 0); });
         else
-            SendMessageA(Shell().frame, WM_COMMAND, c.command, 0);
+            SendMessageA(Program().frame, WM_COMMAND, c.command, 0);
         ASSERT_NE(nullptr, CurrentDocument().picture);
         EXPECT_NE(picture, CurrentDocument().picture) << "a new picture";
         EXPECT_EQ(c.width, DibWidth(CurrentDocument().picture->working));
-        EXPECT_TRUE(TakePosted(Shell().frame, kMsgRefreshInfo)) << "5120 to the frame";
-        EXPECT_TRUE(TakePosted(Shell().browser, kMsgRefreshInfo)) << "5120 to the browser";
+        EXPECT_TRUE(TakePosted(Program().frame, kMsgRefreshInfo)) << "5120 to the frame";
+        EXPECT_TRUE(TakePosted(Program().browser, kMsgRefreshInfo)) << "5120 to the browser";
         // The views let go before the picture is freed.
         SetViewPicture(FrameView(), nullptr);
         SetPreviewPicture(nullptr);
@@ -311,11 +311,11 @@ void CollectItems(HMENU menu, std::vector<std::pair<UINT, bool>>* items) {
 
 TEST_F(ShellWindowsTest, EveryEnabledMenuCommandOfBothWindowsActs) {
     // A state that enables as much as it can: a picture, a list to step in.
-    for (const char* path : {"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"}) Shell().openList.Append(path);
+    for (const char* path : {"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"}) Program().openList.Append(path);
     SetOpenListPosition(1);
     lstrcpyA(CurrentDocument().fileName, "C:\\p\\b.jpg");
     SetCurrentPicture(CreatePicture(40, 30));
-    for (HWND window : {Shell().frame, Shell().browser}) {
+    for (HWND window : {Program().frame, Program().browser}) {
         HMENU menu = GetMenu(window);
         ASSERT_NE(nullptr, menu);
         SendMessageA(window, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
@@ -328,13 +328,13 @@ TEST_F(ShellWindowsTest, EveryEnabledMenuCommandOfBothWindowsActs) {
             ++enabled;
             for (UINT awaiting : CommandsAwaitingFeatures())
                 EXPECT_NE(awaiting, item.first) << "enabled, but its handler does nothing yet";
-            if (window == Shell().frame) {
+            if (window == Program().frame) {
                 EXPECT_TRUE(FrameCommandActs(item.first)) << item.first;
             }
         }
         EXPECT_GT(enabled, 10);
     }
-    Shell().openList.Clear();
+    Program().openList.Clear();
     SetOpenListPosition(0);
     FreeCurrentPicture();
     CurrentDocument().fileName[0] = '\0';

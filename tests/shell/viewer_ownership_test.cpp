@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include "shell_headers.h"
+#include <shlobj.h>
 
 #include <cstdio>
 #include <functional>
@@ -33,7 +33,7 @@
 #include "pidl.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 #include "shell_test_files.h"
 #include "status_text.h"
 #include "system_info.h"
@@ -71,7 +71,7 @@ std::string Note(HWND bar) {
 
 std::vector<std::string> OpenListNow() {
     std::vector<std::string> paths;
-    for (int i = 0; i < Shell().openList.Count(); ++i) paths.push_back(Shell().openList.At(i));
+    for (int i = 0; i < Program().openList.Count(); ++i) paths.push_back(Program().openList.At(i));
     return paths;
 }
 
@@ -152,7 +152,7 @@ protected:
         CoInitialize(nullptr);
         ForgetIni();
         ASSERT_TRUE(EnsureImageLibrary());
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         shell.programDirectory = Beside("..\\bin\\");
         shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
         shell.languageCodePage = 0;
@@ -170,7 +170,7 @@ protected:
         shell.handOverEvent = handOver_;
     }
     void TearDown() override {
-        ShellState& shell = Shell();
+        ProgramState& shell = Program();
         if (IsSequenceShowOn()) ToggleSequenceShow();
         // The item model outlives the windows: the next test starts sorted
         // by name, forward, as a new list does.
@@ -205,12 +205,12 @@ TEST_F(ViewerOwnershipTest, ANewFilesPictureBecomesCurrentOnTheViewersThread) {
     const std::string second = WriteBmp("owner-second.bmp", 24, 20);
     g_currentOnArrival.clear();
     g_frameProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(Shell().frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchHandOver)));
+        SetWindowLongPtrA(Program().frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchHandOver)));
     for (const std::string& path : {first, second}) {
         ASSERT_TRUE(LoadPictureFile(path.c_str()));
         ASSERT_TRUE(PumpUntil([] { return IsLoadFinished(); })) << path;
     }
-    SetWindowLongPtrA(Shell().frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_frameProc));
+    SetWindowLongPtrA(Program().frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_frameProc));
     EXPECT_EQ((std::vector<bool>{false, false}), g_currentOnArrival)
         << "the loader's thread had already made its picture current";
     ASSERT_NE(nullptr, CurrentDocument().picture);
@@ -228,7 +228,7 @@ TEST_F(ViewerOwnershipTest, PictureCommandsAreRefusedWhileTheLoaderWritesIntoThe
         Picture* loading = CurrentDocument().picture;
         for (UINT id : {IDC_GREY, IDC_INVERT_ALL, IDC_ROTATE_LEFT, IDC_HALVE_PICTURE}) {
             ShowStatusNote(FrameStatusBar(), "");
-            SendMessageA(Shell().frame, WM_COMMAND, id, 0);
+            SendMessageA(Program().frame, WM_COMMAND, id, 0);
             EXPECT_EQ(note, Note(FrameStatusBar())) << id;
             EXPECT_EQ(note, Note(BrowserStatusBar())) << id;
             EXPECT_EQ(loading, CurrentDocument().picture) << id << " ran on the picture being decoded";
@@ -238,7 +238,7 @@ TEST_F(ViewerOwnershipTest, PictureCommandsAreRefusedWhileTheLoaderWritesIntoThe
     }
     EXPECT_EQ("", Note(FrameStatusBar())) << "the note goes once the picture is shown";
     // Once loaded, the same commands run.
-    SendMessageA(Shell().frame, WM_COMMAND, IDC_INVERT_ALL, 0);
+    SendMessageA(Program().frame, WM_COMMAND, IDC_INVERT_ALL, 0);
     ASSERT_NE(nullptr, CurrentDocument().picture);
     EXPECT_EQ(0x9F9F9Fu, reinterpret_cast<const DWORD*>(CurrentDocument().picture->working->pixels)[0] & 0xFFFFFF);
     EXPECT_EQ("", Note(FrameStatusBar()));
@@ -246,8 +246,8 @@ TEST_F(ViewerOwnershipTest, PictureCommandsAreRefusedWhileTheLoaderWritesIntoThe
 
 TEST_F(ViewerOwnershipTest, TheSequenceShowHoldsStillWhileACommandsDialogIsOpen) {
     settings::Write(settings::kTimer, 50);
-    Shell().openList.Append(WriteBmp("show-a.bmp", 40, 30));
-    Shell().openList.Append(WriteBmp("show-b.bmp", 30, 40));
+    Program().openList.Append(WriteBmp("show-a.bmp", 40, 30));
+    Program().openList.Append(WriteBmp("show-b.bmp", 30, 40));
     ASSERT_TRUE(FirstPicture());
     ASSERT_TRUE(PumpUntil([] { return IsLoadFinished(); }));
     ToggleSequenceShow();   // goes to the second picture and starts the timer
@@ -258,9 +258,9 @@ TEST_F(ViewerOwnershipTest, TheSequenceShowHoldsStillWhileACommandsDialogIsOpen)
     std::set<std::string> shown;
     for (int i = 0; i < 25; ++i) driver.Then([&](HWND) { shown.insert(CurrentDocumentFacts().file); });
     driver.Press(IDOK);
-    driver.Run([] { SendMessageA(Shell().frame, WM_COMMAND, IDC_ABOUT, 0); });
+    driver.Run([] { SendMessageA(Program().frame, WM_COMMAND, IDC_ABOUT, 0); });
     EXPECT_FALSE(driver.timedOut);
-    EXPECT_EQ((std::set<std::string>{Shell().openList.At(1)}), shown);
+    EXPECT_EQ((std::set<std::string>{Program().openList.At(1)}), shown);
     EXPECT_TRUE(PumpUntil([] { return OpenListPosition() == 0; }, 3000)) << "the show goes on afterwards";
 }
 
@@ -273,7 +273,7 @@ TEST_F(ViewerOwnershipTest, DroppedFilesGoThroughTheBrowsersListWhoseOrderTheVie
         std::fputs("not a picture", f);
         std::fclose(f);
     }
-    SendMessageA(Shell().frame, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({c, a, text, b})), 0);
+    SendMessageA(Program().frame, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({c, a, text, b})), 0);
     EXPECT_EQ((std::vector<std::string>{c, a, b}), OpenListNow()) << "the pictures, in the order dropped";
     EXPECT_EQ((std::vector<std::string>{c, a, b}), ModelPaths()) << "the browser's list holds them";
     EXPECT_EQ(3, static_cast<int>(SendMessageA(FileListWindow(), LVM_GETITEMCOUNT, 0, 0)));
@@ -284,12 +284,12 @@ TEST_F(ViewerOwnershipTest, DroppedFilesGoThroughTheBrowsersListWhoseOrderTheVie
 
     // The browser sorts by name: Next and Previous follow, and the position
     // still names the picture shown.
-    SendMessageA(Shell().browser, WM_COMMAND, IDC_SORT_BY_NAME, 0);
+    SendMessageA(Program().browser, WM_COMMAND, IDC_SORT_BY_NAME, 0);
     EXPECT_TRUE(PumpUntil([&] { return OpenListNow() == std::vector<std::string>{a, b, c}; }, 3000));
     EXPECT_EQ(2, OpenListPosition());
     EXPECT_TRUE(PreviousPicture());
     EXPECT_TRUE(PumpUntil([&] { return IsLoadFinished() && CurrentDocumentFacts().file == b; }));
-    SendMessageA(Shell().browser, WM_COMMAND, IDC_SORT_REVERSE, 0);
+    SendMessageA(Program().browser, WM_COMMAND, IDC_SORT_REVERSE, 0);
     EXPECT_TRUE(PumpUntil([&] { return OpenListNow() == std::vector<std::string>{c, b, a}; }, 3000));
     EXPECT_EQ(1, OpenListPosition());
     DeleteFileA(text.c_str());
@@ -310,7 +310,7 @@ TEST_F(ViewerOwnershipTest, FilesDroppedWhileAFolderLoadsAreNotWipedByThatLoad) 
     ASSERT_NE(nullptr, folder);
     RequestFolder(kRequestOpenFolder, folder);
     FreePidl(folder);
-    SendMessageA(Shell().frame, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({a, b})), 0);
+    SendMessageA(Program().frame, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({a, b})), 0);
     ASSERT_TRUE(WaitForSeparateFiles());
     PumpFor(300);
     EXPECT_EQ((std::vector<std::string>{a, b}), ModelPaths());

@@ -20,7 +20,7 @@
 #include "picture.h"
 #include "plugin_host.h"
 #include "recovery_tap.h"
-#include "shell.h"
+#include "program.h"
 #include "shell_test_files.h"
 
 namespace {
@@ -46,7 +46,7 @@ class PluginHostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(EnsureImageLibrary()); }
     void SetUp() override {
-        Shell().mainModule = Shell().resourceModule = GetModuleHandleA(nullptr);
+        Program().mainModule = Program().resourceModule = GetModuleHandleA(nullptr);
         folder_ = Beside("plugin-host-case\\");
         CreateDirectoryA(folder_.c_str(), nullptr);
         menu_ = MakeMenu();

@@ -1,10 +1,10 @@
 #include "window_menu.h"
 
 #include "commands.h"
-#include "shell.h"
+#include "program.h"
 
 HMENU LoadWindowMenu(int id) {
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     HMENU menu = LoadMenuA(shell.resourceModule, MAKEINTRESOURCEA(id));
     if (!menu) return nullptr;
     if (!shell.system.windows9x) {

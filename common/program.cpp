@@ -1,18 +1,18 @@
-#include "shell.h"
+#include "program.h"
 
 #include "resource_ids.h"
 #include "settings.h"
 
-ShellState& Shell() {
-    static ShellState state;
+ProgramState& Program() {
+    static ProgramState state;
     return state;
 }
 
 std::string ResourceString(UINT id) {
     char text[1024];
-    int n = LoadStringA(Shell().resourceModule, id, text, sizeof text);
-    if (n <= 0 && Shell().resourceModule != Shell().mainModule)
-        n = LoadStringA(Shell().mainModule, id, text, sizeof text);
+    int n = LoadStringA(Program().resourceModule, id, text, sizeof text);
+    if (n <= 0 && Program().resourceModule != Program().mainModule)
+        n = LoadStringA(Program().mainModule, id, text, sizeof text);
     return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
 }
 

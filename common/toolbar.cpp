@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ std::vector<std::string> SplitTexts(const std::string& joined) {
 }
 
 HWND CreateResourceToolbar(HWND parent, const ToolbarSpec& spec) {
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     ToolbarLayout layout;
     if (!ReadToolbarResource(shell.resourceModule, spec.resourceId, &layout)) return nullptr;
     HWND toolbar = CreateToolbarEx(parent, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | spec.extraStyle,

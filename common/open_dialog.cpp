@@ -5,7 +5,7 @@
 #include <set>
 
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 std::string BuildPictureFilter(const LorimelApi& api) {
     std::string patterns;
@@ -40,7 +40,7 @@ std::string BuildPictureFilter(const LorimelApi& api) {
 }
 
 std::string AskPictureFile(HWND owner) {
-    std::string filter = BuildPictureFilter(Shell().lorimel);
+    std::string filter = BuildPictureFilter(Program().lorimel);
     std::string initial = settings::Read(settings::kInitialDir);
     // "InitialDir" holds the last file chosen; the dialog wants its folder.
     size_t slash = initial.find_last_of('\\');

@@ -1,7 +1,7 @@
 #include "language_menu.h"
 
 #include "commands.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr int kLanguagePopup = 5;
 }  // namespace
 
 void LoadStartupLanguage() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     UINT codePage = GetACP();
     HMODULE library = LoadLibraryA(LanguageLibraryPath(shell.programDirectory, codePage).c_str());
     if (library) {
@@ -27,7 +27,7 @@ void LoadStartupLanguage() {
 void AppendLanguageItems(HMENU menuBar) {
     HMENU popup = GetSubMenu(menuBar, kLanguagePopup);
     if (!popup) return;
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
     for (size_t i = 0; i < shell.languages.size(); ++i) {
         UINT flags = MF_STRING;
@@ -37,7 +37,7 @@ void AppendLanguageItems(HMENU menuBar) {
 }
 
 bool HandleLanguageCommand(UINT id) {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     if (id < IDC_LANGUAGE_FIRST || id >= IDC_LANGUAGE_FIRST + shell.languages.size()) return false;
     UINT codePage = shell.languages[id - IDC_LANGUAGE_FIRST].codePage;
     if (codePage == shell.languageCodePage) return true;
@@ -56,7 +56,7 @@ bool HandleLanguageCommand(UINT id) {
 void SetLanguageChangedHandler(void (*handler)()) { g_changed = handler; }
 
 void FreeLanguageLibrary() {
-    ShellState& shell = Shell();
+    ProgramState& shell = Program();
     if (shell.resourceModule && shell.resourceModule != shell.mainModule) FreeLibrary(shell.resourceModule);
     shell.resourceModule = shell.mainModule;
     shell.languageCodePage = 0;

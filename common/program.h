@@ -1,5 +1,5 @@
 // The process-wide state of the program shell: made during start-up, read by
-// every window, released at shutdown.  One instance, reached through Shell().
+// every window, released at shutdown.  One instance, reached through Program().
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,7 @@
 #include "open_list.h"
 #include "system_info.h"
 
-struct ShellState {
+struct ProgramState {
     std::string programDirectory;     // ends in a backslash
     HINSTANCE mainModule = nullptr;   // the program: built-in English resources, icons, cursors
     HINSTANCE resourceModule = nullptr;  // menus, dialogs, strings: a language library or mainModule
@@ -52,7 +52,7 @@ struct ShellState {
     HACCEL accelerators = nullptr;
 };
 
-ShellState& Shell();
+ProgramState& Program();
 
 // The display name: "INSTALL"/"OMMAVUNAME" when set, else string 102, then
 // "INSTALL"/"EXTNAME" when set.

@@ -11,7 +11,7 @@
 #include "commands.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "shell.h"
+#include "program.h"
 
 namespace {
 
@@ -538,7 +538,7 @@ std::string ChooseMenuBandText(const std::string& resourceText, bool oem, const 
 
 void CreateMenuPainter() {
     DestroyMenuPainter();
-    const ShellState& shell = Shell();
+    const ProgramState& shell = Program();
     if (!shell.menuIcons) return;
     auto painter = std::make_unique<Painter>();
 
