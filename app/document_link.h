@@ -8,15 +8,13 @@
 #include <string>
 
 #include "picture.h"
+#include "picture_files.h"
 
 // Starts the loader's report channel to the frame (call once the frame exists).
 void ConnectDocumentToFrame(HWND frame);
 
 // The current picture, or null.
 const Picture* CurrentDocumentPicture();
-
-// True when the image library recognises the file as a picture.
-bool IsPictureFile(const std::string& path);
 
 // Facts the caption and status bar show.
 struct DocumentFacts {

@@ -9,6 +9,7 @@
 #include "browser_window.h"
 #include "commands.h"
 #include "document_link.h"
+#include "command_rules.h"
 #include "feature_commands.h"
 #include "process_commands.h"
 #include "plugin_host.h"

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "browser_host.h"
 #include "browser_panes.h"
 #include "document.h"
 #include "plugin_host.h"
@@ -388,6 +389,8 @@ HWND BrowserPreview() { return PreviewPane(); }
 HWND BrowserWindowHandle() { return Program().browser; }
 void LayOutForNavigation() { LayOutFrame(CurrentFrameParts(), g_toolbarReturn); }
 
+void LayOutForBrowser() { LayOutFrame(CurrentFrameParts()); }
+
 }  // namespace
 
 bool RegisterFrameClass() {
@@ -434,6 +437,16 @@ HWND CreateFrameWindow() {
     host.layOutFrame = LayOutForNavigation;
     host.refreshToolbar = RefreshToolbarStates;
     SetNavigationHost(host);
+    BrowserHost browserHost{};
+    browserHost.frameCommand = FrameCommand;
+    browserHost.openPicture = OpenPictureByName;
+    browserHost.layOutFrame = LayOutForBrowser;
+    browserHost.refreshStatus = RefreshCaptionAndStatus;
+    SetBrowserHost(browserHost);
+    EffectHost effectHost{};
+    effectHost.viewerView = FrameView;
+    effectHost.showProcessedPicture = ShowProcessedPicture;
+    SetEffectHost(effectHost);
     return window;
 }
 

@@ -7,6 +7,7 @@ struct Picture;
 
 #include <windows.h>
 
+#include "effect_host.h"
 #include "frame_layout.h"
 #include "menu_rules.h"
 
@@ -63,13 +64,6 @@ void NoteToolbarReturn(UINT command);
 // Applies the enabling rules to the toolbar.
 void RefreshToolbarStates();
 
-// How processing changed the current picture.
-enum class ProcessedChange {
-    InPlace,      // same picture, pixels changed: both views repaint
-    ViewerOnly,   // likewise, but only the viewer's view repaints
-    NewPicture,   // replaced by one of the same size: both views get it
-    NewSize,      // replaced by one of another size: views, frame layout, texts
-};
 // Shows the current picture after an effect or transform changed it.  A
 // replacement (NewPicture, NewSize) becomes the current picture, in place of
 // the old one, which is freed once no view shows it; without one the views

@@ -1,9 +1,6 @@
 #include "menu_rules.h"
 
-#include <commctrl.h>
-
 #include "commands.h"
-#include "feature_commands.h"
 
 namespace {
 
@@ -82,33 +79,4 @@ std::vector<CommandRule> ToolbarCommandRules(const ViewerCommandState& s) {
     rules.push_back({IDC_RELOAD, n >= 1, false});
     rules.push_back({IDC_SEQUENCE_SHOW, n >= 2, n >= 2 && s.sequenceShow});
     return rules;
-}
-
-void ApplyMenuRules(HMENU menu, const std::vector<CommandRule>& rules) {
-    if (!menu) return;
-    // Every item of the menu and its popups: a command may sit in two popups
-    // (the browser has "Define Picture Folder" twice), and both follow it.
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU popup = GetSubMenu(menu, i)) {
-            ApplyMenuRules(popup, rules);
-            continue;
-        }
-        const UINT id = GetMenuItemID(menu, i);
-        for (const CommandRule& rule : rules) {
-            if (rule.id != id) continue;
-            const UINT at = static_cast<UINT>(i);
-            EnableMenuItem(menu, at, MF_BYPOSITION | (rule.enabled ? MF_ENABLED : MF_GRAYED));
-            CheckMenuItem(menu, at, MF_BYPOSITION | (rule.checked ? MF_CHECKED : MF_UNCHECKED));
-            break;
-        }
-    }
-}
-
-void ApplyToolbarRules(HWND toolbar, const std::vector<CommandRule>& rules) {
-    if (!toolbar) return;
-    for (const CommandRule& rule : rules) {
-        if (SendMessageA(toolbar, TB_COMMANDTOINDEX, rule.id, 0) < 0) continue;
-        SendMessageA(toolbar, TB_ENABLEBUTTON, rule.id, MAKELONG(rule.enabled ? TRUE : FALSE, 0));
-        SendMessageA(toolbar, TB_PRESSBUTTON, rule.id, MAKELONG(rule.checked ? TRUE : FALSE, 0));
-    }
 }

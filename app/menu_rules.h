@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "command_rules.h"
+
 struct ViewerCommandState {
     int listLength = 0;        // n: entries of the open list
     int position = 0;          // i: current entry
@@ -29,21 +31,9 @@ struct ViewerCommandState {
     bool shutdownPictureSaved = false;
 };
 
-struct CommandRule {
-    UINT id;
-    bool enabled;
-    bool checked;
-};
-
 // Every menu item the rules cover, with its state.
 std::vector<CommandRule> MenuCommandRules(const ViewerCommandState& s);
 
 // The toolbar's buttons that follow the rules: enabled, and checked (shown
 // pressed) for the sequence show.
 std::vector<CommandRule> ToolbarCommandRules(const ViewerCommandState& s);
-
-// Applies rules to a menu and its popups, to every item of a ruled command
-// (items the menu lacks are skipped).
-void ApplyMenuRules(HMENU menu, const std::vector<CommandRule>& rules);
-// Applies rules to a toolbar's buttons.
-void ApplyToolbarRules(HWND toolbar, const std::vector<CommandRule>& rules);

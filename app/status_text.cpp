@@ -11,12 +11,10 @@
 
 namespace {
 
-constexpr int kTextParts = 5;
-constexpr int kInitialWidths[kTextParts] = {20, 80, 20, 20, 20};
+constexpr int kTextParts = kStatusTextParts;
 
 // The file named by the last "cannot be read" note, until a picture shows.
 std::string g_unreadable;
-
 
 std::string PartText(HWND bar, int part) {
     int length = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
@@ -42,44 +40,6 @@ std::string SizeTextOf(const std::string& path) {
 }
 
 }  // namespace
-
-std::string FormatFileSize(unsigned long long size) {
-    unsigned long long k;
-    if (size >= 0x1400000ull)
-        k = static_cast<unsigned long long>(static_cast<double>(size) * 100.0 / 1024.0);
-    else
-        k = size * 100 / 1024;
-    char text[64];
-    if (k / 100 < 1025) {
-        std::snprintf(text, sizeof text, "%d.%02d KB", static_cast<int>(k / 100), static_cast<int>(k % 100));
-    } else {
-        unsigned long long m = (k / 100) * 100 / 1024;
-        std::snprintf(text, sizeof text, "%d.%02d MB", static_cast<int>(m / 100), static_cast<int>(m % 100));
-    }
-    return text;
-}
-
-void ApplyStatusParts(HWND bar, const std::string* texts) {
-    if (!bar) return;
-    int edges[kTextParts + 1];
-    HDC dc = GetDC(bar);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar, WM_GETFONT, 0, 0)));
-    int right = 0;
-    for (int i = 0; i < kTextParts; ++i) {
-        int width = kInitialWidths[i];
-        if (texts) {
-            SIZE extent{0, 0};
-            GetTextExtentPoint32A(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &extent);
-            width = extent.cx + 8;
-        }
-        right += width;
-        edges[i] = right;
-    }
-    edges[kTextParts] = -1;
-    SelectObject(dc, old);
-    ReleaseDC(bar, dc);
-    SendMessageA(bar, SB_SETPARTS, kTextParts + 1, reinterpret_cast<LPARAM>(edges));
-}
 
 void RefreshCaptionAndStatus(HWND window, HWND bar) {
     const ProgramState& shell = Program();
@@ -133,13 +93,6 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
 
 void ShowStatusNote(HWND bar, const std::string& text) {
     if (bar) SetPart(bar, kTextParts, text);
-}
-
-void ShowLoadProgress(HWND bar, int rowsDone, int rowsTotal) {
-    if (!bar || rowsTotal <= 0) return;
-    char text[128];
-    std::snprintf(text, sizeof text, ResourceString(IDS_STATUS_LOADING).c_str(), rowsDone * 100 / rowsTotal);
-    SetPart(bar, 1, text);
 }
 
 void NoteUnreadableFile(const std::string& path) { g_unreadable = path; }

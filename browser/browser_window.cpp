@@ -13,23 +13,23 @@
 #include "browser_panes.h"
 #include "file_list.h"
 #include "item_model.h"
-#include "feature_commands.h"
-#include "menu_rules.h"
+#include "browser_features.h"
+#include "browser_host.h"
+#include "command_rules.h"
 #include "file_operations.h"
 #include "folder_tree.h"
 #include "worker.h"
 #include "cache_files.h"
 #include "navigation.h"
 #include "commands.h"
-#include "document_link.h"
-#include "frame_window.h"
+#include "document.h"
 #include "language_menu.h"
 #include "menu_painter.h"
 #include "messages.h"
 #include "resource_ids.h"
 #include "settings.h"
 #include "program.h"
-#include "status_text.h"
+#include "status_bar.h"
 #include "toolbar.h"
 #include "window_menu.h"
 #include "window_place.h"
@@ -136,7 +136,7 @@ void ReplaceOpenList(const std::vector<std::string>& paths) {
 // A picture that became the list's current item: it is decoded as the
 // viewer's current picture, which the preview pane shows.
 void PreviewFromBrowser(const char* path) {
-    if (!path || lstrcmpiA(path, CurrentDocumentFacts().file.c_str()) == 0) return;
+    if (!path || lstrcmpiA(path, CurrentDocument().fileName) == 0) return;
     LoadPictureFile(path);
 }
 
@@ -153,8 +153,8 @@ void OpenFromBrowser(const char* path) {
     SetOpenListPosition(Program().openList.IndexOf(path));
     // Already the current picture (the preview decoded it): the frame only
     // lays itself out around it.
-    if (!OpenPictureByName(frame, path)) {
-        LayOutFrame(CurrentFrameParts());
+    if (!HostOpenPicture(frame, path)) {
+        HostLayOutFrame();
         PostMessageA(frame, kMsgRefreshInfo, 0, 0);
     }
     ShowWindow(frame, SW_SHOW);
@@ -202,7 +202,7 @@ void OnInitMenu(HMENU menu) {
         CheckMenuItem(menu, IDC_PREVIEW_AUTO + i,
                       MF_BYCOMMAND | (sizes[i] == PreviewSize() ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDC_ENABLE_PREVIEW, MF_BYCOMMAND | (PreviewShown() ? MF_CHECKED : MF_UNCHECKED));
-    bool picture = CurrentDocumentPicture() != nullptr;
+    bool picture = CurrentDocument().picture != nullptr;
     for (UINT id : {IDC_SAVE_AS, IDC_BROWSER_PRINT, IDC_SET_WALLPAPER})
         EnableMenuItem(menu, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
@@ -378,7 +378,7 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
         ClearThumbnailCache(browser);
         return 0;
     case IDC_BROWSER_PRINT:
-        if (frame) FrameCommand(frame, IDC_PRINT, 0);
+        if (frame) HostFrameCommand(frame, IDC_PRINT, 0);
         return 0;
     case IDC_THUMB_ACTIVE:
         SetCellAnimationEnabled(!CellAnimationEnabled());
@@ -401,16 +401,16 @@ LRESULT OnCommand(HWND browser, UINT id, LPARAM lp) {
         DestroyWindow(browser);
         return 0;
     case IDC_BROWSER_ABOUT:
-        if (frame) FrameCommand(frame, IDC_ABOUT, 0);
+        if (frame) HostFrameCommand(frame, IDC_ABOUT, 0);
         return 0;
     case IDC_BROWSER_SETTINGS:
-        if (frame) FrameCommand(frame, IDC_OPTION, 0);
+        if (frame) HostFrameCommand(frame, IDC_OPTION, 0);
         InvalidateRect(browser, nullptr, TRUE);
         return 0;
     default:
         break;
     }
-    if (IsViewerCommand(id)) return frame ? FrameCommand(frame, id, lp) : 0;
+    if (IsViewerCommand(id)) return frame ? HostFrameCommand(frame, id, lp) : 0;
     if (HandleLanguageCommand(id)) return 0;
     return DefWindowProcA(browser, WM_COMMAND, id, lp);
 }
@@ -539,7 +539,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
     }
     default:
         if (msg == kMsgRefreshInfo) {
-            RefreshCaptionAndStatus(browser, g_statusBar);
+            HostRefreshStatus(browser, g_statusBar);
             RefreshHistoryButtons(g_toolbar);
             return 0;
         }
@@ -549,7 +549,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgClearPreview) {
             SetPreviewPicture(nullptr);
-            RefreshCaptionAndStatus(browser, g_statusBar);
+            HostRefreshStatus(browser, g_statusBar);
             return 0;
         }
         if (msg == kMsgFolderLoaded) {
@@ -570,7 +570,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgRefreshAllTexts) {
             if (FileListWindow()) PostMessageA(FileListWindow(), kMsgRefreshAllTexts, 0, 0);
-            RefreshCaptionAndStatus(browser, g_statusBar);
+            HostRefreshStatus(browser, g_statusBar);
             RefreshHistoryButtons(g_toolbar);
             return 0;
         }
@@ -684,7 +684,7 @@ void ReloadBrowserResources() {
     PrepareHistoryButtons(g_toolbar);
     ReloadListColumnTitles();
     LayOut(browser);
-    RefreshCaptionAndStatus(browser, g_statusBar);
+    HostRefreshStatus(browser, g_statusBar);
 }
 
 int BrowserItemCount() { return ShownItemCount(); }

@@ -4,10 +4,10 @@
 #include "file_list.h"
 #include "list_painter.h"
 #include "thumbnail_maker.h"
-#include "worker.h"
+#include "list_shared.h"
 #include "paint.h"
 #include "watcher.h"
-#include "document_link.h"
+#include "picture_files.h"
 
 #include <cstdio>
 #include <cstring>

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "list_shared.h"
+
 #include <string>
 #include <vector>
 
@@ -24,7 +26,6 @@ void UseInsertedListItems(bool on);
 // language changed).
 void ReloadListColumnTitles();
 HWND FileListWindow();
-bool FileListIsVirtual();
 
 void SetListMode(int mode);   // ListMode
 int ListModeNow();
@@ -78,11 +79,7 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append = fal
 // thread when the model is filled from separate files or re-sorted.
 void SetOpenListReceiver(void (*receiver)(const std::vector<std::string>& paths));
 
-// The range of list indices the last paint showed, [first, end); the worker
-// serves these first.  The flag is set when the range moved or the list was
-// re-sorted; TakeRangeChanged reads and clears it.
-void VisibleListRange(int* first, int* end);
-bool TakeRangeChanged();
+// Sets the flag that the shown range moved (list_shared.h).
 void MarkRangeChanged();
 // Stores [first, end) as the shown range, setting the flag when it differs
 // from the stored one; the paint stores its range through this.
@@ -95,8 +92,6 @@ void SetThumbnailCell(int width, int height, int marginX, int marginY);
 // "EnablePicSize", the frame picture and its borders) and repaints; after
 // the Option dialog changed any of them.
 void ApplyListLook();
-// The box a thumbnail is fitted into for the current cell.
-SIZE ThumbnailCellBox();
 
 // Enable Thumb Active: animated thumbnails play in their cells (on by
 // default, not saved).

@@ -4,7 +4,7 @@
 
 #include "load.h"
 #include "picture.h"
-#include "file_list.h"
+#include "list_shared.h"
 #include "cache_files.h"
 #include "thumbnail_maker.h"
 

@@ -16,6 +16,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "list_shared.h"
+
 #include <string>
 #include <vector>
 
@@ -95,9 +97,6 @@ private:
 // after a change.
 void RunThumbnailPasses(HWND list, HWND browser, bool folderCache);
 
-// Items with more than one frame made since the last folder load; the list
-// runs the cell animation while there are any.
-int AnimatedItemCount();
 void ForgetCellAnimation();
 
 // Replaces the viewer's open list by the pictures of the item model in model

@@ -3,7 +3,7 @@
 #include <setjmp.h>
 
 #include "document.h"
-#include "frame_window.h"
+#include "effect_host.h"
 #include "load.h"
 #include "plugin_services.h"
 #include "resource_ids.h"
@@ -158,6 +158,6 @@ int RunPluginCommand(HWND frame, UINT id) {
     }
     // The filter made its picture current (the old one is freed): the views
     // take it, the frame fits itself around it, the texts follow.
-    if (result) ShowProcessedPicture(frame, ProcessedChange::NewSize);
+    if (result) HostShowProcessedPicture(frame, ProcessedChange::NewSize);
     return 1;
 }

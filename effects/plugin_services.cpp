@@ -5,13 +5,13 @@
 #include "convert.h"
 #include "dib.h"
 #include "document.h"
-#include "frame_window.h"
+#include "effect_host.h"
 #include "program.h"
 #include "effect_preview.h"
 #include "load.h"
 #include "paint.h"
 #include "picture.h"
-#include "status_text.h"
+#include "status_bar.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ LONG WINAPI HostRefreshPictureDisplay(PluginPicture* picture) {
 void WINAPI HostSetCurrentPicture(PluginPicture* picture) {
     // The views let go of the old picture before it is freed; the host lays
     // the frame out once the filter has returned.
-    if (picture && Program().frame) ShowProcessedPicture(Program().frame, ProcessedChange::NewPicture, In(picture));
+    if (picture && Program().frame) HostShowProcessedPicture(Program().frame, ProcessedChange::NewPicture, In(picture));
     else SetCurrentPicture(In(picture));
 }
 PluginDib* WINAPI HostCropDib(const PluginDib* dib, const RECT* area) {

@@ -8,7 +8,7 @@
 #include "colour_effects.h"
 #include "commands.h"
 #include "document.h"
-#include "frame_window.h"
+#include "effect_host.h"
 #include "hsi_adjust.h"
 #include "messages.h"
 #include "offset_dialog.h"
@@ -41,7 +41,7 @@ private:
 Picture* WorkingPicture() {
     Picture* picture = CurrentDocument().picture;
     if (!picture || !picture->working) return nullptr;
-    HWND view = FrameView();
+    HWND view = HostViewerView();
     if (view && IsViewLoading(view)) return nullptr;
     return picture;
 }
@@ -54,7 +54,7 @@ size_t PixelCount(const Picture* picture) {
 
 void ChangedInPlace(HWND frame, Picture* picture, ProcessedChange change) {
     RefreshPictureDisplay(picture);
-    ShowProcessedPicture(frame, change);
+    HostShowProcessedPicture(frame, change);
 }
 
 // Makes a block the current picture: a new picture around it, its display
@@ -67,7 +67,7 @@ bool Replace(HWND frame, DibBlock* block, const Picture* old) {
     FreeDib(block);
     if (!picture) return false;
     const bool sameSize = width == DibWidth(old->working) && height == DibHeight(old->working);
-    ShowProcessedPicture(frame, sameSize ? ProcessedChange::NewPicture : ProcessedChange::NewSize, picture);
+    HostShowProcessedPicture(frame, sameSize ? ProcessedChange::NewPicture : ProcessedChange::NewSize, picture);
     return true;
 }
 

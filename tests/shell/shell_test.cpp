@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "dialog_driver.h"
 #include "document.h"
+#include "command_rules.h"
 #include "feature_commands.h"
 #include "frame_window.h"
 #include "icons.h"

@@ -1,0 +1,49 @@
+#include "command_rules.h"
+
+#include <commctrl.h>
+
+#include "commands.h"
+
+void ApplyMenuRules(HMENU menu, const std::vector<CommandRule>& rules) {
+    if (!menu) return;
+    // Every item of the menu and its popups: a command may sit in two popups
+    // (the browser has "Define Picture Folder" twice), and both follow it.
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i)) {
+            ApplyMenuRules(popup, rules);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, i);
+        for (const CommandRule& rule : rules) {
+            if (rule.id != id) continue;
+            const UINT at = static_cast<UINT>(i);
+            EnableMenuItem(menu, at, MF_BYPOSITION | (rule.enabled ? MF_ENABLED : MF_GRAYED));
+            CheckMenuItem(menu, at, MF_BYPOSITION | (rule.checked ? MF_CHECKED : MF_UNCHECKED));
+            break;
+        }
+    }
+}
+
+void ApplyToolbarRules(HWND toolbar, const std::vector<CommandRule>& rules) {
+    if (!toolbar) return;
+    for (const CommandRule& rule : rules) {
+        if (SendMessageA(toolbar, TB_COMMANDTOINDEX, rule.id, 0) < 0) continue;
+        SendMessageA(toolbar, TB_ENABLEBUTTON, rule.id, MAKELONG(rule.enabled ? TRUE : FALSE, 0));
+        SendMessageA(toolbar, TB_PRESSBUTTON, rule.id, MAKELONG(rule.checked ? TRUE : FALSE, 0));
+    }
+}
+
+const std::vector<UINT>& CommandsAwaitingFeatures() {
+    static const std::vector<UINT> awaiting = {
+        // Viewer frame.
+        IDC_SAVE_AS, IDC_CONVERT_PICTURE, IDC_PRINT, IDC_SET_WALLPAPER, IDC_RESTORE_WALLPAPER,
+        IDC_SET_STARTUP_LOGO, IDC_DEFAULT_STARTUP_LOGO, IDC_SET_SHUTDOWN_PICTURE, IDC_RESTORE_SHUTDOWN_PICTURE,
+        IDC_SET_SCREEN_SAVER, IDC_PICTURE_TO_CLIPBOARD, IDC_PICTURE_TO_CLIPBOARD_2, IDC_ZOOM_TO_SELECTION,
+        IDC_COPY_SELECTION_TO_CLIP, IDC_COPY_SELECTION_TO_FILE, IDC_FULL_SCREEN, IDC_LEAVE_FULL_SCREEN,
+        IDC_REGISTER_TYPE, IDC_OPEN_ACQUIRE, IDC_ACQUIRE, IDC_CLOSE_ACQUIRE, IDC_CAPTURE_FRAME, IDC_DEFINE_FOLDER,
+        // Browser.
+        IDC_BROWSER_PRINT, IDC_BACKGROUND_PICTURE, IDC_THUMB_FRAME_PICTURE, IDC_NAME_FOLDER, IDC_MULTI_RENAME,
+        IDC_COPY_TO, IDC_MOVE_TO, IDC_SEND_MAIL, IDC_THUMB_TO_CLIPBOARD, IDC_THUMB_TO_CLIPBOARD_2,
+    };
+    return awaiting;
+}
