@@ -6,6 +6,7 @@
 #include "picture.h"
 #include "program.h"
 #include "system_info.h"
+#include "win_guards.h"
 
 HPALETTE CreateDisplayPalette(int depth) {
     if (depth > 8 || depth < 4) return nullptr;
@@ -47,8 +48,7 @@ bool EvaluateDisplay() {
 void RealizeShellPalette(HWND window) {
     HPALETTE palette = Program().palette;
     if (!palette || !window) return;
-    HDC dc = GetDC(window);
+    WindowDC dc(window);
     SelectPalette(dc, palette, FALSE);
     RealizePalette(dc);
-    ReleaseDC(window, dc);
 }

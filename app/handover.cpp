@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "win_guards.h"
+
 std::string FrameClassName(bool shared) {
     return shared ? std::string(kProductName) + "[SHARE]" : std::string(kProductName);
 }
@@ -17,19 +19,18 @@ void SendPath(HWND window, const std::string& path) {
 HandOverResult RunHandOver(const CommandLine& line, HANDLE* event, DWORD wait) {
     if (event) *event = nullptr;
     if (!line.share) return HandOverResult::NotShared;
-    HANDLE existing = OpenEventA(EVENT_ALL_ACCESS, FALSE, kHandOverEvent);
-    if (!existing) {
+    OwnedHandle existing(OpenEventA(EVENT_ALL_ACCESS, FALSE, kHandOverEvent));
+    if (!existing.valid()) {
         HANDLE created = CreateEventA(nullptr, FALSE, FALSE, kHandOverEvent);
         if (event) *event = created;
         else if (created) CloseHandle(created);
         return HandOverResult::FirstInstance;
     }
     // A time-out counts like the signal: hand the files over anyway.
-    WaitForSingleObject(existing, wait);
+    WaitForSingleObject(existing.get(), wait);
     HWND frame = FindWindowA(FrameClassName(true).c_str(), nullptr);
     if (frame)
         for (const std::string& file : line.files) SendPath(frame, file);
-    CloseHandle(existing);
     return HandOverResult::HandedOver;
 }
 

@@ -13,6 +13,7 @@
 #include "paint.h"
 #include "resource_ids.h"
 #include "settings.h"
+#include "win_guards.h"
 #include "program.h"
 
 namespace {
@@ -116,19 +117,17 @@ struct Dialog {
     }
 
     static DibBlock* LoadBuiltInFrame(int index) {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(Program().mainModule, MAKEINTRESOURCEA(IDB_THUMB_FRAME + index),
-                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(LoadImageA(
+            Program().mainModule, MAKEINTRESOURCEA(IDB_THUMB_FRAME + index), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         if (!bitmap) return nullptr;
         BITMAP info = {};
         GetObjectA(bitmap, sizeof info, &info);
         DibBlock* block = CreateDib(info.bmWidth, info.bmHeight);
         if (block) {
-            HDC dc = GetDC(nullptr);
+            WindowDC dc(nullptr);
             GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), block->pixels,
                       reinterpret_cast<BITMAPINFO*>(block->header), DIB_RGB_COLORS);
-            ReleaseDC(nullptr, dc);
         }
-        DeleteObject(bitmap);
         return block;
     }
 

@@ -9,6 +9,7 @@
 #include "resource_ids.h"
 #include "settings.h"
 #include "program.h"
+#include "win_guards.h"
 
 namespace {
 
@@ -34,12 +35,10 @@ Panes g;
 
 int TabStripHeight() {
     int imageHeight = 16;
-    HDC dc = GetDC(g.tabs);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(g.tabs, WM_GETFONT, 0, 0)));
+    WindowDC dc(g.tabs);
+    SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(g.tabs, WM_GETFONT, 0, 0)));
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(g.tabs, dc);
     return std::max(imageHeight, static_cast<int>(metrics.tmHeight)) + 6;
 }
 
@@ -80,9 +79,8 @@ void InvertBar(int divider, int position) {
         bar.left = position;
         bar.right = position + kDividerThickness;
     }
-    HDC dc = GetDC(g.browser);
+    WindowDC dc(g.browser);
     PatBlt(dc, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top, DSTINVERT);
-    ReleaseDC(g.browser, dc);
 }
 
 void MovePanes() {

@@ -22,6 +22,7 @@
 #include "resource_ids.h"
 #include "settings.h"
 #include "program.h"
+#include "win_guards.h"
 #include "shortcut.h"
 #include "toolbar.h"
 
@@ -355,12 +356,12 @@ void TrackHover(int x, int y) {
 // Thumbnail mode's icon spacing leaves room for the cell and three lines of
 // label under it.
 void SetThumbnailSpacing() {
-    HDC dc = GetDC(g_list);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(g_list, dc);
+    {
+        WindowDC dc(g_list);
+        SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+        GetTextMetricsA(dc, &metrics);
+    }
     const int line = metrics.tmHeight > 0 ? metrics.tmHeight : 13;
     SendMessageA(g_list, LVM_SETICONSPACING, 0,
                  MAKELPARAM(g_cellWidth + 32, g_cellHeight + kThumbnailLabelLines * line + 6));

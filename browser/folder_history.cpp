@@ -1,19 +1,6 @@
 #include "folder_history.h"
 
-namespace {
-
-class Hold {
-public:
-    explicit Hold(CRITICAL_SECTION* section) : section_(section) { EnterCriticalSection(section_); }
-    ~Hold() { LeaveCriticalSection(section_); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-private:
-    CRITICAL_SECTION* section_;
-};
-
-}  // namespace
+#include "win_guards.h"
 
 FolderHistory::FolderHistory() { InitializeCriticalSection(&lock_); }
 
@@ -21,7 +8,7 @@ FolderHistory::~FolderHistory() { DeleteCriticalSection(&lock_); }
 
 void FolderHistory::Visit(const std::string& path) {
     if (path.empty()) return;
-    Hold hold(&lock_);
+    SectionLock hold(&lock_);
     for (size_t i = 0; i < paths_.size(); ++i) {
         if (lstrcmpiA(paths_[i].c_str(), path.c_str()) == 0) {
             current_ = static_cast<int>(i);
@@ -33,28 +20,28 @@ void FolderHistory::Visit(const std::string& path) {
 }
 
 void FolderHistory::Clear() {
-    Hold hold(&lock_);
+    SectionLock hold(&lock_);
     paths_.clear();
     current_ = -1;
 }
 
 int FolderHistory::Count() const {
-    Hold hold(&lock_);
+    SectionLock hold(&lock_);
     return static_cast<int>(paths_.size());
 }
 
 int FolderHistory::Current() const {
-    Hold hold(&lock_);
+    SectionLock hold(&lock_);
     return current_;
 }
 
 std::vector<std::string> FolderHistory::Entries() const {
-    Hold hold(&lock_);
+    SectionLock hold(&lock_);
     return paths_;
 }
 
 bool FolderHistory::Neighbour(int step, std::string* path) const {
-    Hold hold(&lock_);
+    SectionLock hold(&lock_);
     const int index = current_ + step;
     if (current_ < 0 || index < 0 || index >= static_cast<int>(paths_.size())) return false;
     if (path) *path = paths_[static_cast<size_t>(index)];

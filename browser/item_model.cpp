@@ -6,6 +6,7 @@
 #include "pidl.h"
 
 #include "picture.h"
+#include "win_guards.h"
 
 #include <cstdio>
 #include <cstring>
@@ -77,15 +78,13 @@ static bool FolderIsFileSystem(LPCITEMIDLIST absoluteFolder) {
         InitializeCriticalSection(&section);
         return &section;
     }();
-    EnterCriticalSection(lock);
+    SectionLock hold(lock);
     if (!last || !SamePidl(last, absoluteFolder)) {
         FreePidl(last);
         last = CopyPidl(absoluteFolder);
         lastAnswer = !PidlPath(absoluteFolder).empty();
     }
-    bool answer = lastAnswer;
-    LeaveCriticalSection(lock);
-    return answer;
+    return lastAnswer;
 }
 
 static bool IsRemovableRoot(const std::string& path) {
@@ -460,7 +459,7 @@ static std::string TypeNameOfExtension(const char* extension) {
     char key[64];
     lstrcpynA(key, extension, sizeof key);
     CharLowerA(key);
-    EnterCriticalSection(lock);
+    SectionLock hold(lock);
     auto found = known->find(key);
     std::string name;
     if (found != known->end()) {
@@ -473,7 +472,6 @@ static std::string TypeNameOfExtension(const char* extension) {
             name = info.szTypeName;
         (*known)[key] = name;
     }
-    LeaveCriticalSection(lock);
     return name;
 }
 

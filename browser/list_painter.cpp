@@ -9,6 +9,7 @@
 #include "resource_ids.h"
 #include "settings.h"
 #include "program.h"
+#include "win_guards.h"
 #include "thumbnail_maker.h"
 
 namespace {
@@ -48,24 +49,22 @@ const DrawingObjects& Objects() {
 
 // A built-in frame bitmap as a 32-bit block.
 DibBlock* BlockOfBitmap(HINSTANCE module, UINT id) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
+        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bitmap) return nullptr;
     BITMAP facts = {};
     DibBlock* block = nullptr;
     if (GetObjectA(bitmap, sizeof facts, &facts) && facts.bmWidth > 0 && facts.bmHeight > 0)
         block = CreateDib(facts.bmWidth, facts.bmHeight);
     if (block) {
-        HDC screen = GetDC(nullptr);
+        WindowDC screen(nullptr);
         BITMAPINFOHEADER header = *block->header;
         if (!GetDIBits(screen, bitmap, 0, static_cast<UINT>(facts.bmHeight), block->pixels,
                        reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS)) {
             FreeDib(block);
             block = nullptr;
         }
-        ReleaseDC(nullptr, screen);
     }
-    DeleteObject(bitmap);
     return block;
 }
 
@@ -107,8 +106,8 @@ const Picture* CellPicture(const BrowserItem& item) {
 // colour, a white highlight inside along the top and left and outside
 // along the bottom and right.
 void DrawMarkedBorder(HDC dc, const RECT& around, HPEN pen) {
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    SelectedObject penSelection(dc, pen);
+    SelectedObject brushSelection(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, around.left, around.top, around.right, around.bottom);
     SelectObject(dc, Objects().whitePen);
     MoveToEx(dc, around.left + 1, around.bottom - 2, nullptr);
@@ -117,8 +116,6 @@ void DrawMarkedBorder(HDC dc, const RECT& around, HPEN pen) {
     MoveToEx(dc, around.left, around.bottom, nullptr);
     LineTo(dc, around.right, around.bottom);
     LineTo(dc, around.right, around.top - 1);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
 }
 
 // Steps shared by painting a cell and animating it: the frame or background,
@@ -452,7 +449,7 @@ void AnimateThumbnailCells(const ListPaintSetup& setup) {
     if (setup.mode != kModeThumbnails) return;
     RECT client;
     GetClientRect(setup.list, &client);
-    HDC dc = GetDC(setup.list);
+    WindowDC dc(setup.list);
     if (!dc) return;
     {
         ItemModelLock hold;
@@ -477,5 +474,4 @@ void AnimateThumbnailCells(const ListPaintSetup& setup) {
             item->currentFrame = static_cast<WORD>((item->currentFrame + 1) % item->frameCount);
         }
     }
-    ReleaseDC(setup.list, dc);
 }

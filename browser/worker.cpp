@@ -16,6 +16,7 @@
 #include "program.h"
 #include "shortcut.h"
 #include "watcher.h"
+#include "win_guards.h"
 
 #include <commctrl.h>
 
@@ -27,25 +28,13 @@ namespace {
 constexpr DWORD kStopWaitMs = 50000;
 constexpr SHCONTF kEnumFlags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
 
-class Section {
-public:
-    Section() { InitializeCriticalSection(&section_); }
-    ~Section() { DeleteCriticalSection(&section_); }
-    Section(const Section&) = delete;
-    Section& operator=(const Section&) = delete;
-    CRITICAL_SECTION* get() { return &section_; }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-Section& FolderSection() {
-    static Section section;
+CriticalSection& FolderSection() {
+    static CriticalSection section;
     return section;
 }
 
-Section& PathSection() {
-    static Section section;
+CriticalSection& PathSection() {
+    static CriticalSection section;
     return section;
 }
 
@@ -81,9 +70,8 @@ bool ListIsVirtual() {
 }
 
 void SetCurrentFolder(const std::string& path) {
-    EnterCriticalSection(PathSection().get());
+    SectionLock hold(PathSection());
     g.currentFolder = path;
-    LeaveCriticalSection(PathSection().get());
 }
 
 // What the thumbnail work keeps per folder starts afresh with a new one:
@@ -362,10 +350,8 @@ bool WorkerAborted() { return !g.run || g.handshakes != g.takenTicket; }
 bool InterfaceThreadWaiting() { return g.interfaceWaiting != 0; }
 
 std::string LoadedFolderPath() {
-    EnterCriticalSection(PathSection().get());
-    std::string path = g.currentFolder;
-    LeaveCriticalSection(PathSection().get());
-    return path;
+    SectionLock hold(PathSection());
+    return g.currentFolder;
 }
 
 namespace {

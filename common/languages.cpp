@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "resource_ids.h"
+#include "win_guards.h"
 
 namespace {
 
@@ -39,11 +40,10 @@ std::vector<Language> BuildLanguageList(const std::string& directory, HMODULE ma
         char* end = nullptr;
         unsigned long codePage = std::strtoul(stem.c_str(), &end, 10);
         if (codePage == 0 || end == stem.c_str()) continue;
-        HMODULE library = LoadLibraryA((directory + found.cFileName).c_str());
+        OwnedModule library(LoadLibraryA((directory + found.cFileName).c_str()));
         if (!library) continue;
         std::string name = LanguageName(library);
         if (!name.empty()) list.push_back(Language{static_cast<UINT>(codePage), name});
-        FreeLibrary(library);
     } while (FindNextFileA(find, &found));
     FindClose(find);
     return list;

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "resource_ids.h"
 #include "settings.h"
+#include "win_guards.h"
 #include "program.h"
 
 namespace {
@@ -134,13 +135,11 @@ HBITMAP GreyStrip(HBITMAP strip) {
     header.bmiHeader.biBitCount = 32;
     header.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP grey = CreateDIBSection(screen, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool copied = grey && GetDIBits(screen, strip, 0, info.bmHeight, bits, &header, DIB_RGB_COLORS) != 0;
-    ReleaseDC(nullptr, screen);
-    if (!copied) {
-        if (grey) DeleteObject(grey);
-        return nullptr;
+    GdiObject<HBITMAP> grey;
+    {
+        WindowDC screen(nullptr);
+        grey.reset(CreateDIBSection(screen, &header, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!grey || !GetDIBits(screen, strip, 0, info.bmHeight, bits, &header, DIB_RGB_COLORS)) return nullptr;
     }
     DWORD* pixel = static_cast<DWORD*>(bits);
     const DWORD blue = 0x0000FF;  // 0x00RRGGBB in a 32-bit DIB
@@ -150,7 +149,7 @@ HBITMAP GreyStrip(HBITMAP strip) {
         DWORD level = 96 + (r * 30 + g * 59 + b * 11) / 100 * 5 / 8;  // 96 .. 255
         pixel[i] = (level << 16) | (level << 8) | level;
     }
-    return grey;
+    return grey.release();
 }
 
 HIMAGELIST MakeImageList(HBITMAP strip) {
@@ -318,13 +317,11 @@ void Measure(MEASUREITEMSTRUCT* measure, const ItemRecord& record) {
         measure->itemHeight = kSeparatorHeight;
         return;
     }
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, g_painter->boldFont);  // wide enough for the default item too
+    WindowDC screen(nullptr);
+    SelectedObject font(screen, g_painter->boldFont);  // wide enough for the default item too
     int width = g_painter->bandWidth + kImageColumn + kLabelGap + TextWidth(screen, Label(record)) + kRightRoom;
     std::string accelerator = Accelerator(record);
     if (!accelerator.empty()) width += kAccelGap + TextWidth(screen, accelerator);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
     measure->itemWidth = width;
     measure->itemHeight = g_painter->itemHeight;
 }
@@ -402,10 +399,10 @@ void DrawBand(HDC dc, const RECT& item, int columnTop, int columnHeight) {
 
 void DrawCheck(HDC dc, const RECT& box, COLORREF color, bool radio) {
     int cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2;
-    HPEN pen = CreatePen(PS_SOLID, 1, color);
-    HBRUSH brush = CreateSolidBrush(color);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
+    GdiObject<HBRUSH> brush(CreateSolidBrush(color));
+    SelectedObject penSelection(dc, pen);
+    SelectedObject brushSelection(dc, brush);
     if (radio) {
         Ellipse(dc, cx - 3, cy - 3, cx + 4, cy + 4);
     } else {
@@ -414,10 +411,6 @@ void DrawCheck(HDC dc, const RECT& box, COLORREF color, bool radio) {
             Polyline(dc, tick, 3);
         }
     }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
 }
 
 void Draw(const DRAWITEMSTRUCT& draw, const ItemRecord& record) {
@@ -565,18 +558,18 @@ void CreateMenuPainter() {
                                            settings::Read(settings::kProductName),
                                            settings::Read(settings::kExtName));
 
-    HDC screen = GetDC(nullptr);
-    TEXTMETRICA text;
-    HGDIOBJ old = SelectObject(screen, painter->font);
-    GetTextMetricsA(screen, &text);
-    painter->itemHeight = std::max<int>(kImageColumn, text.tmHeight + 6);
-    if (!painter->bandText.empty()) {
-        SelectObject(screen, painter->bandFont);
+    {
+        WindowDC screen(nullptr);
+        TEXTMETRICA text;
+        SelectedObject font(screen, painter->font);
         GetTextMetricsA(screen, &text);
-        painter->bandWidth = text.tmHeight + 2 * kBandPadding;
+        painter->itemHeight = std::max<int>(kImageColumn, text.tmHeight + 6);
+        if (!painter->bandText.empty()) {
+            SelectObject(screen, painter->bandFont);
+            GetTextMetricsA(screen, &text);
+            painter->bandWidth = text.tmHeight + 2 * kBandPadding;
+        }
     }
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
     g_painter = painter.release();
 }
 

@@ -2,6 +2,8 @@
 
 #include <ddraw.h>
 
+#include "win_guards.h"
+
 SystemFlags ClassifySystem(DWORD platformId, DWORD major, DWORD minor) {
     SystemFlags f;
     if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
@@ -98,11 +100,13 @@ bool PrimarySurfaceMasks(DWORD& red, DWORD& green, DWORD& blue) {
 }  // namespace
 
 int ReadDisplayDepth() {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return 32;
-    int bits = GetDeviceCaps(screen, BITSPIXEL);
-    int planes = GetDeviceCaps(screen, PLANES);
-    ReleaseDC(nullptr, screen);
+    int bits, planes;
+    {
+        WindowDC screen(nullptr);
+        if (!screen) return 32;
+        bits = GetDeviceCaps(screen, BITSPIXEL);
+        planes = GetDeviceCaps(screen, PLANES);
+    }
     DWORD red = 0, green = 0, blue = 0;
     if (bits == 16) PrimarySurfaceMasks(red, green, blue);
     return DisplayDepthFor(bits, planes, red, green, blue);

@@ -8,6 +8,7 @@
 #include "plugin_services.h"
 #include "resource_ids.h"
 #include "program.h"
+#include "win_guards.h"
 
 namespace {
 
@@ -91,21 +92,15 @@ int LoadPlugins(const std::string& directory, DWORD codePage, HMENU menu) {
     if (search == INVALID_HANDLE_VALUE) return 0;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        HMODULE module = LoadLibraryA((directory + found.cFileName).c_str());
+        OwnedModule module(LoadLibraryA((directory + found.cFileName).c_str()));
         if (!module) continue;
         auto init = reinterpret_cast<PFN_InitPicturePlugins>(
             reinterpret_cast<void*>(GetProcAddress(module, PICTURE_PLUGIN_INIT)));
         auto free = reinterpret_cast<PFN_FreePicturePlugins>(
             reinterpret_cast<void*>(GetProcAddress(module, PICTURE_PLUGIN_FREE)));
-        if (!init) {
-            FreeLibrary(module);
-            continue;
-        }
-        if (!Grow(g_plugins, g_pluginCount, &g_pluginRoom)) {
-            FreeLibrary(module);
-            break;
-        }
-        g_plugins[g_pluginCount++] = LoadedPlugin{module, init, free};
+        if (!init) continue;
+        if (!Grow(g_plugins, g_pluginCount, &g_pluginRoom)) break;
+        g_plugins[g_pluginCount++] = LoadedPlugin{module.release(), init, free};
     } while (FindNextFileA(search, &found));
     FindClose(search);
     if (g_pluginCount == 0) return 0;

@@ -12,6 +12,7 @@
 #include "paint.h"
 #include "picture.h"
 #include "status_bar.h"
+#include "win_guards.h"
 
 namespace {
 
@@ -111,9 +112,7 @@ LONG WINAPI HostDrawDibCentered(HWND window, const PluginDib* dib, RECT* used) {
     at.top = (client.bottom - height) / 2;
     at.right = at.left + width;
     at.bottom = at.top + height;
-    HDC dc = GetDC(window);
-    const int painted = PaintDib(dc, at, In(dib));
-    ReleaseDC(window, dc);
+    const int painted = PaintDib(WindowDC(window), at, In(dib));
     if (used) *used = at;
     return painted > 0 ? 1 : 0;
 }
@@ -122,11 +121,10 @@ void WINAPI HostEraseAround(HWND window, const RECT* keep) {
     if (!window) return;
     RECT client;
     GetClientRect(window, &client);
-    HDC dc = GetDC(window);
+    WindowDC dc(window);
     if (keep) ExcludeClipRect(dc, keep->left, keep->top, keep->right, keep->bottom);
     HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND));
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-    ReleaseDC(window, dc);
 }
 
 void WINAPI HostFitSize(const RECT* box, LONG width, LONG height, LONG* outWidth, LONG* outHeight) {
