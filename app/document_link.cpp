@@ -1,6 +1,7 @@
 #include "document_link.h"
 
 #include <cstring>
+#include <new>
 
 #include "display.h"
 #include "document.h"
@@ -27,6 +28,9 @@ void ShowPicture(void*, Picture* picture) {
 void RowsReady(void*, const LoadRows* rows) {
     if (!g_frame) return;
     PostMessageA(g_frame, kMsgLoadProgress, static_cast<WPARAM>(rows->rowsDone), rows->rowsTotal);
+    // The views draw the rows actually decoded: from the bottom for a coder
+    // that delivers bottom-up, all of them for one that works in passes.
+    PostMessageA(g_frame, kMsgRowsReady, static_cast<WPARAM>(rows->rowCount), rows->firstRow);
 }
 
 void PageFinished(void*) {
@@ -37,10 +41,14 @@ void FileLoaded(void*) {
     if (g_frame) PostMessageA(g_frame, kMsgPictureLoaded, 0, 0);
 }
 
-void Unreadable(void*, const char*) {
+void Unreadable(void*, const char* path) {
+    if (!g_frame) return;
     // The only direct call into a window from the loader: a hidden frame is
     // shown so that the user sees that nothing could be opened.
-    if (g_frame && !IsWindowVisible(g_frame)) ShowWindow(g_frame, SW_SHOWNA);
+    if (!IsWindowVisible(g_frame)) ShowWindow(g_frame, SW_SHOWNA);
+    // The frame takes over the copy of the name (and frees it).
+    auto* name = new (std::nothrow) std::string(path ? path : "");
+    if (name && !PostMessageA(g_frame, kMsgLoaderFailed, 0, reinterpret_cast<LPARAM>(name))) delete name;
 }
 
 void DecodeError(void*, const char* path) {

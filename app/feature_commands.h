@@ -1,8 +1,9 @@
 // Entry points of the viewer commands whose features arrive with their own
 // modules (saving, printing, effects, transforms, desktop pictures,
 // clipboard, selection, full screen, type registration, acquiring).  The
-// frame routes each command here; until a feature exists its commands are
-// disabled by the enabling rules or do nothing.
+// frame routes each command here; until a feature exists its handler does
+// nothing and its menu items are greyed (CommandsAwaitingFeatures, in
+// command_rules.h).
 #pragma once
 
 #include <windows.h>

@@ -114,7 +114,7 @@ void ReplaceOpenList(const std::vector<std::string>& paths) {
     const int oldPosition = OpenListPosition();
     list.Clear();
     for (const std::string& path : paths) list.Append(path);
-    const std::string shown = CurrentDocumentFacts().file;
+    const std::string shown = std::string(CurrentDocument().fileName);
     int position = shown.empty() ? -1 : list.IndexOf(shown);
     if (position < 0 && !shown.empty()) {
         position = list.Count();
@@ -308,7 +308,7 @@ void ShowPreviewMenu(HWND browser) {
             CheckMenuItem(popup, IDC_PREVIEW_AUTO + i,
                           MF_BYCOMMAND | (sizes[i] == PreviewSize() ? MF_CHECKED : MF_UNCHECKED));
         CheckMenuItem(popup, IDC_ENABLE_PREVIEW, MF_BYCOMMAND | (PreviewShown() ? MF_CHECKED : MF_UNCHECKED));
-        const bool picture = CurrentDocumentPicture() != nullptr;
+        const bool picture = CurrentDocument().picture != nullptr;
         for (UINT id : {IDC_PICTURE_TO_CLIPBOARD, IDC_SET_WALLPAPER})
             EnableMenuItem(popup, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
         EnableMenuItem(popup, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
@@ -556,14 +556,14 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
             // A list without owner data holds its items itself: the folder's
             // items go in now.
             AnnounceItemCount();
-            RefreshCaptionAndStatus(browser, g_statusBar);
+            HostRefreshStatus(browser, g_statusBar);
             RefreshHistoryButtons(g_toolbar);
             return 0;
         }
         if (msg == kMsgDisplayChanged) {
             // The viewer rebuilt the display copies for the new depth: the
             // preview takes the current picture's anew, the list repaints.
-            SetPreviewPicture(CurrentDocumentPicture());
+            SetPreviewPicture(CurrentDocument().picture);
             if (PreviewPane()) InvalidateRect(PreviewPane(), nullptr, FALSE);
             if (FileListWindow()) InvalidateRect(FileListWindow(), nullptr, FALSE);
             return 0;

@@ -64,8 +64,6 @@ void ActivateListItem(int index);
 int CurrentListItem();
 bool OnlyPictureModeOn();
 
-// Re-announces the item count (after the worker filled or sorted the model).
-void AnnounceItemCount();
 
 // Replaces the model by the pictures among paths (append adds them after
 // the existing items), announces the count, hands the pictures to the open
@@ -79,8 +77,6 @@ void FillModelFromFiles(const std::vector<std::string>& paths, bool append = fal
 // thread when the model is filled from separate files or re-sorted.
 void SetOpenListReceiver(void (*receiver)(const std::vector<std::string>& paths));
 
-// Sets the flag that the shown range moved (list_shared.h).
-void MarkRangeChanged();
 // Stores [first, end) as the shown range, setting the flag when it differs
 // from the stored one; the paint stores its range through this.
 void SetVisibleListRange(int first, int end);

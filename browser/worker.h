@@ -47,12 +47,6 @@ bool WorkerRunning();
 void RequestFolder(int code, LPCITEMIDLIST folder);
 // Request 4 for the pictures the viewer put into the item model.
 void RequestSeparateFiles();
-// The handshake without a new request: the current request is asked to stop
-// and the call returns once the worker is idle, so that the interface thread
-// may replace the item model without a folder load writing over it.  The
-// next request follows at once.  Ignored while no worker runs.
-void StopCurrentRequest();
-
 // For the work on the worker: true once a newer request (or the stop) has
 // asked the current one to end.  Checked between items.
 bool WorkerAborted();
@@ -99,11 +93,6 @@ void RunThumbnailPasses(HWND list, HWND browser, bool folderCache);
 
 void ForgetCellAnimation();
 
-// Replaces the viewer's open list by the pictures of the item model in model
-// (display) order: items with a thumbnail, shortcuts by their targets.  With
-// separateFiles, file items that were not examined yet count as pictures
-// too: a list of separate files holds nothing else.
-void HandPicturesToOpenList(bool separateFiles);
 // Hands a new open list to the browser window, which puts it in place on the
 // user-interface thread.
 void PostOpenList(std::vector<std::string> paths);
