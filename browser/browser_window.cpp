@@ -45,7 +45,6 @@ constexpr int kMinimumWidth = 320;
 constexpr int kMinimumHeight = 240;
 constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
-constexpr int kStatusTextParts = 5;   // the text parts ApplyStatusParts sizes
 
 HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;

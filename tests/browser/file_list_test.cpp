@@ -1,3 +1,4 @@
+#include "list_view_text.h"
 #include "file_list.h"
 
 #include <gtest/gtest.h>
@@ -59,24 +60,8 @@ protected:
         Items().comparator = CompareByName;
         Items().sortFlags = kSortForward;
     }
-    std::string Cell(int index, int column) {
-        char text[260] = "";
-        LVITEMA it = {};
-        it.iSubItem = column;
-        it.pszText = text;
-        it.cchTextMax = sizeof text;
-        SendMessageA(list_, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&it));
-        return text;
-    }
-    std::string Header(int column) {
-        char text[128] = "";
-        LVCOLUMNA col = {};
-        col.mask = LVCF_TEXT;
-        col.pszText = text;
-        col.cchTextMax = sizeof text;
-        SendMessageA(list_, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
-        return text;
-    }
+    std::string Cell(int index, int column) { return ListItemText(list_, index, column); }
+    std::string Header(int column) { return ListHeading(list_, column); }
     int FindPrefix(const char* text, int start, bool wrap) {
         LVFINDINFOA find = {};
         find.flags = LVFI_STRING | LVFI_PARTIAL | (wrap ? LVFI_WRAP : 0);

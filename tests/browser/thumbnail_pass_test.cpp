@@ -4,6 +4,7 @@
 // files that are not pictures or break the decoder.
 #include <shlobj.h>
 
+#include "list_view_text.h"
 #include "worker.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,6 @@ std::vector<LPARAM> PostedParams(HWND window, UINT message);
 std::vector<WPARAM> PostedWParams(HWND window, UINT message);
 std::vector<std::string> DecodeFaultPaths();
 std::string ScratchFolder(const char* name);
-void TouchFile(const std::string& path);
 void RemoveTree(const std::string& path);
 void RequestPath(const std::string& path);
 std::vector<std::string> ModelNames();
@@ -474,7 +474,7 @@ TEST_F(ThumbnailPassTest, AnotherFolderStopsThePassAndTheCacheKeepsWhatWasDone) 
     const std::string photos = Folder("photos");
     FillWithPhotos(photos, 30);
     const std::string other = Folder("other");
-    TouchFile(other + "\\a.txt");
+    WriteTextFile(other + "\\a.txt", "x");
 
     const long before = ThumbnailDecodeCount();
     ForgetPosted();
@@ -534,7 +534,7 @@ TEST_F(ThumbnailPassTest, ShortcutsGetTheirTargetsThumbnailsInTheSecondPass) {
     const std::string photo = CopySample("photo.jpg", folder + "\\a.jpg");
     const std::string bitmap = CopySample("bmp-24bit.bmp", folder + "\\z.bmp");
     const std::string target = CopySample("alpha.png", targets + "\\target.png");
-    TouchFile(targets + "\\notes.txt");
+    WriteTextFile(targets + "\\notes.txt", "x");
     const std::string gone = CopySample("photo.jpg", targets + "\\gone.jpg");
     const std::string link = folder + "\\m.lnk";
     const std::string textLink = folder + "\\n.lnk";

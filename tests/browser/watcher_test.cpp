@@ -3,6 +3,7 @@
 // refresh that carries items over.
 #include <shlobj.h>
 
+#include "list_view_text.h"
 #include "watcher.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,6 @@ void ForgetPosted();
 int CountPosted(HWND window, UINT message);
 bool WaitForPosted(HWND window, UINT message, DWORD timeout, DWORD* tick = nullptr);
 std::string ScratchFolder(const char* name);
-void TouchFile(const std::string& path);
 void RemoveTree(const std::string& path);
 void RequestPath(const std::string& path);
 std::vector<std::string> ModelNames();
@@ -48,8 +48,8 @@ protected:
         shown_ = root_ + "\\shown";
         CreateDirectoryA(shown_.c_str(), nullptr);
         CreateDirectoryA((root_ + "\\other").c_str(), nullptr);
-        TouchFile(shown_ + "\\a.txt");
-        TouchFile(shown_ + "\\b.txt");
+        WriteTextFile(shown_ + "\\a.txt", "x");
+        WriteTextFile(shown_ + "\\b.txt", "x");
         ASSERT_TRUE(StartWatcher(list_, browser_));
     }
     void TearDown() override {
@@ -83,7 +83,7 @@ protected:
 TEST_F(WatcherTest, BurstInTheShownFolderGivesOneChangeAfterTheQuietTime) {
     Show(shown_);
     for (int i = 0; i < 10; ++i) {
-        TouchFile(shown_ + "\\burst" + std::to_string(i) + ".txt");
+        WriteTextFile(shown_ + "\\burst" + std::to_string(i) + ".txt", "x");
         Sleep(5);
     }
     MoveFileA((shown_ + "\\a.txt").c_str(), (shown_ + "\\renamed.txt").c_str());
@@ -119,10 +119,10 @@ TEST_F(WatcherTest, ProgramFolderAndItsCacheAreShownWithoutWatch) {
     EXPECT_FALSE(IsUnwatchedFolder(shown_));
 
     Show(program + "\\Cache");
-    TouchFile(program + "\\Cache\\folder.thm");
-    TouchFile(program + "\\Cache\\folder.idx");
+    WriteTextFile(program + "\\Cache\\folder.thm", "x");
+    WriteTextFile(program + "\\Cache\\folder.idx", "x");
     DeleteFileA((program + "\\Cache\\folder.idx").c_str());
-    TouchFile(program + "\\written.txt");
+    WriteTextFile(program + "\\written.txt", "x");
     PumpFor(500);
     EXPECT_EQ(CountPosted(list_, kMsgFolderChanged), 0);
     EXPECT_EQ(CountPosted(browser_, kMsgDriveFoldersChanged), 0);
@@ -156,9 +156,9 @@ TEST_F(WatcherTest, RefreshCarriesKnownItemsOverAndDropsTheGoneOnes) {
             item.displayState = kMarkSelected | kMarkHot | LVIS_FOCUSED;
         }
     }
-    TouchFile(shown_ + "\\c.txt");
+    WriteTextFile(shown_ + "\\c.txt", "x");
     MoveFileA((shown_ + "\\b.txt").c_str(), (shown_ + "\\renamed.txt").c_str());
-    TouchFile(shown_ + "\\a.txt");   // rewritten: still the same object
+    WriteTextFile(shown_ + "\\a.txt", "x");   // rewritten: still the same object
 
     ASSERT_TRUE(RefreshShownFolder(list_, browser_));
     EXPECT_EQ(ModelNames(), (std::vector<std::string>{"..", "a.txt", "c.txt", "renamed.txt"}));
@@ -181,7 +181,7 @@ TEST_F(WatcherTest, SendToChangeIsReportedOnce) {
         GTEST_SKIP() << "no Send To folder";
     TakeSendToChanged();
     const std::string entry = std::string(sendTo) + "\\ommavu_watch_test.txt";
-    TouchFile(entry);
+    WriteTextFile(entry, "x");
     bool changed = false;
     for (int i = 0; i < 100 && !changed; ++i) {
         PumpFor(20);

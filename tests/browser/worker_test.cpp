@@ -4,6 +4,7 @@
 // use.
 #include <shlobj.h>
 
+#include "list_view_text.h"
 #include "worker.h"
 
 #include <gtest/gtest.h>
@@ -141,13 +142,6 @@ std::string ScratchFolder(const char* name) {
     return path;
 }
 
-void TouchFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "x", 1, &written, nullptr);
-    CloseHandle(file);
-}
-
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA find;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &find);
@@ -196,8 +190,8 @@ protected:
         browser_ = CreateSinkWindow(0);
         folder_ = ScratchFolder("load");
         CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
-        TouchFile(folder_ + "\\b.txt");
-        TouchFile(folder_ + "\\a.txt");
+        WriteTextFile(folder_ + "\\b.txt", "x");
+        WriteTextFile(folder_ + "\\a.txt", "x");
     }
     void TearDown() override {
         StopWatcher();
@@ -265,7 +259,7 @@ TEST_F(WorkerTest, SecondRequestAbortsALongLoad) {
     char name[64];
     for (int i = 0; i < 600; ++i) {
         std::snprintf(name, sizeof name, "\\f%04d.txt", i);
-        TouchFile(big + name);
+        WriteTextFile(big + name, "x");
     }
     ASSERT_TRUE(StartWatcher(list_, browser_));
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "list_view_text.h"
 #include "browser_layout.h"
 #include "browser_panes.h"
 #include "browser_window.h"
@@ -54,33 +55,6 @@ bool PumpUntil(Ready ready, DWORD ms = 20000) {
         Pump(20);
     }
     return true;
-}
-
-void WriteText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "text", 4, &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string ItemText(HWND list, int index, int column = 0) {
-    char text[260] = "";
-    LVITEMA it = {};
-    it.iSubItem = column;
-    it.pszText = text;
-    it.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&it));
-    return text;
-}
-
-std::string Heading(HWND list, int column) {
-    char text[128] = "";
-    LVCOLUMNA col = {};
-    col.mask = LVCF_TEXT;
-    col.pszText = text;
-    col.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
-    return text;
 }
 
 // Visible windows of a class that belong to this process.
@@ -203,7 +177,7 @@ protected:
         made_.push_back(name);
     }
     void Text(const char* name) {
-        WriteText(folder_ + "\\" + name);
+        WriteTextFile(folder_ + "\\" + name);
         made_.push_back(name);
     }
     // Shows the folder and waits for its thumbnail pass to end.
@@ -230,7 +204,7 @@ TEST_F(BrowserWindowTest, ChoosingAFileByPathSelectsThatFileNotASibling) {
         return SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0;
     }, 5000)) << "the file is chosen once its folder is in the list";
     const int focused = static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    EXPECT_EQ("photo.bmp", ItemText(list_, focused));
+    EXPECT_EQ("photo.bmp", ListItemText(list_, focused));
     EXPECT_EQ(1, static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)));
 }
 
@@ -243,8 +217,8 @@ TEST_F(BrowserWindowTest, OnlyPictureModeShowsThePicturesTheThumbnailPassFound) 
     SendMessageA(Program().browser, WM_COMMAND, IDC_ONLY_PICTURES, 0);
     Pump(50);
     ASSERT_EQ(3, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0))) << "\"..\" and the two pictures";
-    EXPECT_EQ("a.bmp", ItemText(list_, 1));
-    EXPECT_EQ("b.bmp", ItemText(list_, 2));
+    EXPECT_EQ("a.bmp", ListItemText(list_, 1));
+    EXPECT_EQ("b.bmp", ListItemText(list_, 2));
     EXPECT_TRUE(GetMenuState(GetMenu(Program().browser), IDC_ONLY_PICTURES, MF_BYCOMMAND) & MF_CHECKED);
     SendMessageA(Program().browser, WM_COMMAND, IDC_ONLY_PICTURES, 0);
     EXPECT_EQ(5, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)));
@@ -257,14 +231,14 @@ TEST_F(BrowserWindowTest, ListOfOlderCommonControlsHoldsTheLoadedFolder) {
     ASSERT_FALSE(FileListIsVirtual());
     Browse();
     ASSERT_EQ(4, static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)));
-    EXPECT_EQ("..", ItemText(list_, 0));
-    EXPECT_EQ("c.txt", ItemText(list_, 3));
-    EXPECT_EQ("40x30x16M(BMP)", ItemText(list_, 1, 4)) << "the thumbnail pass's texts";
+    EXPECT_EQ("..", ListItemText(list_, 0));
+    EXPECT_EQ("c.txt", ListItemText(list_, 3));
+    EXPECT_EQ("40x30x16M(BMP)", ListItemText(list_, 1, 4)) << "the thumbnail pass's texts";
 }
 
 TEST_F(BrowserWindowTest, ListHeadingsComeFromTheLanguageChosen) {
     Open();
-    EXPECT_EQ("Size", Heading(list_, 1));
+    EXPECT_EQ("Size", ListHeading(list_, 1));
     ProgramState& shell = Program();
     shell.languages = BuildLanguageList(shell.programDirectory, shell.mainModule);
     SetLanguageChangedHandler([] { ReloadBrowserResources(); });
@@ -278,12 +252,12 @@ TEST_F(BrowserWindowTest, ListHeadingsComeFromTheLanguageChosen) {
     LoadStringA(shell.resourceModule, IDS_LIST_COLUMNS, joined, sizeof joined);
     const std::vector<std::string> names = SplitTexts(joined);
     ASSERT_EQ(5u, names.size()) << joined;
-    EXPECT_NE("Size", Heading(list_, 1));
-    EXPECT_EQ(names[1], Heading(list_, 1));
-    EXPECT_EQ(names[4], Heading(list_, 4));
-    EXPECT_EQ(names[0] + " + ", Heading(list_, 0)) << "with the sort mark";
+    EXPECT_NE("Size", ListHeading(list_, 1));
+    EXPECT_EQ(names[1], ListHeading(list_, 1));
+    EXPECT_EQ(names[4], ListHeading(list_, 4));
+    EXPECT_EQ(names[0] + " + ", ListHeading(list_, 0)) << "with the sort mark";
     HandleLanguageCommand(IDC_LANGUAGE_FIRST);
-    EXPECT_EQ("Size", Heading(list_, 1));
+    EXPECT_EQ("Size", ListHeading(list_, 1));
     SetLanguageChangedHandler(nullptr);
 }
 
