@@ -79,8 +79,8 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_EDITLABELS | LVS_SHAREIMAGELISTS |
                   LVS_SHOWSELALWAYS | LVS_REPORT | (ListState().isVirtual ? LVS_OWNERDATA : LVS_AUTOARRANGE);
     ListState().list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", style, rect.left, rect.top,
-                             rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                             Program().mainModule, nullptr);
+                                       rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                                       Program().mainModule, nullptr);
     if (!ListState().list) return nullptr;
     ListState().browser = parent;
     ListState().mode = kModeDetails;
@@ -93,7 +93,8 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
     ListState().smallIcons = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     ReadListLook();
-    ListState().thumbIcons = ImageList_Create(ListState().cellWidth - 16, ListState().cellHeight - 4, ILC_COLOR32, 0, 1);
+    ListState().thumbIcons =
+        ImageList_Create(ListState().cellWidth - 16, ListState().cellHeight - 4, ILC_COLOR32, 0, 1);
     bool ok = ListState().largeIcons && ListState().smallIcons && ListState().thumbIcons;
     SendMessageA(ListState().list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(ListState().largeIcons));
     SendMessageA(ListState().list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(ListState().smallIcons));
@@ -120,8 +121,8 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
 
     DWORD tipStyle = TTS_ALWAYSTIP | TTS_NOPREFIX | (version >= MAKELONG(80, 5) ? TTS_BALLOON : 0);
     ListState().tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | tipStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                parent, nullptr, Program().mainModule, nullptr);
+                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                          parent, nullptr, Program().mainModule, nullptr);
     if (ListState().tooltip) {
         TOOLINFOA tool = {};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;
@@ -176,7 +177,8 @@ void SetThumbnailCell(int width, int height, int marginX, int marginY) {
     ListState().cellHeight = height > 4 ? height : 64;
     ListState().marginX = marginX > 0 ? marginX : 6;
     ListState().marginY = marginY > 0 ? marginY : 6;
-    if (ListState().thumbIcons) ImageList_SetIconSize(ListState().thumbIcons, ListState().cellWidth - 16, ListState().cellHeight - 4);
+    if (ListState().thumbIcons)
+        ImageList_SetIconSize(ListState().thumbIcons, ListState().cellWidth - 16, ListState().cellHeight - 4);
 }
 
 static void ReadListLook() {
@@ -195,7 +197,9 @@ void ApplyListLook() {
     InvalidateRect(ListState().list, nullptr, TRUE);
 }
 
-SIZE ThumbnailCellBox() { return ThumbnailBox(ListState().cellWidth, ListState().cellHeight, ListState().marginX, ListState().marginY); }
+SIZE ThumbnailCellBox() {
+    return ThumbnailBox(ListState().cellWidth, ListState().cellHeight, ListState().marginX, ListState().marginY);
+}
 
 void SetCellAnimationEnabled(bool on) {
     ListState().thumbActive = on;

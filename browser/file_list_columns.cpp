@@ -16,7 +16,7 @@ using namespace filelist;
 namespace {
 
 // The headings when the resource module has none; the string table's
-// IDS_LIST_COLUMNS replaces them (SetColumnTitles).
+// IDS_LIST_COLUMNS replaces them (ReadColumnTitles).
 const char* const kDefaultColumnTexts[kColumnCount] = {"Name", "Size", "Type", "Date", "Attrib"};
 
 void SetColumnText(int column, const std::string& text) {
@@ -37,14 +37,15 @@ void ReadColumnTitles() {
     const std::vector<std::string> names = SplitTexts(Text(IDS_LIST_COLUMNS, ""));
     for (int column = 0; column < kColumnCount; ++column)
         ListState().columnTexts[column] = column < static_cast<int>(names.size()) && !names[column].empty()
-                                    ? names[column]
-                                    : kDefaultColumnTexts[column];
+                                              ? names[column]
+                                              : kDefaultColumnTexts[column];
 }
 
 void MarkSortColumn() {
     const bool reverse = (Items().sortFlags & kSortReverse) != 0;
     SetColumnText(ListState().sortColumn,
-                  SortHeaderText(ListState().columnTexts[ListState().sortColumn].c_str(), ListState().sortColumn == 0, reverse));
+                  SortHeaderText(ListState().columnTexts[ListState().sortColumn].c_str(), ListState().sortColumn == 0,
+                                 reverse));
 }
 
 }  // namespace filelist

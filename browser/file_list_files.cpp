@@ -20,8 +20,10 @@ void DropStaleWorkerPosts() {
     MSG msg;
     for (UINT message : {static_cast<UINT>(LVM_SETITEMCOUNT), static_cast<UINT>(LVM_DELETEALLITEMS), kMsgAnnounceCount})
         while (ListState().list && PeekMessageA(&msg, ListState().list, message, message, PM_REMOVE)) {}
-    while (ListState().browser && PeekMessageA(&msg, ListState().browser, kMsgFolderLoaded, kMsgFolderLoaded, PM_REMOVE)) {}
-    while (ListState().browser && PeekMessageA(&msg, ListState().browser, kMsgReplaceOpenList, kMsgReplaceOpenList, PM_REMOVE))
+    while (ListState().browser &&
+           PeekMessageA(&msg, ListState().browser, kMsgFolderLoaded, kMsgFolderLoaded, PM_REMOVE)) {}
+    while (ListState().browser &&
+           PeekMessageA(&msg, ListState().browser, kMsgReplaceOpenList, kMsgReplaceOpenList, PM_REMOVE))
         delete reinterpret_cast<std::vector<std::string>*>(msg.lParam);
 }
 

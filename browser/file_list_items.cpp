@@ -61,7 +61,8 @@ void WriteItemTexts(int index, bool insert) {
 }
 
 void SelectPendingPath() {
-    if (!ListState().pendingSelection.empty() && SelectShownPath(ListState().pendingSelection)) ListState().pendingSelection.clear();
+    if (!ListState().pendingSelection.empty() && SelectShownPath(ListState().pendingSelection))
+        ListState().pendingSelection.clear();
 }
 
 void AnnounceOnListThread() {

@@ -2,7 +2,6 @@
 // the folder, with the browser's own entries), the transfer entries the
 // folder tree's menu shares, and the shell's default command of an item.
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include "file_list.h"
 #include "file_list_state.h"
@@ -140,7 +139,8 @@ void ShowContextMenu() {
         for (int m = 0; m < 5; ++m)
             AppendMenuA(popup, MF_STRING | (m == ListState().mode ? MF_CHECKED : 0), IDC_MODE_THUMBNAILS + m,
                         Text(IDC_MODE_THUMBNAILS + m, kModeNames[m]).c_str());
-        const UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, ListState().browser, nullptr);
+        const UINT id =
+            TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, ListState().browser, nullptr);
         DestroyMenu(popup);
         if (id) PostCommand(id);
         return;

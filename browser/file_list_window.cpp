@@ -122,7 +122,8 @@ void OpenFolderRequest(const FolderRequest* request, int code) {
         std::string folder = PidlPath(request->item->absolute);
         while (!folder.empty() && folder.back() == '\\') folder.pop_back();
         const size_t slash = ListState().pendingSelection.find_last_of('\\');
-        if (slash == std::string::npos || lstrcmpiA(ListState().pendingSelection.substr(0, slash).c_str(), folder.c_str()) != 0)
+        if (slash == std::string::npos ||
+            lstrcmpiA(ListState().pendingSelection.substr(0, slash).c_str(), folder.c_str()) != 0)
             ListState().pendingSelection.clear();
     }
     Items().stop = 1;
@@ -145,7 +146,8 @@ namespace filelist {
 // The cell animation runs in thumbnail mode while the folder has animated
 // items and Enable Thumb Active is on.
 void UpdateCellAnimation() {
-    const bool wanted = ListState().list && ListState().mode == kModeThumbnails && ListState().thumbActive && AnimatedItemCount() > 0;
+    const bool wanted = ListState().list && ListState().mode == kModeThumbnails && ListState().thumbActive &&
+                        AnimatedItemCount() > 0;
     if (wanted && !ListState().animating)
         ListState().animating = SetTimer(ListState().list, kTimerCellAnimation, kCellAnimationPeriodMs, nullptr) != 0;
     else if (!wanted && ListState().animating) {
@@ -181,7 +183,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // or every cell of a virtual list would start at the same place.
         const LRESULT result = CallWindowProcA(ListState().listProc, hwnd, msg, wp, lp);
         const LONG view = GetWindowLongA(hwnd, GWL_STYLE) & LVS_TYPEMASK;
-        if (view == LVS_ICON || view == LVS_SMALLICON) CallWindowProcA(ListState().listProc, hwnd, LVM_ARRANGE, LVA_ALIGNTOP, 0);
+        if (view == LVS_ICON || view == LVS_SMALLICON)
+            CallWindowProcA(ListState().listProc, hwnd, LVM_ARRANGE, LVA_ALIGNTOP, 0);
         // The browser's count and its history buttons follow the list.
         if (ListState().browser) PostMessageA(ListState().browser, kMsgRefreshInfo, 0, 0);
         SelectPendingPath();
