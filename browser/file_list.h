@@ -1,6 +1,7 @@
 // The browser's file list: a list view over the item model in one of five
 // modes (thumbnails, large icons, small icons, list, details), virtual when
-// the common controls can do it.  One list; its state is file-scope.
+// the common controls can do it.  One list; its state is one internal record
+// (file_list_state.h), shared by the parts of its implementation.
 #pragma once
 
 #include <windows.h>

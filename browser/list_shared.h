@@ -1,6 +1,6 @@
 // What the file list and the worker's thumbnail passes read of each other.
-// The list's side is defined in file_list.cpp, the worker's in worker.cpp;
-// each includes this header instead of the other's.
+// The list's side is defined in the file_list*.cpp parts, the worker's in
+// worker.cpp; each includes this header instead of the other's.
 #pragma once
 
 #include <windows.h>

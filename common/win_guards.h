@@ -1,8 +1,9 @@
 // Owners for the Win32 resources a block takes and must give back on every
 // way out of it: a held critical section, a window's DC, a memory DC, a GDI
-// object selected into a DC, a GDI object to delete, a kernel handle, a
-// loaded module.  None of them can be copied: a copy would give the resource
-// back twice.  Header-only, so any floor above the imaging library can use it.
+// object or a palette selected into a DC, a GDI object to delete, a kernel
+// handle, a loaded module.  None of them can be copied: a copy would give the
+// resource back twice.  Header-only, so any floor above the imaging library
+// can use it.
 #pragma once
 
 #include <windows.h>
@@ -83,6 +84,25 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// Selects a palette into a DC (SelectPalette; SelectObject does not take
+// palettes) and selects the previous one back at the end of the block, in the
+// same foreground or background mode.  A null palette selects nothing.
+class SelectedPalette {
+public:
+    SelectedPalette(HDC dc, HPALETTE palette, BOOL background = FALSE)
+        : dc_(dc), background_(background), old_(palette ? SelectPalette(dc, palette, background) : nullptr) {}
+    ~SelectedPalette() {
+        if (old_) SelectPalette(dc_, old_, background_);
+    }
+    SelectedPalette(const SelectedPalette&) = delete;
+    SelectedPalette& operator=(const SelectedPalette&) = delete;
+
+private:
+    HDC dc_;
+    BOOL background_;
+    HPALETTE old_;
 };
 
 // A GDI object (pen, brush, font, bitmap, region, palette) deleted with

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "messages.h"
+#include "win_guards.h"
 
 namespace {
 
@@ -244,15 +245,13 @@ void DrawView(ViewRecord* record, HDC dc, const RowRange* rows) {
         source.bottom = bottom;
     }
 
-    HPALETTE previous = nullptr;
-    const bool usePalette = g_palette && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
-    if (usePalette) {
-        previous = SelectPalette(dc, g_palette, FALSE);
-        RealizePalette(dc);
+    {
+        const bool usePalette = g_palette && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
+        SelectedPalette palette(dc, usePalette ? g_palette : nullptr);
+        if (usePalette) RealizePalette(dc);
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchRows(record, dc, source, destination);
     }
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchRows(record, dc, source, destination);
-    if (usePalette) SelectPalette(dc, previous, FALSE);
 
     if (!rows) {
         // Whatever of the client the picture leaves uncovered.
@@ -269,11 +268,10 @@ void DrawView(ViewRecord* record, HDC dc, const RowRange* rows) {
 // Draws at once, outside WM_PAINT: everything, or while loading only the
 // rows decoded so far.
 void DrawNow(ViewRecord* record) {
-    HDC dc = GetDC(record->window);
+    WindowDC dc(record->window);
     if (!dc) return;
     const RowRange decoded = {record->rowsFirst, record->rowsReady};
     DrawView(record, dc, record->loading && record->display ? &decoded : nullptr);
-    ReleaseDC(record->window, dc);
 }
 
 void OnPaint(ViewRecord* record) {
@@ -291,11 +289,10 @@ void OnRowsReady(ViewRecord* record, WPARAM rows, LPARAM first) {
     const WPARAM room = static_cast<WPARAM>(height - top);
     record->rowsFirst = top;
     record->rowsReady = static_cast<int>(rows < room ? rows : room);
-    HDC dc = GetDC(record->window);
+    WindowDC dc(record->window);
     if (!dc) return;
     const RowRange decoded = {record->rowsFirst, record->rowsReady};
     DrawView(record, dc, &decoded);
-    ReleaseDC(record->window, dc);
 }
 
 bool SetCursorFor(ViewRecord* record) {

@@ -39,8 +39,9 @@ bool TakenFromOtherThread(CRITICAL_SECTION* section) {
 
 }  // namespace
 
-// A memory DC with a bitmap selected into it: the bitmap is selected out
-// before it is deleted, the DC is deleted last, and a released object lives on.
+// A memory DC with a bitmap and a palette selected into it: each is
+// selected out at the end of its block, the bitmap before it is deleted, the
+// DC is deleted last, and a released object lives on.
 TEST(WinGuardsTest, DeviceContextsAndGdiObjectsComeBackInOrder) {
     HBITMAP kept = nullptr;
     HGDIOBJ stockBitmap = nullptr;
@@ -61,6 +62,21 @@ TEST(WinGuardsTest, DeviceContextsAndGdiObjectsComeBackInOrder) {
             EXPECT_EQ(static_cast<HGDIOBJ>(bitmap.get()), GetCurrentObject(dc, OBJ_BITMAP));
         }
         EXPECT_EQ(stockBitmap, GetCurrentObject(dc, OBJ_BITMAP)) << "the previous bitmap is selected back";
+        // A palette goes through SelectPalette, and the default one comes back.
+        const HGDIOBJ defaultPalette = GetCurrentObject(dc, OBJ_PAL);
+        struct {
+            LOGPALETTE header;
+            PALETTEENTRY more[1];
+        } colours = {{0x300, 2, {{0, 0, 0, 0}}}, {{255, 255, 255, 0}}};
+        GdiObject<HPALETTE> palette(CreatePalette(&colours.header));
+        ASSERT_NE(nullptr, palette.get());
+        {
+            SelectedPalette selection(dc, palette);
+            EXPECT_EQ(static_cast<HGDIOBJ>(palette.get()), GetCurrentObject(dc, OBJ_PAL));
+            SelectedPalette none(dc, nullptr);   // selects nothing
+            EXPECT_EQ(static_cast<HGDIOBJ>(palette.get()), GetCurrentObject(dc, OBJ_PAL));
+        }
+        EXPECT_EQ(defaultPalette, GetCurrentObject(dc, OBJ_PAL)) << "the previous palette is selected back";
         SelectedObject selection(dc, bitmap);   // still selected when the block ends
         kept = other.release();
     }
