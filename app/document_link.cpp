@@ -27,10 +27,11 @@ void ShowPicture(void*, Picture* picture) {
 
 void RowsReady(void*, const LoadRows* rows) {
     if (!g_frame) return;
-    PostMessageA(g_frame, kMsgLoadProgress, static_cast<WPARAM>(rows->rowsDone), rows->rowsTotal);
     // The views draw the rows actually decoded: from the bottom for a coder
     // that delivers bottom-up, all of them for one that works in passes.
+    // The rows go first: the status text can wait for them.
     PostMessageA(g_frame, kMsgRowsReady, static_cast<WPARAM>(rows->rowCount), rows->firstRow);
+    PostMessageA(g_frame, kMsgLoadProgress, static_cast<WPARAM>(rows->rowsDone), rows->rowsTotal);
 }
 
 void PageFinished(void*) {

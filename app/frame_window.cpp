@@ -330,8 +330,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgRowsReady) {
             // The decoded rows (wParam of them from row lParam) go to the views.
-            if (g_view) PostMessageA(g_view, kMsgRowsReady, wp, lp);
-            if (PreviewPane() && IsWindowVisible(Program().browser)) PostMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
+            // Both views live on this thread: drawn now, not after another
+            // trip through the queue.
+            if (g_view) SendMessageA(g_view, kMsgRowsReady, wp, lp);
+            if (PreviewPane() && IsWindowVisible(Program().browser)) SendMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {

@@ -43,6 +43,16 @@ ImageInfo* InfoForFile(const ImageFileRecord& file) {
     return info;
 }
 
+// The same for reading.  Nothing this library answers comes from a
+// picture's embedded profiles (Exif, XMP, ICC, IPTC), and turning a large
+// Exif or XMP block into properties costs more than reading the header it
+// travels with, so the coders that can leave them unread do.
+ImageInfo* InfoForReading(const ImageFileRecord& file) {
+    ImageInfo* info = InfoForFile(file);
+    if (info) SetImageOption(info, "profile:skip", "*");
+    return info;
+}
+
 // A page of an animation that is smaller than the animation's canvas.
 bool IsPartOfCanvas(const Image* image) {
     return image->page.width > image->columns || image->page.height > image->rows;
@@ -99,7 +109,7 @@ void DestroyPages(ImageFileRecord& file) {
 LONG ReadDescriptionThroughCoder(ImageFileRecord& file) {
     DestroyPages(file);
     if (!Rewind(file)) return 0;
-    ImageInfo* info = InfoForFile(file);
+    ImageInfo* info = InfoForReading(file);
     if (!info) return 0;
     ExceptionInfo* exception = AcquireExceptionInfo();
     Image* pages = PingImage(info, exception);
@@ -178,7 +188,7 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
     DescribePage(described, pageInfo);
     const bool coalesce = IsPartOfCanvas(described);
     if (!Rewind(file)) return 0;
-    ImageInfo* info = InfoForFile(file);
+    ImageInfo* info = InfoForReading(file);
     if (!info) return 0;
 
     // Pages of an animation that only cover part of the canvas are composed
