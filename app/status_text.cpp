@@ -16,18 +16,6 @@ constexpr int kTextParts = kStatusTextParts;
 // The file named by the last "cannot be read" note, until a picture shows.
 std::string g_unreadable;
 
-std::string PartText(HWND bar, int part) {
-    int length = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
-void SetPart(HWND bar, int part, const std::string& text) {
-    SendMessageA(bar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 std::string FileNameOf(const std::string& path) {
     size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -72,7 +60,7 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
                           ResourceString(IDS_STATUS_FRAMES).c_str());
             texts[0] += buffer;
         }
-        if (bar) texts[1] = PartText(bar, 1);
+        if (bar) texts[1] = StatusPartText(bar, 1);
         texts[2] = FileNameOf(facts.file);
         texts[3] = SizeTextOf(facts.file);
         std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_PICTURE_INFO).c_str(), facts.width, facts.height,
@@ -87,12 +75,12 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
     // The Windows 2000 family keeps the window's own caption.
     if (window && !shell.system.windows2000OrLater) SetWindowTextA(window, caption.c_str());
     if (!bar) return;
-    for (int i = 0; i < kTextParts; ++i) SetPart(bar, i, texts[i]);
+    for (int i = 0; i < kTextParts; ++i) SetStatusPartText(bar, i, texts[i]);
     ApplyStatusParts(bar, texts);
 }
 
 void ShowStatusNote(HWND bar, const std::string& text) {
-    if (bar) SetPart(bar, kTextParts, text);
+    if (bar) SetStatusPartText(bar, kTextParts, text);
 }
 
 void NoteUnreadableFile(const std::string& path) { g_unreadable = path; }

@@ -235,20 +235,6 @@ void OnInitMenu(HMENU menu) {
     ApplyMenuRules(menu, awaiting);
 }
 
-// Part 1 of the status bar shows text; the other parts keep theirs.
-void ShowStatusNote(const std::string& text) {
-    if (!g_statusBar) return;
-    std::string texts[kStatusTextParts];
-    for (int i = 0; i < kStatusTextParts; ++i) {
-        const int length = LOWORD(SendMessageA(g_statusBar, SB_GETTEXTLENGTHA, i, 0));
-        std::vector<char> part(static_cast<size_t>(length) + 1);
-        SendMessageA(g_statusBar, SB_GETTEXTA, i, reinterpret_cast<LPARAM>(part.data()));
-        texts[i] = part.data();
-    }
-    texts[1] = text;
-    SendMessageA(g_statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
-    ApplyStatusParts(g_statusBar, texts);
-}
 
 // The worker's decoder gave up on a picture: the message names the item and
 // its file; the worker has gone on meanwhile.  One box at a time: while it
@@ -259,7 +245,7 @@ bool g_faultBoxUp = false;
 void ShowThumbDecodeFault(HWND browser, int item, const std::string& path) {
     const std::string title = ResourceString(IDS_DECODE_ERROR_TITLE);
     if (g_faultBoxUp) {
-        ShowStatusNote(title + ": " + path);
+        ShowStatusPart(g_statusBar, 1, title + ": " + path);
         return;
     }
     const std::string format = ResourceString(IDS_THUMB_DECODE_ERROR);

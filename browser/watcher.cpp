@@ -259,8 +259,8 @@ bool RefreshShownFolder(HWND list, HWND browser) {
     // that its watch ended).
     if (list) PostMessageA(list, kMsgFolderChanged, 0, 0);
     if (!rebuilt) return false;
-    RunThumbnailPasses(list, browser, true);
-    HandPicturesToOpenList(false);
+    // A finished pass has handed the pictures to the open list already.
+    if (!RunThumbnailPasses(list, browser, true)) HandPicturesToOpenList(false);
     if (!ListIsVirtual(list)) PostMessageA(browser, kMsgRefreshAllTexts, 0, 0);
     return true;
 }

@@ -169,12 +169,15 @@ void PerformRequest(int code, LPITEMIDLIST pending) {
     }
     case kRequestSeparateFiles: {
         FreePidl(pending);
+        bool handed = false;
         {
             FolderLock hold;
-            RunThumbnailPasses(g.list, g.browser, false);
+            handed = RunThumbnailPasses(g.list, g.browser, false);
         }
         PostMessageA(g.list, LVM_UPDATE, 0, 0);
-        HandPicturesToOpenList(true);
+        // A pass that ended early handed nothing: the files it did not reach
+        // count as pictures.
+        if (!handed) HandPicturesToOpenList(true);
         if (!ListIsVirtual()) PostMessageA(g.browser, kMsgRefreshAllTexts, 0, 0);
         if (Program().handOverEvent) SetEvent(Program().handOverEvent);
         return;
@@ -600,22 +603,23 @@ void ForgetCellAnimation() { InterlockedExchange(&g_animatedCount, 0); }
 
 int AnimatedItemCount() { return static_cast<int>(g_animatedCount); }
 
-void RunThumbnailPasses(HWND list, HWND browser, bool folderCache) {
+bool RunThumbnailPasses(HWND list, HWND browser, bool folderCache) {
     // Each thumbnail comes from the cache when the picture is known there,
     // else it is decoded and stored.  Shortcuts wait for a second pass that
     // makes their targets' thumbnails once everything else is done; the
     // folder's cache is closed by then, so those use the one-shot forms.
-    if (!ImageLibrary() || GetCacheDirectory().empty()) return;
+    if (!ImageLibrary() || GetCacheDirectory().empty()) return false;
     const bool cacheOpen = folderCache && Items().Count() > 0 && OpenFolderCache(LoadedFolderPath()) != 0;
     bool finished = RunPass(Pass::First, list, browser);
     if (cacheOpen) CloseFolderCache();
     if (finished && Items().secondPassNeeded) finished = RunPass(Pass::Shortcuts, list, browser);
     if (g_animatedCount > 0 && list) PostMessageA(list, kMsgStartCellAnimation, 0, 0);
-    if (!finished) return;
+    if (!finished) return false;
     // Only Picture Mode shows what this pass found to be pictures.
     BuildPictureList();
     if (Items().onlyPictures) AnnounceItemCount();
     HandPicturesToOpenList(false);
+    return true;
 }
 
 void HandPicturesToOpenList(bool separateFiles) {

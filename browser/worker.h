@@ -88,8 +88,9 @@ private:
 // list as posted messages (2032, 2030, the cell animation's start); a
 // picture the library gives up on is reported to the browser.  Called by the
 // worker after a folder load and for requests 2 and 4, and by the refresh
-// after a change.
-void RunThumbnailPasses(HWND list, HWND browser, bool folderCache);
+// after a change.  True when the passes ran to the end: the picture list is
+// then built and the pictures are handed to the open list.
+bool RunThumbnailPasses(HWND list, HWND browser, bool folderCache);
 
 void ForgetCellAnimation();
 

@@ -52,9 +52,29 @@ void ApplyStatusParts(HWND bar, const std::string* texts) {
     SendMessageA(bar, SB_SETPARTS, kStatusTextParts + 1, reinterpret_cast<LPARAM>(edges));
 }
 
+std::string StatusPartText(HWND bar, int part) {
+    const int length = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+void SetStatusPartText(HWND bar, int part, const std::string& text) {
+    SendMessageA(bar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ShowStatusPart(HWND bar, int part, const std::string& text) {
+    if (!bar) return;
+    std::string texts[kStatusTextParts];
+    for (int i = 0; i < kStatusTextParts; ++i) texts[i] = i == part ? text : StatusPartText(bar, i);
+    SetStatusPartText(bar, part, text);
+    ApplyStatusParts(bar, texts);
+}
+
 void ShowLoadProgress(HWND bar, int rowsDone, int rowsTotal) {
     if (!bar || rowsTotal <= 0) return;
     char text[128];
     std::snprintf(text, sizeof text, ResourceString(IDS_STATUS_LOADING).c_str(), rowsDone * 100 / rowsTotal);
-    SendMessageA(bar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    SetStatusPartText(bar, 1, text);
 }

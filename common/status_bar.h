@@ -15,6 +15,12 @@ std::string FormatFileSize(unsigned long long size);
 // texts may be null (the initial widths).
 void ApplyStatusParts(HWND statusBar, const std::string* texts);
 
+// A part's text, and setting it.
+std::string StatusPartText(HWND statusBar, int part);
+void SetStatusPartText(HWND statusBar, int part, const std::string& text);
+// Sets one text part and sizes every text part to its text again.
+void ShowStatusPart(HWND statusBar, int part, const std::string& text);
+
 // Part 1 while decoding: "Loading %d%%".
 void ShowLoadProgress(HWND statusBar, int rowsDone, int rowsTotal);
 

@@ -119,12 +119,7 @@ protected:
 
     void SetUp() override {
         ProgramState& shell = Program();
-        shell.programDirectory = Beside("..\\bin\\");
-        shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
-        shell.languageCodePage = 0;
-        shell.frameClassName = "Ommavu";
-        shell.system = ReadSystemFlags();
-        shell.screenSaverPresent = false;
+        SetUpProgramState();
         shell.lorimel = *ImageLibrary();
         shell.lorimelReady = true;
         ForgetIni();

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell_test_files.h"
 #include "browser_layout.h"
 #include "browser_panes.h"
 #include "browser_window.h"
@@ -32,13 +33,6 @@
 #include "toolbar.h"
 
 namespace {
-
-std::string BinFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string dir = path;
-    return dir.substr(0, dir.find_last_of('\\') + 1) + "..\\bin\\";
-}
 
 std::string MenuText(HMENU menu, UINT position) {
     char text[128] = {};
@@ -65,12 +59,7 @@ class ShellWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ProgramState& shell = Program();
-        shell.programDirectory = BinFolder();
-        shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
-        shell.languageCodePage = 0;
-        shell.frameClassName = "Ommavu";
-        shell.system = ReadSystemFlags();
-        shell.screenSaverPresent = false;
+        SetUpProgramState();
         LoadShellIcons();
         InitCommonControls();
         ASSERT_TRUE(RegisterFrameClass());

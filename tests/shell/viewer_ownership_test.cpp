@@ -153,11 +153,7 @@ protected:
         ForgetIni();
         ASSERT_TRUE(EnsureImageLibrary());
         ProgramState& shell = Program();
-        shell.programDirectory = Beside("..\\bin\\");
-        shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
-        shell.languageCodePage = 0;
-        shell.frameClassName = "Ommavu";
-        shell.system = ReadSystemFlags();
+        SetUpProgramState();
         shell.lorimel = *ImageLibrary();
         shell.lorimelReady = true;
         LoadShellIcons();

@@ -8,6 +8,7 @@
 
 #include "load.h"
 #include "lorimel.h"
+#include "program.h"
 #include "settings.h"
 
 std::string Beside(const std::string& relative) {
@@ -73,4 +74,14 @@ bool EnsureImageLibrary() {
     if (!BindLorimel(api, (bin + "Lorimel.dll").c_str()) || api.InitImageLibrary(bin.c_str()) != 1) return false;
     SetImageLibrary(&api);
     return true;
+}
+
+void SetUpProgramState() {
+    ProgramState& shell = Program();
+    shell.programDirectory = Beside("..\\bin\\");
+    shell.mainModule = shell.resourceModule = GetModuleHandleA(nullptr);
+    shell.languageCodePage = 0;
+    shell.frameClassName = "Ommavu";
+    shell.system = ReadSystemFlags();
+    shell.screenSaverPresent = false;
 }

@@ -17,5 +17,10 @@ std::string Raw(const char* key, const char* section = "Paramter");
 void Put(const char* key, const char* value, const char* section = "Paramter");
 // A 24-bit grey picture of width x height beside the test program; its path.
 std::string WriteBmp(const std::string& name, int width, int height);
+// The program-wide state as start-up makes it for the built-in language:
+// the program folder (bin/ beside the tests), the test program's own
+// resources, the frame class name "Ommavu", the system's flags, no screen
+// saver.
+void SetUpProgramState();
 // Binds and initialises Lorimel.dll from the program folder once.
 bool EnsureImageLibrary();
