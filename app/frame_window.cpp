@@ -41,6 +41,10 @@ HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;
 HWND g_view = nullptr;
 UINT g_toolbarReturn = 0;  // command whose button the next layout returns the cursor to
+// The caption and status texts of a picture that has begun to load wait for
+// its first decoded rows: until then the frame's thread only does what those
+// rows need (the layout), leaving the processor to the decoder.
+bool g_textsAwaitRows = false;
 
 HWND CreateFrameToolbar(HWND frame) {
     HWND toolbar = CreateResourceToolbar(frame, ToolbarSpec{IDR_TOOLBAR, IDB_TOOLBAR, IDS_TOOLBAR_TEXTS,
@@ -73,7 +77,7 @@ void OnSize(HWND frame) {
     if (g_toolbar) SendMessageA(g_toolbar, TB_AUTOSIZE, 0, 0);
     if (g_statusBar) SendMessageA(g_statusBar, WM_SIZE, 0, 0);
     RePlaceViewAfterSizing(CurrentFrameParts());
-    RefreshCaptionAndStatus(frame, g_statusBar);
+    if (!g_textsAwaitRows || !IsPictureLoaderRunning()) RefreshCaptionAndStatus(frame, g_statusBar);
     InvalidateRect(frame, nullptr, TRUE);
 }
 
@@ -168,7 +172,8 @@ void OnNewPicture(HWND frame, const Picture* picture) {
 // around it and, with "AutoPicPos" Top/Left, a picture larger than the view
 // shows its top-left corner.
 void PlaceNewPicture(HWND frame) {
-    RefreshCaptionAndStatus(frame, g_statusBar);
+    g_textsAwaitRows = IsPictureLoaderRunning();
+    if (!g_textsAwaitRows) RefreshCaptionAndStatus(frame, g_statusBar);
     if (IsWindowVisible(frame) || !IsWindowVisible(Program().browser)) LayOutFrame(CurrentFrameParts(), g_toolbarReturn);
     g_toolbarReturn = 0;
     if (settings::Read(settings::kAutoPicPos)) PostMessageA(frame, kMsgScrollView, 0, 0);
@@ -185,6 +190,7 @@ void OnFileLoaded(HWND frame) {
     }
     OnPictureLoaded();
     RefreshToolbarStates();
+    g_textsAwaitRows = false;
     RefreshCaptionAndStatus(frame, g_statusBar);
     if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);
 }
@@ -198,8 +204,12 @@ void OnLoadFailed(HWND frame, std::string* unreadable) {
     // A report on a file that is no longer the current one is stale.
     if (path && lstrcmpiA(path->c_str(), CurrentDocumentFacts().file.c_str()) != 0) return;
     OnPictureLoadFailed();
-    if (!path) return;
-    NoteUnreadableFile(*path);
+    // A decoder error leaves the texts alone unless they still wait for rows.
+    if (path)
+        NoteUnreadableFile(*path);
+    else if (!g_textsAwaitRows)
+        return;
+    g_textsAwaitRows = false;
     RefreshCaptionAndStatus(frame, g_statusBar);
     if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);
     RefreshToolbarStates();
@@ -334,6 +344,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             // trip through the queue.
             if (g_view) SendMessageA(g_view, kMsgRowsReady, wp, lp);
             if (PreviewPane() && IsWindowVisible(Program().browser)) SendMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
+            if (g_textsAwaitRows) {
+                g_textsAwaitRows = false;
+                RefreshCaptionAndStatus(frame, g_statusBar);
+            }
             return 0;
         }
         if (msg == kMsgLoaderDetachViews) {
