@@ -81,6 +81,15 @@ bool PumpUntilPainted(DWORD timeoutMs) {
     return true;
 }
 
+// Runs the message loop until nothing is left in it.
+void PumpUntilIdle() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 void Reset() {
     g_firstBand = g_fullPaint = g_shown = g_firstProgress = g_detached = g_placeStart = g_placeEnd = 0;
     g_loaded = false;
@@ -146,24 +155,57 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         std::printf("  (detect %.1f ms, open %.1f ms, header %.1f ms, picture allocation %.1f ms)\n", t1 - t0,
                     opened - t1, t2 - opened, t3 - t2);
     }
-    Reset();
-    double start = Now();
-    OpenPictureByName(Program().frame, large.c_str());
-    if (!PumpUntilPainted(120000)) {
-        std::printf("the large picture was not painted\n");
-        return 2;
-    }
-    double first = g_firstBand - start, full = g_fullPaint - start;
-    bool bandHolds = g_firstBand > 0 && first <= 0.15 * decode;
+    // Open by name three times, each time from a frame of the size it had
+    // before the first, so that the frame lays itself out around the large
+    // picture as on a first open; the name alternates with a copy because the
+    // current file is not opened again.  The target is judged on the median
+    // trial against the median of three decodes, so that one disturbed run
+    // on a busy machine neither hides nor invents a miss.
+    const std::string copy = large + ".again.jpg";
+    CopyFileA(large.c_str(), copy.c_str(), FALSE);
+    std::vector<double> decodes = {decode, DecodeOnly(large), DecodeOnly(large)};
+    std::sort(decodes.begin(), decodes.end());
+    decode = decodes[1];
     std::printf("open by name %s\n", large.c_str());
-    std::printf("  decode alone          %8.1f ms\n", decode);
-    std::printf("  header read           %8.1f ms\n", g_detached - start);
-    std::printf("  picture made current  %8.1f ms\n", g_shown - start);
-    std::printf("  frame laid out        %8.1f ms (from %.1f ms)\n", g_placeEnd - start, g_placeStart - start);
-    std::printf("  first rows reported   %8.1f ms\n", g_firstProgress - start);
-    std::printf("  first band painted    %8.1f ms (%.1f %% of the decode; target 15 %%: %s)\n", first,
+    std::printf("  decode alone          %8.1f ms (median of %.1f, %.1f, %.1f)\n", decode, decodes[0], decodes[1],
+                decodes[2]);
+    std::vector<double> firsts;
+    RECT before;
+    GetWindowRect(Program().frame, &before);
+    for (int trial = 0; trial < 3; ++trial) {
+        if (trial > 0 && !list.empty()) {
+            Reset();
+            OpenPictureByName(Program().frame, list[0].c_str());
+            PumpUntilPainted(60000);
+            SetWindowPos(Program().frame, nullptr, before.left, before.top, before.right - before.left,
+                         before.bottom - before.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            PumpUntilIdle();
+        }
+        Reset();
+        const std::string& name = trial % 2 ? copy : large;
+        double start = Now();
+        OpenPictureByName(Program().frame, name.c_str());
+        if (!PumpUntilPainted(120000)) {
+            std::printf("the large picture was not painted\n");
+            DeleteFileA(copy.c_str());
+            return 2;
+        }
+        double first = g_firstBand - start, full = g_fullPaint - start;
+        firsts.push_back(g_firstBand > 0 ? first : 1e9);
+        std::printf(" trial %d\n", trial + 1);
+        std::printf("  header read           %8.1f ms\n", g_detached - start);
+        std::printf("  picture made current  %8.1f ms\n", g_shown - start);
+        std::printf("  frame laid out        %8.1f ms (from %.1f ms)\n", g_placeEnd - start, g_placeStart - start);
+        std::printf("  first rows reported   %8.1f ms\n", g_firstProgress - start);
+        std::printf("  first band painted    %8.1f ms (%.1f %% of the decode)\n", first, 100.0 * first / decode);
+        std::printf("  whole picture painted %8.1f ms\n", full);
+    }
+    DeleteFileA(copy.c_str());
+    std::sort(firsts.begin(), firsts.end());
+    const double first = firsts[1];
+    const bool bandHolds = first <= 0.15 * decode;
+    std::printf("  first band, median    %8.1f ms (%.1f %% of the decode; target 15 %%: %s)\n", first,
                 100.0 * first / decode, bandHolds ? "holds" : "MISSED");
-    std::printf("  whole picture painted %8.1f ms\n", full);
     ok = ok && bandHolds;
 
     // Stepping Next through the list.
