@@ -144,7 +144,9 @@ int SaveDibToFile(const char* fileName, const char* formatName, const DibBlock* 
     const DWORD attributes = GetFileAttributesA(fileName);
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(error, SaveFault::IsFolder, ERROR_ACCESS_DENIED);
-        // The system would refuse to replace it; say so before writing anything.
+        // Windows refuses to replace a read-only file, but not every system
+        // does (Wine run by root replaces it): the attribute decides here,
+        // before anything is written.
         if (attributes & FILE_ATTRIBUTE_READONLY) return Fail(error, SaveFault::ReadOnly, ERROR_ACCESS_DENIED);
     }
     const LorimelApi* api = ImageLibrary();

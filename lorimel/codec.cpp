@@ -350,6 +350,14 @@ LONG WriteThroughCoder(ImageFileRecord& file, const void* dibBlock, const Lorime
             SetImageOption(info, "bmp:format", "bmp3");
             image->type = TrueColorType;
         }
+        if (dib.bitsPerPixel <= 8 && std::strcmp(file.format->coderName, "PNG") == 0) {
+            // The PNG encoder turns a palette picture into true colour unless
+            // told to keep its palette.
+            info->type = PaletteType;
+            // Its count of colours includes the background colour: one of
+            // the palette's, so that 256 colours stay 256.
+            if (image->colormap && image->colors > 0) image->background_color = image->colormap[0];
+        }
         result = WriteImage(info, image) != MagickFalse;
         if (image->exception.severity > exception->severity)
             InheritException(exception, &image->exception);
