@@ -36,6 +36,24 @@ std::vector<BYTE> Bytes(const std::string& path) {
     return bytes;
 }
 
+// Empties a scratch folder left by an earlier run.
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\");
+            else DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool NoTemporaryFile(const std::string& folder) {
@@ -138,6 +156,7 @@ protected:
         SetUpProgramState();
         ASSERT_TRUE(EnsureImageLibrary());
         BuildPictureTypes(ImageLibrary());
+        RemoveTree(Scratch(""));
         CreateDirectoryA(Scratch("").c_str(), nullptr);
     }
     void SetUp() override {
@@ -246,7 +265,7 @@ TEST_F(SaveDialogTest, BadTargetsKeepTheDialogOpenAndLoseNothing) {
             .Then([&](HWND) { open = true; })
             .Press(IDCANCEL);
         bool saved = true;
-        driver.Run([&] { saved = RunSavePictureDialog(nullptr, c.picture, "", folder, "x"); });
+        driver.Run([&] { saved = RunSavePictureDialog(nullptr, c.picture, folder + "source.jpg", "", ""); });
         EXPECT_FALSE(saved);
         EXPECT_TRUE(open) << "the dialog stays open";
         ASSERT_EQ(1u, driver.boxes.size());
@@ -421,7 +440,7 @@ TEST_F(SaveDialogTest, TemplatesWhoseNamesCollideAreRefusedBeforeAnythingIsWritt
         Driver driver(IDC_SAVE_FORMATS);
         driver.Then(SelectFormat("BMP")).Type(IDC_SAVE_NAME, folder.c_str()).Type(IDC_SAVE_TEMPLATE, c.pattern)
             .Type(IDC_SAVE_BASE, c.base).Then(PickCombo(IDC_SAVE_TO, c.to)).Press(IDOK).Press(IDCANCEL);
-        driver.Run([&] { RunSavePicturesDialog(nullptr, list, frames[0], "", folder); });
+        driver.Run([&] { RunSavePicturesDialog(nullptr, list, frames[0], "C:\\anim.gif", folder); });
         ASSERT_EQ(1u, driver.boxes.size());
         EXPECT_NE(std::string::npos, driver.boxes[0].find(c.box)) << driver.boxes[0];
         EXPECT_FALSE(Exists(folder + c.absent));
