@@ -164,6 +164,13 @@ int SaveDibToFile(const char* fileName, const char* formatName, const DibBlock* 
     }
     if (!written) {
         DeleteFileA(temporary.c_str());
+        // The library names the file it wrote: the user knows it by the
+        // target's name.
+        if (error) {
+            std::string text = error->libraryText;
+            for (size_t at; (at = text.find(temporary)) != std::string::npos;) text.replace(at, temporary.size(), target);
+            lstrcpynA(error->libraryText, text.c_str(), sizeof error->libraryText);
+        }
         return Fail(error, SaveFault::Encoder);
     }
     if (!MoveFileExA(temporary.c_str(), fileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -261,6 +261,7 @@ TEST_F(SaveTest, BadTargetsFailWithAReasonAndLoseNothing) {
         EXPECT_EQ(static_cast<int>(c.fault), static_cast<int>(error.fault));
         EXPECT_EQ(before, Bytes(c.target));
         EXPECT_TRUE(TemporaryFiles(folder).empty());
+        EXPECT_EQ(std::string::npos, std::string(error.libraryText).find("~sv")) << "the target is named, not the temporary file";
         if (c.fault == SaveFault::CannotCreate) {
             EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), error.systemError);
         }
