@@ -26,34 +26,6 @@ namespace {
 
 std::string Scratch(const std::string& name) { return Beside("scratch-save-dialog\\" + name); }
 
-std::vector<BYTE> Bytes(const std::string& path) {
-    std::vector<BYTE> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<BYTE>(c));
-    std::fclose(f);
-    return bytes;
-}
-
-// Empties a scratch folder left by an earlier run.
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\");
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool NoTemporaryFile(const std::string& folder) {
@@ -256,7 +228,7 @@ TEST_F(SaveDialogTest, BadTargetsKeepTheDialogOpenAndLoseNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<BYTE> before = Bytes(c.target);
+        const std::vector<unsigned char> before = FileBytes(c.target);
         Driver driver(IDC_SAVE_FORMATS);
         bool open = false;
         driver.Then(SelectFormat(c.format))
@@ -273,7 +245,7 @@ TEST_F(SaveDialogTest, BadTargetsKeepTheDialogOpenAndLoseNothing) {
         EXPECT_EQ(0u, box.find("Can't Save Picture: ")) << box;
         EXPECT_NE(std::string::npos, box.find(c.typed)) << box;
         EXPECT_NE(std::string::npos, box.find(c.reason)) << box;
-        EXPECT_EQ(before, Bytes(c.target));
+        EXPECT_EQ(before, FileBytes(c.target));
         EXPECT_TRUE(NoTemporaryFile(folder));
     }
     SetFileAttributesA((folder + "readonly.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -294,7 +266,7 @@ TEST_F(SaveDialogTest, CopyToFileAsksBeforeReplacingAnEarlierNewFile) {
     EXPECT_TRUE(saved);
     EXPECT_EQ(earlier, suggested);
     EXPECT_TRUE(first.boxes.empty());
-    const std::vector<BYTE> before = Bytes(earlier);
+    const std::vector<unsigned char> before = FileBytes(earlier);
     ASSERT_FALSE(before.empty());
     // Now it exists: with both overwrite boxes checked it is still asked
     // about (the driver answers No), and kept.
@@ -313,7 +285,7 @@ TEST_F(SaveDialogTest, CopyToFileAsksBeforeReplacingAnEarlierNewFile) {
     EXPECT_FALSE(saved);
     EXPECT_TRUE(open);
     EXPECT_EQ((std::vector<std::string>{"Overwtite Exist: Over Write the Exist File ?"}), second.boxes);
-    EXPECT_EQ(before, Bytes(earlier));
+    EXPECT_EQ(before, FileBytes(earlier));
 }
 
 TEST_F(SaveDialogTest, SavingOverTheOriginalAsksWhenItsBoxIsClear) {
@@ -330,7 +302,7 @@ TEST_F(SaveDialogTest, SavingOverTheOriginalAsksWhenItsBoxIsClear) {
     EXPECT_FALSE(saved);
     EXPECT_TRUE(open);
     EXPECT_EQ((std::vector<std::string>{"Overwrite Original: Over Write Original File ?"}), driver.boxes);
-    const std::vector<BYTE> after = Bytes(original);
+    const std::vector<unsigned char> after = FileBytes(original);
     EXPECT_EQ("original bytes", std::string(after.begin(), after.end()));
     EXPECT_FALSE(SavePictureMemory().overwriteOriginal) << "the cleared box is remembered";
 }
@@ -445,7 +417,7 @@ TEST_F(SaveDialogTest, TemplatesWhoseNamesCollideAreRefusedBeforeAnythingIsWritt
         EXPECT_NE(std::string::npos, driver.boxes[0].find(c.box)) << driver.boxes[0];
         EXPECT_FALSE(Exists(folder + c.absent));
     }
-    const std::vector<BYTE> kept = Bytes(folder + "W0.BMP");
+    const std::vector<unsigned char> kept = FileBytes(folder + "W0.BMP");
     EXPECT_EQ("another series", std::string(kept.begin(), kept.end())) << "asked even with the box checked";
     for (DibBlock* frame : frames) FreeDib(frame);
 }
