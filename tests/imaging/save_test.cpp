@@ -273,10 +273,22 @@ TEST_F(SaveTest, AFullDiskIsReportedAndTheEarlierFileKept) {
     const std::vector<unsigned char> after = FileBytes(target);
     EXPECT_EQ("an earlier picture", std::string(after.begin(), after.end()));
     EXPECT_TRUE(TemporaryFiles(folder).empty());
-    // The same through the core's own encoder (PNG), whose last bytes sit
-    // in the stream's buffer until the final flush.
-    EXPECT_EQ(0, SaveDibToFile((folder + "old.png").c_str(), "PNG", Noise(1000, 1000).get(), 75, &error));
+    // Through the core's own encoder (PNG): the disk is filled until the
+    // picture's last page no longer fits, so every write the encoder makes
+    // goes through and only the final flush of the stream's buffer fails.
+    DibPtr noise = Noise(300, 200);
+    const std::string measured = Scratch("measure.png");
+    ASSERT_EQ(1, SaveDibToFile(measured.c_str(), "PNG", noise.get(), 75));
+    const ULONGLONG pages = (FileBytes(measured).size() + 4095) / 4096;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &available, &total, nullptr));
+    ASSERT_GT(available.QuadPart, pages * 4096);
+    const std::string filler = folder + "filler";
+    PutFileBytes(filler, std::string(static_cast<size_t>(available.QuadPart - (pages - 1) * 4096), 'f'));
+    EXPECT_EQ(0, SaveDibToFile((folder + "old.png").c_str(), "PNG", noise.get(), 75, &error));
+    EXPECT_NE(std::string::npos, std::string(error.libraryText).find("space")) << error.libraryText;
+    EXPECT_FALSE(GetFileAttributesA((folder + "old.png").c_str()) != INVALID_FILE_ATTRIBUTES) << "no truncated picture";
     EXPECT_TRUE(TemporaryFiles(folder).empty());
+    DeleteFileA(filler.c_str());
 }
 
 TEST(SaveNamesTest, OnlyADotInTheFileNameStartsTheExtension) {
