@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "dialog_driver.h"
 #include "dib.h"
+#include "document.h"
+#include "feature_commands.h"
 #include "list_view_text.h"
 #include "load.h"
 #include "picture_types.h"
@@ -420,6 +423,38 @@ TEST_F(SaveDialogTest, TemplatesWhoseNamesCollideAreRefusedBeforeAnythingIsWritt
     const std::vector<unsigned char> kept = FileBytes(folder + "W0.BMP");
     EXPECT_EQ("another series", std::string(kept.begin(), kept.end())) << "asked even with the box checked";
     for (DibBlock* frame : frames) FreeDib(frame);
+}
+
+TEST_F(SaveDialogTest, SaveAsOpensSavePicturesOnlyForAFileOfSeveralFrames) {
+    struct Case { int pages; bool frames; };
+    for (Case c : {Case{1, false}, Case{3, true}}) {
+        SCOPED_TRACE(c.pages);
+        PictureDocument& document = CurrentDocument();
+        lstrcpyA(document.fileName, Scratch("shown.gif").c_str());
+        document.pageCount = c.pages;
+        document.currentPage = 0;
+        if (c.pages > 1) {
+            ASSERT_TRUE(AllocateDocumentPages(c.pages));
+            for (int i = 1; i < c.pages; ++i) document.pages[i] = CreatePicture(6, 4);
+        }
+        SetCurrentPicture(CreatePicture(6, 4));
+        Driver driver(IDC_SAVE_FORMATS);
+        bool frames = !c.frames;
+        std::string frameCount;
+        driver.Then([&](HWND d) {
+                  frames = GetDlgItem(d, IDC_SAVE_TEMPLATE) != nullptr;
+                  frameCount = Text(d, IDC_SAVE_FRAME_COUNT);
+              })
+            .Press(IDCANCEL);
+        driver.Run([] { SavePictureCommand(nullptr, IDC_SAVE_AS); });
+        EXPECT_EQ(c.frames, frames);
+        if (c.frames) {
+            EXPECT_EQ(std::to_string(c.pages), frameCount);
+        }
+        FreeCurrentPicture();
+        document.pageCount = 0;
+        document.fileName[0] = '\0';
+    }
 }
 
 }  // namespace
