@@ -1,9 +1,9 @@
 #include "feature_commands.h"
 
 // Each handler is replaced by its feature's module; the frame already routes
-// the commands here so that the command table stays in one place.
+// the commands here so that the command table stays in one place.  Saving
+// lives in save_command.cpp.
 
-void SavePictureCommand(HWND, UINT) {}
 void PrintPictureCommand(HWND, UINT) {}
 void DesktopPictureCommand(HWND, UINT) {}
 void ClipboardCommand(HWND, UINT) {}

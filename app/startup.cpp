@@ -21,6 +21,7 @@
 #include "kivaro.h"
 #include "language_menu.h"
 #include "load.h"
+#include "picture_types.h"
 #include "menu_painter.h"
 #include "message_loop.h"
 #include "navigation.h"
@@ -65,6 +66,9 @@ bool StartImageLibrary() {
     }
     shell.lorimelReady = true;
     SetImageLibrary(&shell.lorimel);
+    // The formats the library registered, with what each can do: the save
+    // dialogs list the writable ones.
+    BuildPictureTypes(&shell.lorimel);
     return true;
 }
 

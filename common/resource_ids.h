@@ -90,6 +90,18 @@
 #define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
 #define IDS_STILL_LOADING 40091          // status note: a picture command came while loading
 #define IDS_STATUS_UNREADABLE 40090      // "%s" file name the viewer could not read
+// Saving pictures: the failure message names the file and the reason.
+#define IDS_SAVE_FAILED_TITLE 40110
+#define IDS_SAVE_FAILED 40111            // "%s" file name, "%s" reason
+#define IDS_SAVE_NAME_TOO_LONG 40112     // reasons
+#define IDS_SAVE_IS_FOLDER 40113
+#define IDS_SAVE_ENCODER_FAILED 40114    // "%s" format, "%s" the library's text
+#define IDS_SAVE_NO_FOLDER 40115
+#define IDS_SAVE_ENCODER_SILENT 40116
+#define IDS_FRAME_NAMES_COLLIDE 40117    // "%d", "%d" frame numbers, "%s" name
+#define IDS_FRAME_NAME_WRAPS 40118       // "%d" frame number, "%s" name
+#define IDS_FRAME_TEMPLATE_BAD 40119
+#define IDS_SAVE_CHOOSE_FOLDER 40120     // the folder chooser's title
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
@@ -314,3 +326,32 @@
 #define IDC_OPTION_HEIGHT_LIMIT 1056
 #define IDC_OPTION_PREVIEW 1030          // the frame with its borders and the logo
 #define FRAME_PICTURE_MAX_SIZE 80        // a user frame picture: at most 80 x 80
+
+// Save Picture (one picture) and Save Pictures (the frames of an animation
+// or a multi-page file) share their controls.
+#define IDD_SAVE_PICTURE 182
+#define IDD_SAVE_PICTURES 197
+#define IDC_SAVE_PREVIEW 1030            // owner-drawn: the picture at the chosen depth
+#define IDC_SAVE_QUALITY 1031            // trackbar 0..100
+#define IDC_SAVE_OVERWRITE_EXIST 1041
+#define IDC_SAVE_OVERWRITE_ORIGINAL 1042
+#define IDC_SAVE_NAME 1043               // save name; Save Pictures: the save folder
+#define IDC_SAVE_TEMPLATE 1044           // Save Pictures: the frame name template
+#define IDC_SAVE_FORMATS 1045            // list view: writable formats
+#define IDC_SAVE_CHOOSE_PATH 1046
+#define IDC_SAVE_2_COLORS 1057
+#define IDC_SAVE_4_COLORS 1058
+#define IDC_SAVE_16_COLORS 1059
+#define IDC_SAVE_256_COLORS 1060
+#define IDC_SAVE_32K_COLORS 1061
+#define IDC_SAVE_64K_COLORS 1062
+#define IDC_SAVE_16M_COLORS 1063
+#define IDC_SAVE_32B_COLORS 1064
+#define IDC_SAVE_GRAY_COLORS 1065
+#define IDC_SAVE_DEPTH_FIRST IDC_SAVE_2_COLORS    // the radios by depth index 0..8
+#define IDC_SAVE_DEPTH_LAST IDC_SAVE_GRAY_COLORS
+#define IDC_SAVE_QUALITY_TEXT 1066       // "75%"
+#define IDC_SAVE_FROM 1069               // Save Pictures: first and last frame numbers
+#define IDC_SAVE_TO 1070
+#define IDC_SAVE_FRAME_COUNT 1072
+#define IDC_SAVE_BASE 1074               // added to the frame numbers shown and named

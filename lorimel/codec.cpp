@@ -6,8 +6,11 @@
 #include "progress.h"
 #include "registry.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -74,6 +77,70 @@ bool StorePixels(Image* image, BYTE* out, LONG width, LONG height, ExceptionInfo
         const PixelPacket* row = GetVirtualPixels(image, 0, y, width, 1, exception);
         if (!row) return false;
         StoreRow(out + static_cast<size_t>(y) * width * 4, row, width, alpha);
+    }
+    return true;
+}
+
+void PutWord(std::vector<BYTE>& out, size_t at, WORD v) {
+    out[at] = static_cast<BYTE>(v);
+    out[at + 1] = static_cast<BYTE>(v >> 8);
+}
+void PutLong(std::vector<BYTE>& out, size_t at, DWORD v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+// A BMP file holds a DIB as it is, so the block is stored at its own depth
+// rather than at the depth the core's encoder would pick: 1, 4, 8 bits with
+// the block's colour table (as many entries as it has), 2 bits widened to 4
+// with a 4-entry table (the format has no 2-bit rows), 5-5-5 and 5-6-5
+// pixels as 16 bits, 24 and 32 bits unchanged.  Rows are written bottom-up.
+bool WriteBmpFile(FILE* stream, const DibView& dib, LONG width, LONG height) {
+    const int bits = dib.bitsPerPixel == 2 ? 4 : dib.bitsPerPixel == 15 ? 16 : dib.bitsPerPixel;
+    const bool masks = dib.bitsPerPixel == 16;
+    const int entries = dib.bitsPerPixel <= 8 ? dib.paletteEntries : 0;
+    const DWORD rowBytes = ((static_cast<DWORD>(width) * bits + 31) / 32) * 4;
+    const DWORD headBytes = 14 + 40 + (masks ? 12 : 0) + entries * 4;
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+    std::vector<BYTE> head(headBytes, 0);
+    head[0] = 'B';
+    head[1] = 'M';
+    PutLong(head, 2, headBytes + imageBytes);
+    PutLong(head, 10, headBytes);
+    PutLong(head, 14, 40);
+    PutLong(head, 18, static_cast<DWORD>(width));
+    PutLong(head, 22, static_cast<DWORD>(height));
+    PutWord(head, 26, 1);
+    PutWord(head, 28, static_cast<WORD>(bits));
+    PutLong(head, 30, masks ? BI_BITFIELDS : BI_RGB);
+    PutLong(head, 34, imageBytes);
+    PutLong(head, 38, 2835);
+    PutLong(head, 42, 2835);
+    PutLong(head, 46, static_cast<DWORD>(entries));
+    size_t at = 54;
+    if (masks) {
+        PutLong(head, at, 0xF800);
+        PutLong(head, at + 4, 0x07E0);
+        PutLong(head, at + 8, 0x001F);
+        at += 12;
+    }
+    for (int i = 0; i < entries; ++i, at += 4) {
+        head[at] = dib.palette[i].rgbBlue;
+        head[at + 1] = dib.palette[i].rgbGreen;
+        head[at + 2] = dib.palette[i].rgbRed;
+    }
+    if (std::fwrite(head.data(), 1, head.size(), stream) != head.size()) return false;
+    std::vector<BYTE> row(rowBytes, 0);
+    const size_t copied = std::min<size_t>(rowBytes, dib.rowBytes);
+    for (LONG y = height - 1; y >= 0; --y) {
+        const BYTE* from = dib.pixels + static_cast<size_t>(y) * dib.rowBytes;
+        if (dib.bitsPerPixel == 2) {
+            std::fill(row.begin(), row.end(), 0);
+            for (LONG x = 0; x < width; ++x)
+                row[x >> 1] |= static_cast<BYTE>(DibIndex(dib, from, x) << ((x & 1) ? 0 : 4));
+        } else {
+            std::copy(from, from + copied, row.begin());
+        }
+        if (std::fwrite(row.data(), 1, rowBytes, stream) != rowBytes) return false;
     }
     return true;
 }
@@ -258,6 +325,16 @@ LONG WriteThroughCoder(ImageFileRecord& file, const void* dibBlock, const Lorime
     if (!ReadDibBlock(dibBlock, dib) || wi.width <= 0 || wi.height <= 0 ||
         wi.width > dib.width || wi.height > dib.height)
         return 0;
+    if (std::strcmp(file.format->name, "BMP") == 0 && wi.width == dib.width) {
+        FILE* stream = static_cast<FILE*>(file.stream);
+        ClearError(file);
+        if (WriteBmpFile(stream, dib, wi.width, wi.height) && std::fflush(stream) == 0 && !std::ferror(stream))
+            return 1;
+        file.errorSeverity = BlobError;
+        file.errorReason = CopyText(std::strerror(errno));
+        file.errorDescription = CopyText(file.fileName);
+        return 0;
+    }
     ImageInfo* info = InfoForFile(file);
     if (!info) return 0;
     info->quality = wi.quality > 0 ? static_cast<size_t>(wi.quality) : 0;
@@ -273,6 +350,14 @@ LONG WriteThroughCoder(ImageFileRecord& file, const void* dibBlock, const Lorime
             SetImageOption(info, "bmp:format", "bmp3");
             image->type = TrueColorType;
         }
+        if (dib.bitsPerPixel <= 8 && std::strcmp(file.format->coderName, "PNG") == 0) {
+            // The PNG encoder turns a palette picture into true colour unless
+            // told to keep its palette.
+            info->type = PaletteType;
+            // Its count of colours includes the background colour: one of
+            // the palette's, so that 256 colours stay 256.
+            if (image->colormap && image->colors > 0) image->background_color = image->colormap[0];
+        }
         result = WriteImage(info, image) != MagickFalse;
         if (image->exception.severity > exception->severity)
             InheritException(exception, &image->exception);
@@ -280,8 +365,37 @@ LONG WriteThroughCoder(ImageFileRecord& file, const void* dibBlock, const Lorime
     }
     RecordError(file, exception);
     if (result && exception->severity >= ErrorException) result = 0;
-    std::fflush(static_cast<FILE*>(file.stream));
+    // The encoder's last bytes may still sit in the stream's buffer: a full
+    // disk shows only when they are pushed out, and the file is not written
+    // until they are.  A failed write of the stream is told with the
+    // system's reason, whether or not the encoder noticed it.
+    FILE* stream = static_cast<FILE*>(file.stream);
+    if (std::fflush(stream) != 0 || std::ferror(stream)) {
+        const int cause = errno;
+        ClearError(file);
+        file.errorSeverity = BlobError;
+        file.errorReason = CopyText(std::strerror(cause));
+        file.errorDescription = CopyText(file.fileName);
+        result = 0;
+    }
     DestroyExceptionInfo(exception);
     DestroyImageInfo(info);
     return result;
+}
+
+LONG StoredBmpBits(ImageFileRecord& file) {
+    FILE* stream = static_cast<FILE*>(file.stream);
+    BYTE head[62] = {};
+    if (!stream || std::fseek(stream, 0, SEEK_SET) != 0) return 0;
+    const size_t got = std::fread(head, 1, sizeof head, stream);
+    std::fseek(stream, 0, SEEK_SET);
+    if (got < 34 || head[0] != 'B' || head[1] != 'M') return 0;
+    const WORD bits = static_cast<WORD>(head[28] | head[29] << 8);
+    const DWORD compression = head[30] | head[31] << 8 | head[32] << 16 | static_cast<DWORD>(head[33]) << 24;
+    if (bits == 24 || bits == 32) return bits;
+    if (bits != 16) return 0;
+    // 16-bit rows are 5-5-5 unless their masks say 5-6-5 (the green mask
+    // follows the red one right behind the 40-byte header in either layout).
+    const DWORD green = got >= 62 ? (head[58] | head[59] << 8 | head[60] << 16 | static_cast<DWORD>(head[61]) << 24) : 0;
+    return compression == BI_BITFIELDS && green == 0x07E0 ? 16 : 15;
 }

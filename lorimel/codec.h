@@ -16,6 +16,10 @@ LONG WriteThroughCoder(ImageFileRecord& file, const void* dibBlock, const Lorime
 struct _Image;
 const _Image* SelectPage(const ImageFileRecord& file, LONG page);
 bool DescribePage(const _Image* image, LorimelPageInfo& info);
+// The bits per pixel a BMP file's header states for true-colour rows (15,
+// 16, 24 or 32); 0 for another file or a palette BMP.  Leaves the stream at
+// its start.
+LONG StoredBmpBits(ImageFileRecord& file);
 LONG PageDelayMilliseconds(const _Image* image);
 
 // Counts the pages of the description just read: up to the first page that

@@ -150,7 +150,14 @@ LONG WINAPI GetImagePageInfo(LorimelHandle h, LorimelPageInfo* info) {
     if (!file || !info || !IsReadMode(*file.get()) || !file->format || !file->coreImage)
         return 0;
     if (info->page < 0 || info->page >= file->pageCount) return 0;
-    return DescribePage(SelectPage(*file.get(), info->page), *info) ? 1 : 0;
+    if (!DescribePage(SelectPage(*file.get(), info->page), *info)) return 0;
+    // The core widens every true-colour BMP to 8 bits a channel; the header
+    // says how the rows are stored.
+    if (info->bitsPerPixel > 8 && info->page == 0) {
+        const LONG stored = StoredBmpBits(*file.get());
+        if (stored) info->bitsPerPixel = stored;
+    }
+    return 1;
 }
 
 LONG WINAPI HandleFormatFlag1(LorimelHandle h) { return FormatBit(h, 1); }

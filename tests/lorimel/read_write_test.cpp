@@ -65,7 +65,7 @@ DWORD PaletteColour(int bits, LONG x, LONG y) {
 TEST_F(LorimelReadWriteTest, BmpRoundTripsAtEveryDepth) {
     const LONG w = 13, h = 7;  // odd width: padded rows at every depth
     struct Case { int bits; LONG storedBits; };
-    for (Case c : {Case{1, 1}, Case{4, 4}, Case{8, 8}, Case{24, 24}, Case{32, 24}}) {
+    for (Case c : {Case{1, 1}, Case{2, 2}, Case{4, 4}, Case{8, 8}, Case{24, 24}, Case{32, 32}}) {
         SCOPED_TRACE(c.bits);
         std::string path = Scratch("depth" + std::to_string(c.bits) + ".bmp");
         TestDib dib = c.bits <= 8 ? Palette(w, h, c.bits) : TrueColour(w, h, c.bits);

@@ -66,7 +66,7 @@ TEST(MenuRulesTest, MenuStatesFollowTheViewerState) {
         {"normal at 150 %", State(1, 0, 1, 0, false, true, 8), IDC_ZOOM_NORMAL, true, false},
         {"zoom without a picture", State(1, 0, 1, 0, false, false, 8), IDC_ZOOM_IN, false, false},
         {"save without a picture", State(1, 0, 1, 0, false, false, 7), IDC_SAVE_AS, false, false},
-        {"save with a picture (not built yet)", State(1, 0, 1, 0, false, true, 7), IDC_SAVE_AS, false, false},
+        {"save with a picture", State(1, 0, 1, 0, false, true, 7), IDC_SAVE_AS, true, false},
         {"flip with a picture", State(1, 0, 1, 0, false, true, 7), IDC_FLIP, true, false},
         {"sequence on one entry", State(1, 0, 1, 0, false, true, 7), IDC_SEQUENCE_SHOW, false, false},
         {"sequence running", sequence, IDC_SEQUENCE_SHOW, true, true},

@@ -1,0 +1,77 @@
+// Save as and Convert Picture on the viewer's current document.
+#include <string>
+
+#include "browser_window.h"
+#include "document.h"
+#include "feature_commands.h"
+#include "load.h"
+#include "save_dialog.h"
+#include "save_names.h"
+
+namespace {
+
+const DibBlock* PreloadedFrame(void* context, int index) {
+    const PictureDocument* document = static_cast<const PictureDocument*>(context);
+    if (index < 0 || index >= document->pageSlots || !document->pages[index]) return nullptr;
+    return document->pages[index]->working;
+}
+
+// Pages that are not preloaded are decoded one at a time from the file.
+struct PagesOnDemand {
+    LorimelHandle file = nullptr;
+    Picture* page = nullptr;
+
+    ~PagesOnDemand() {
+        FreePicture(page);
+        if (file && ImageLibrary()) ImageLibrary()->CloseImageFile(file);
+    }
+    PagesOnDemand() = default;
+    PagesOnDemand(const PagesOnDemand&) = delete;
+    PagesOnDemand& operator=(const PagesOnDemand&) = delete;
+};
+
+const DibBlock* PageFromFile(void* context, int index) {
+    PagesOnDemand* pages = static_cast<PagesOnDemand*>(context);
+    FreePicture(pages->page);
+    pages->page = pages->file ? LoadPagePicture(pages->file, index) : nullptr;
+    return pages->page ? pages->page->working : nullptr;
+}
+
+std::string FolderForNames(const std::string& file) {
+    const std::string own = FolderOf(file);
+    if (!own.empty()) return own;
+    return BrowsedFolderPath();
+}
+
+}  // namespace
+
+void SavePictureCommand(HWND frame, UINT) {
+    PictureDocument& document = CurrentDocument();
+    if (!document.picture || !document.picture->working) return;
+    const std::string file = document.fileName;
+    const DibBlock* current = document.picture->working;
+    if (document.pageCount >= 2 && document.pages && document.pageSlots >= 2) {
+        FrameList frames{document.pageSlots, PreloadedFrame, &document};
+        std::string folder = BrowsedFolderPath();
+        RunSavePicturesDialog(frame, frames, current, file, folder.empty() ? FolderOf(file) : folder);
+        return;
+    }
+    if (document.pageCount >= 2 && !file.empty() && ImageLibrary()) {
+        PagesOnDemand pages;
+        {
+            DecodingLock lock;
+            pages.file = ImageLibrary()->OpenImageFile(file.c_str(), "rb", document.formatName, 0);
+            if (pages.file && ImageLibrary()->ReadImageHeader(pages.file) < 2) {
+                ImageLibrary()->CloseImageFile(pages.file);
+                pages.file = nullptr;
+            }
+        }
+        if (pages.file) {
+            FrameList frames{document.pageCount, PageFromFile, &pages};
+            std::string folder = BrowsedFolderPath();
+            RunSavePicturesDialog(frame, frames, current, file, folder.empty() ? FolderOf(file) : folder);
+            return;
+        }
+    }
+    RunSavePictureDialog(frame, current, file, FolderForNames(file), "");
+}
