@@ -7,8 +7,6 @@ void SavePictureCommand(HWND, UINT) {}
 void PrintPictureCommand(HWND, UINT) {}
 void DesktopPictureCommand(HWND, UINT) {}
 void ClipboardCommand(HWND, UINT) {}
-void SelectionCommand(HWND, UINT) {}
-void FullScreenCommand(HWND, UINT) {}
 void RegisterTypeCommand(HWND, UINT) {}
 void AcquireCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}

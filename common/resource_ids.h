@@ -236,6 +236,7 @@
 #define IDI_LAST_GROUP IDI_TYPE_GRAY
 #define IDCUR_HOVER 123                  // over a picture larger than the view
 #define IDCUR_DRAG 125                   // while dragging it
+#define IDCUR_SELECTION 186              // over a selection (a click zooms to it)
 
 // ---------------------------------------------------------------------------
 // Dialogs and their controls.  A language library carries every dialog under
