@@ -9,6 +9,9 @@
 #include "loader.h"
 #include "navigation.h"
 #include "picture_view.h"
+#include "program.h"
+#include "resource_ids.h"
+#include "status_text.h"
 #include "selection.h"
 #include "zoom.h"
 
@@ -66,8 +69,7 @@ HGLOBAL SelectedAreaAsPackedDib() {
     return packed;
 }
 
-bool CopySelectionToClipboard(HWND owner) {
-    HGLOBAL packed = SelectedAreaAsPackedDib();
+bool PutPackedDibOnClipboard(HWND owner, HGLOBAL packed) {
     if (!packed) return false;
     if (!OpenClipboard(owner)) {
         GlobalFree(packed);
@@ -79,6 +81,8 @@ bool CopySelectionToClipboard(HWND owner) {
     if (!placed) GlobalFree(packed);
     return placed;
 }
+
+bool CopySelectionToClipboard(HWND owner) { return PutPackedDibOnClipboard(owner, SelectedAreaAsPackedDib()); }
 
 void ZoomToSelection(const FrameParts& parts) {
     if (!parts.view || !ViewHasPicture(parts.view)) return;
@@ -116,7 +120,12 @@ void SelectionCommand(HWND frame, UINT id) {
         RefreshToolbarStates();
         break;
     case IDC_COPY_SELECTION_TO_CLIP:
-        CopySelectionToClipboard(frame);
+        // The one way this fails with a selection: another program keeps
+        // the clipboard open.  The user reads so; the clipboard is as it was.
+        if (HGLOBAL packed = SelectedAreaAsPackedDib()) {
+            if (!PutPackedDibOnClipboard(frame, packed))
+                ShowStatusNote(FrameStatusBar(), ResourceString(IDS_CLIPBOARD_BUSY));
+        }
         break;
     default:
         // Copy To File goes to the save dialog with the selected pixels.

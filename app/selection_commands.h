@@ -22,6 +22,11 @@ HGLOBAL PackDibBottomUp(const DibBlock* block);
 // CutSelectedArea packed as above; null without a selection.
 HGLOBAL SelectedAreaAsPackedDib();
 
+// Puts a packed DIB on the emptied clipboard as CF_DIB, which then owns it.
+// False when the clipboard cannot be opened (another program holds it): the
+// block is freed and the clipboard keeps what it had.
+bool PutPackedDibOnClipboard(HWND owner, HGLOBAL packed);
+
 // Puts the selected pixels on the clipboard as CF_DIB.  False without a
 // selection or when the clipboard cannot be opened (nothing changes then).
 bool CopySelectionToClipboard(HWND owner);

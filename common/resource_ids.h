@@ -90,6 +90,7 @@
 #define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
 #define IDS_STILL_LOADING 40091          // status note: a picture command came while loading
 #define IDS_STATUS_UNREADABLE 40090      // "%s" file name the viewer could not read
+#define IDS_CLIPBOARD_BUSY 40140         // status note: another program holds the clipboard
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.

@@ -19,6 +19,7 @@
 #include "menu_rules.h"
 #include "picture_view.h"
 #include "program.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "shell_test_files.h"
 #include "zoom.h"
@@ -227,6 +228,45 @@ std::vector<DWORD> ClipboardPixels(int* width, int* height) {
     return pixels;
 }
 
+// Another program's hold on the clipboard: a thread that opens it, puts a
+// text there and keeps it open until told to let go.
+struct ClipboardHolder {
+    HANDLE holding = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE letGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+    static DWORD WINAPI Hold(void* self) {
+        auto* h = static_cast<ClipboardHolder*>(self);
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 6);
+            lstrcpyA(static_cast<char*>(GlobalLock(text)), "kept");
+            GlobalUnlock(text);
+            SetClipboardData(CF_TEXT, text);
+            SetEvent(h->holding);
+            WaitForSingleObject(h->letGo, 10000);
+            CloseClipboard();
+        }
+        return 0;
+    }
+    ClipboardHolder() {
+        thread = CreateThread(nullptr, 0, Hold, this, 0, nullptr);
+        WaitForSingleObject(holding, 5000);
+    }
+    ~ClipboardHolder() {
+        SetEvent(letGo);
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+        CloseHandle(holding);
+        CloseHandle(letGo);
+    }
+};
+
+std::string StatusNote() {
+    char text[256] = {};
+    SendMessageA(FrameStatusBar(), SB_GETTEXTA, 5, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 }  // namespace
 
 TEST_F(FullScreenTest, ASelectionDraggedWithTheMouseIsCopiedAndZoomedTo) {
@@ -250,9 +290,14 @@ TEST_F(FullScreenTest, ASelectionDraggedWithTheMouseIsCopiedAndZoomedTo) {
     Drag(view, {10, 20}, {50, 45});
     ASSERT_TRUE(CurrentCommandState().selection);
 
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    CloseClipboard();
+    {
+        // Held by another program: the user reads so, the clipboard keeps its text.
+        ClipboardHolder holder;
+        Command(IDC_COPY_SELECTION_TO_CLIP);
+        EXPECT_EQ(ResourceString(IDS_CLIPBOARD_BUSY), StatusNote());
+    }
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
     Command(IDC_COPY_SELECTION_TO_CLIP);
     int width = 0, height = 0;
     const std::vector<DWORD> copied = ClipboardPixels(&width, &height);
