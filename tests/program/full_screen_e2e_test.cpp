@@ -106,6 +106,38 @@ std::vector<DWORD> ClipboardPixels(int* width, int* height) {
     return pixels;
 }
 
+// The real keyboard: a key, with Ctrl held when asked.
+void Keys(UINT key, bool control) {
+    if (control) keybd_event(VK_CONTROL, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+    if (control) keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+struct MenuSearch {
+    DWORD process;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND window, LPARAM lp) {
+        auto* s = reinterpret_cast<MenuSearch*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (owner == s->process && lstrcmpA(name, "#32768") == 0 && IsWindowVisible(window)) {
+            s->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+};
+
+// A popup menu the process shows, or null.
+HWND ShownPopupMenu(DWORD process) {
+    MenuSearch search{process, nullptr};
+    EnumWindows(MenuSearch::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 int IniInt(const char* key) {
     return static_cast<int>(GetPrivateProfileIntA("Paramter", key, -99999, "Tavirsel.INI"));
 }
@@ -148,6 +180,16 @@ TEST_F(FullScreenEndToEndTest, F4AndEscGiveBackTheFrameAndClosingRemembersTheWin
     EXPECT_TRUE(IsWindowVisible(toolbar));
     EXPECT_TRUE(IsWindowVisible(statusBar));
 
+    // Ctrl+Home enters, Ctrl+End leaves.
+    SetForegroundWindow(frame);
+    Sleep(100);
+    Keys(VK_HOME, true);
+    EXPECT_TRUE(WaitFor([&] { return GetMenu(frame) == nullptr; })) << "Ctrl+Home";
+    Keys(VK_END, true);
+    EXPECT_TRUE(WaitFor([&] { RECT r = RectOf(frame); return EqualRect(&r, &windowed) != FALSE; })) << "Ctrl+End";
+    EXPECT_EQ(menu, GetMenu(frame));
+    EXPECT_EQ("1/1 Pictures", StatusText(frame)) << "neither went to the first or last picture";
+
     // Closed while full screen: the settings keep the windowed rectangle.
     PressKey(frame, VK_F4);
     ASSERT_TRUE(WaitFor([&] { return GetMenu(frame) == nullptr; }));
@@ -184,6 +226,18 @@ TEST_F(FullScreenEndToEndTest, ARectangleDraggedWithTheMouseIsCopiedAndZoomedTo)
     MouseAt(view, {100, 75}, MOUSEEVENTF_LEFTUP);
     Sleep(200);
     SaveScreenshot(frame, "viewer-selection.bmp");
+
+    // A right click inside the selection opens its own popup.
+    MouseAt(view, {50, 50}, MOUSEEVENTF_RIGHTDOWN);
+    MouseAt(view, {50, 50}, MOUSEEVENTF_RIGHTUP);
+    HWND popup = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (popup = ShownPopupMenu(tavirsel.ProcessId())) != nullptr; }, 5000));
+    if (popup) {
+        Sleep(200);
+        SaveScreenshot(popup, "viewer-selection-popup.bmp");
+        Keys(VK_ESCAPE, false);
+        EXPECT_TRUE(WaitFor([&] { return ShownPopupMenu(tavirsel.ProcessId()) == nullptr; }, 5000));
+    }
 
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
