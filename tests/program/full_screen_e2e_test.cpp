@@ -6,6 +6,7 @@
 // viewer-zoomed-to-selection.bmp in build/screenshots.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -239,10 +240,22 @@ TEST_F(FullScreenEndToEndTest, ARectangleDraggedWithTheMouseIsCopiedAndZoomedTo)
         EXPECT_TRUE(WaitFor([&] { return ShownPopupMenu(tavirsel.ProcessId()) == nullptr; }, 5000));
     }
 
+    // While another program holds the clipboard, Copy To Clip says so and
+    // the clipboard keeps what it had.
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    CloseClipboard();
+    HGLOBAL kept = GlobalAlloc(GMEM_MOVEABLE, 5);
+    lstrcpyA(static_cast<char*>(GlobalLock(kept)), "kept");
+    GlobalUnlock(kept);
+    SetClipboardData(CF_TEXT, kept);
     PostMessageA(frame, WM_COMMAND, 32897, 0);   // Copy To Clip
+    EXPECT_TRUE(WaitFor([&] { return StatusPart(frame, 5).find("clipboard") != std::string::npos; }))
+        << StatusPart(frame, 5);
+    CloseClipboard();
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
+
+    PostMessageA(frame, WM_COMMAND, 32897, 0);
     ASSERT_TRUE(WaitFor([] { return IsClipboardFormatAvailable(CF_DIB) != FALSE; }));
     int copiedWidth = 0, copiedHeight = 0;
     const std::vector<DWORD> copied = ClipboardPixels(&copiedWidth, &copiedHeight);
@@ -258,6 +271,11 @@ TEST_F(FullScreenEndToEndTest, ARectangleDraggedWithTheMouseIsCopiedAndZoomedTo)
     MouseAt(view, {50, 50}, MOUSEEVENTF_LEFTDOWN);
     MouseAt(view, {50, 50}, MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(WaitFor([&] { return RectOf(view).right - RectOf(view).left > 800; })) << Text(RectOf(view));
+    // 80 x 60 pixels across the screen: above 1000 %, one past the last
+    // zoom step, where Zoom In is disabled and Normal enabled.
+    HWND toolbar = GetDlgItem(frame, 121);
+    EXPECT_FALSE(SendMessageA(toolbar, TB_ISBUTTONENABLED, 32779, 0));
+    EXPECT_TRUE(SendMessageA(toolbar, TB_ISBUTTONENABLED, 32787, 0));
     Sleep(300);
     SaveScreenshot(frame, "viewer-zoomed-to-selection.bmp");
     PostMessageA(frame, WM_CLOSE, 0, 0);
