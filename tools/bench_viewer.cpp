@@ -22,6 +22,7 @@
 
 #include "bench_shell.h"
 #include "browser_window.h"
+#include "commands.h"
 #include "display.h"
 #include "document_link.h"
 #include "frame_window.h"
@@ -204,8 +205,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         bool painted = true;
         const int rounds = 5;
         for (int i = 0; i < rounds; ++i) {
-            const double in = TimeFullScreenCommand(32800);
-            const double out = TimeFullScreenCommand(32876);
+            const double in = TimeFullScreenCommand(IDC_FULL_SCREEN);
+            const double out = TimeFullScreenCommand(IDC_LEAVE_FULL_SCREEN);
             painted = painted && in >= 0 && out >= 0;
             worstIn = std::max(worstIn, in);
             worstOut = std::max(worstOut, out);
