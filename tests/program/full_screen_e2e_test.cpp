@@ -281,3 +281,22 @@ TEST_F(FullScreenEndToEndTest, ARectangleDraggedWithTheMouseIsCopiedAndZoomedTo)
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
 }
+
+TEST_F(FullScreenEndToEndTest, ChineseResourcesCarryTheFullScreenKeys) {
+    if (GetACP() != 936) GTEST_SKIP() << "needs the ANSI code page 936 (LC_ALL=zh_CN.UTF-8)";
+    Running tavirsel("\"" + Sample("photo.jpg") + "\"");
+    HWND frame = tavirsel.Window("Ommavu");
+    ASSERT_NE(nullptr, frame);
+    ASSERT_EQ("1/1 ", WaitForStatus(frame, "1/1 ").substr(0, 4));
+    Sleep(300);
+    const RECT windowed = RectOf(frame), screen = RectOf(GetDesktopWindow());
+    const HMENU menu = GetMenu(frame);
+    PressKey(frame, VK_F4);
+    EXPECT_TRUE(WaitFor([&] { RECT r = RectOf(frame); return EqualRect(&r, &screen) != FALSE; }));
+    EXPECT_EQ(nullptr, GetMenu(frame));
+    PressKey(frame, VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { RECT r = RectOf(frame); return EqualRect(&r, &windowed) != FALSE; }));
+    EXPECT_EQ(menu, GetMenu(frame));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tavirsel.Wait(20000));
+}
