@@ -181,9 +181,14 @@ TEST_F(FullScreenEndToEndTest, F4AndEscGiveBackTheFrameAndClosingRemembersTheWin
     EXPECT_TRUE(IsWindowVisible(toolbar));
     EXPECT_TRUE(IsWindowVisible(statusBar));
 
-    // Ctrl+Home enters, Ctrl+End leaves.
+    // Ctrl+Home enters, Ctrl+End leaves.  The real keys go to the active
+    // window: a click on the status bar makes it the frame.
+    RECT bar = RectOf(statusBar);
+    SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     SetForegroundWindow(frame);
-    Sleep(100);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == frame; }, 5000));
     Keys(VK_HOME, true);
     EXPECT_TRUE(WaitFor([&] { return GetMenu(frame) == nullptr; })) << "Ctrl+Home";
     Keys(VK_END, true);
