@@ -13,7 +13,9 @@
 #include "icons.h"
 #include "language_menu.h"
 #include "menu_rules.h"
+#include "message_loop.h"
 #include "program.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "shell_test_files.h"
 
@@ -185,5 +187,41 @@ TEST_F(FullScreenTest, ADisplayChangePlacesTheFullScreenFrameAgain) {
     EXPECT_TRUE(EqualRect(&now, &screen)) << Text(now);
     Command(IDC_LEAVE_FULL_SCREEN);
     now = RectOf(frame);
+    EXPECT_TRUE(EqualRect(&now, &windowed_)) << Text(now);
+}
+
+TEST_F(FullScreenTest, TheKeysOfTheAcceleratorTableEnterAndLeave) {
+    HACCEL table = LoadAcceleratorsA(Program().resourceModule, MAKEINTRESOURCEA(IDA_VIEWER));
+    ASSERT_NE(nullptr, table);
+    struct Case {
+        UINT key;
+        bool control;
+        bool fullScreenAfter;
+    };
+    const Case cases[] = {
+        {VK_F4, false, true},   {VK_F4, false, false},       // F4 goes in and out
+        {VK_HOME, true, true},  {VK_HOME, true, false},      // so does Ctrl+Home
+        {VK_HOME, true, true},  {VK_END, true, false},       // Ctrl+End only leaves
+        {VK_END, true, false},  {VK_F4, false, true},
+        {VK_ESCAPE, false, false}, {VK_ESCAPE, false, false},  // Esc only leaves
+    };
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    for (const Case& c : cases) {
+        keys[VK_CONTROL] = c.control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG msg = {};
+        msg.hwnd = Program().frame;
+        msg.message = WM_KEYDOWN;
+        msg.wParam = c.key;
+        msg.lParam = 1;
+        DispatchLoopMessage(&msg, table);
+        Drain();
+        EXPECT_EQ(c.fullScreenAfter, GetMenu(Program().frame) == nullptr) << c.key << (c.control ? " with Ctrl" : "");
+    }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    DestroyAcceleratorTable(table);
+    RECT now = RectOf(Program().frame);
     EXPECT_TRUE(EqualRect(&now, &windowed_)) << Text(now);
 }
