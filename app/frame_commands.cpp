@@ -15,6 +15,7 @@
 #include "plugin_host.h"
 #include "file_list.h"
 #include "frame_window.h"
+#include "full_screen.h"
 #include "language_menu.h"
 #include "messages.h"
 #include "navigation.h"
@@ -108,6 +109,7 @@ void ToggleBar(HWND frame, HWND bar, bool* shown) {
 }
 
 void Bars(HWND frame, UINT id, LPARAM) {
+    if (ToggleBarWhileFullScreen(id)) return;
     if (id == IDC_TOGGLE_TOOLBAR) ToggleBar(frame, FrameToolbar(), &Program().toolbarShown);
     else ToggleBar(frame, FrameStatusBar(), &Program().statusBarShown);
 }

@@ -181,13 +181,18 @@ void LayOutFrame(const FrameParts& parts, UINT fromToolbarCommand) {
             SetWindowPos(parts.frame, nullptr, 0, 0, current.right - current.left + growWidth,
                          current.bottom - current.top + growHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    PlaceViewKeepingFrame(parts);
+    if (mode == 1 && fromToolbarCommand) ReturnCursorToButton(parts.toolbar, fromToolbarCommand);
+}
+
+void PlaceViewKeepingFrame(const FrameParts& parts) {
+    if (!parts.frame) return;
     if (!IsWindowVisible(parts.frame)) ShowWindow(parts.frame, SW_SHOW);
     if (parts.view) {
-        RECT place = PlaceViewInArea(FramePictureArea(parts), zoomed);
+        RECT place = PlaceViewInArea(FramePictureArea(parts), ZoomedSizeOf(parts.view));
         MoveWindow(parts.view, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
         InvalidateRect(parts.view, nullptr, FALSE);
     }
-    if (mode == 1 && fromToolbarCommand) ReturnCursorToButton(parts.toolbar, fromToolbarCommand);
 }
 
 void RePlaceViewAfterSizing(const FrameParts& parts) {

@@ -39,6 +39,12 @@ RECT FramePictureArea(const FrameParts& parts);
 // in "Auto Size the Window" mode (0 for none).
 void LayOutFrame(const FrameParts& parts, UINT fromToolbarCommand = 0);
 
+// wParam of the layout message (1127) that keeps the frame's rectangle and
+// only places the view: after leaving full screen the frame has the
+// rectangle it had before entering, whatever picture it shows now.
+constexpr WPARAM kLayoutKeepFrameRect = 1;
+void PlaceViewKeepingFrame(const FrameParts& parts);
+
 // command when the cursor is over that command's toolbar button, else 0.
 UINT CommandUnderCursor(HWND toolbar, UINT command);
 

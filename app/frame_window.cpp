@@ -16,6 +16,7 @@
 #include "document_link.h"
 #include "dropped_files.h"
 #include "file_list.h"
+#include "full_screen.h"
 #include "handover.h"
 #include "icons.h"
 #include "language_menu.h"
@@ -25,6 +26,7 @@
 #include "navigation.h"
 #include "picture_view.h"
 #include "resource_ids.h"
+#include "selection_commands.h"
 #include "settings.h"
 #include "program.h"
 #include "shortcut.h"
@@ -69,6 +71,8 @@ HWND CreateFrameView(HWND frame) {
                                   WS_CHILD | WS_VISIBLE | WS_BORDER, kFrameViewId);
     if (!view) return nullptr;
     SetViewCursors(view, IDCUR_HOVER, IDCUR_DRAG);
+    // Only the viewer's view selects; the browser's preview never does.
+    EnableViewSelection(view, LoadCursorA(Program().mainModule, MAKEINTRESOURCEA(IDCUR_SELECTION)), SelectionMayStart);
     SetViewZoom(view, ZoomPercent(CurrentZoomIndex()), kViewZoomed);
     return view;
 }
@@ -107,6 +111,7 @@ void OnClose(HWND frame) {
 void OnDestroy(HWND frame) {
     KillTimer(frame, kTimerIconBlink);
     Program().openList.Clear();
+    ForgetFullScreen();
     if (g_view) DestroyWindow(g_view);
     g_view = g_toolbar = g_statusBar = nullptr;
     Program().frame = nullptr;
@@ -117,6 +122,12 @@ void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
     RECT desktop = DesktopWorkArea();
     info->ptMaxTrackSize.x = desktop.right - desktop.left;
     info->ptMaxTrackSize.y = desktop.bottom - desktop.top;
+    if (IsFullScreen()) {
+        // The frame covers the whole screen, the taskbar's band included.
+        info->ptMaxTrackSize.x = GetSystemMetrics(SM_CXSCREEN);
+        info->ptMaxTrackSize.y = GetSystemMetrics(SM_CYSCREEN);
+        return;
+    }
     if (!g_toolbar || !IsWindowVisible(g_toolbar)) return;
     RECT need{0, 0, kMinimumAreaWidth, kMinimumAreaHeight};
     AdjustWindowRect(&need, static_cast<DWORD>(GetWindowLongA(frame, GWL_STYLE)), GetMenu(frame) != nullptr);
@@ -129,6 +140,8 @@ void OnGetMinMaxInfo(HWND frame, MINMAXINFO* info) {
 }
 
 void OnDisplayChange(HWND frame) {
+    // A new screen size: a full-screen frame covers the new screen.
+    RefitFullScreen(frame);
     const bool changed = RefreshDisplayForDocument();
     // The old palette was deleted (or none made) with the depth: both views
     // draw with the new one.
@@ -382,7 +395,8 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgLayoutFrame) {
-            LayOutFrame(CurrentFrameParts());
+            if (wp == kLayoutKeepFrameRect) PlaceViewKeepingFrame(CurrentFrameParts());
+            else LayOutFrame(CurrentFrameParts());
             InvalidateRect(frame, nullptr, TRUE);
             return 0;
         }
@@ -467,8 +481,9 @@ HWND CreateFrameWindow() {
 }
 
 void WriteFramePlacement(HWND frame) {
-    RECT rect;
-    if (frame && GetWindowRect(frame, &rect)) settings::WriteViewerFrameRect(rect);
+    if (!frame) return;
+    // Full screen is never remembered: the windowed rectangle is.
+    settings::WriteViewerFrameRect(WindowedFrameRect(frame));
 }
 
 void ReloadFrameResources() {
@@ -478,7 +493,8 @@ void ReloadFrameResources() {
     if (menu) AppendLanguageItems(menu);
     // The filters take the new language's names (936: Chinese).
     ReloadPlugins(Program().languageCodePage, menu);
-    ReplaceWindowMenu(frame, menu);
+    // While full screen the new menu waits in place of the detached one.
+    if (!ReplaceSavedMenu(menu)) ReplaceWindowMenu(frame, menu);
     if (menu) PaintMenuBar(menu);
     bool toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
     if (g_toolbar) DestroyWindow(g_toolbar);
@@ -498,7 +514,7 @@ FrameParts CurrentFrameParts() {
     parts.view = g_view;
     parts.toolbar = g_toolbar;
     parts.statusBar = g_statusBar;
-    parts.fullScreen = false;
+    parts.fullScreen = IsFullScreen();
     const Picture* picture = CurrentDocumentPicture();
     if (picture) parts.pictureSize = SIZE{DibWidth(picture->working), DibHeight(picture->working)};
     return parts;
@@ -518,6 +534,12 @@ ViewerCommandState CurrentCommandState() {
     s.fileNamed = !facts.file.empty();
     s.toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
     s.statusBarShown = g_statusBar && IsWindowVisible(g_statusBar);
+    s.fullScreen = IsFullScreen();
+    if (s.fullScreen) {
+        // The bars are hidden; their items tell what leaving brings back.
+        s.toolbarShown = FullScreenState().savedToolbarShown;
+        s.statusBarShown = FullScreenState().savedStatusBarShown;
+    }
     s.topmost = shell.frame && (GetWindowLongA(shell.frame, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     s.sequenceShow = IsSequenceShowOn();
     s.selection = g_view && ViewHasSelection(g_view);

@@ -102,6 +102,7 @@
 #define IDS_FRAME_NAME_WRAPS 40118       // "%d" frame number, "%s" name
 #define IDS_FRAME_TEMPLATE_BAD 40119
 #define IDS_SAVE_CHOOSE_FOLDER 40120     // the folder chooser's title
+#define IDS_CLIPBOARD_BUSY 40140         // status note: another program holds the clipboard
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
@@ -248,6 +249,7 @@
 #define IDI_LAST_GROUP IDI_TYPE_GRAY
 #define IDCUR_HOVER 123                  // over a picture larger than the view
 #define IDCUR_DRAG 125                   // while dragging it
+#define IDCUR_SELECTION 186              // over a selection (a click zooms to it)
 
 // ---------------------------------------------------------------------------
 // Dialogs and their controls.  A language library carries every dialog under

@@ -2,9 +2,10 @@
 # How fast the viewer shows pictures, inside a real viewer frame under Wine:
 # Open by name of the largest JPEG under a folder (default
 # /usr/share/backgrounds, from mate-backgrounds: photos up to 18 MP) to its
-# first band and to the whole picture painted, and Next through 20 pictures
+# first band and to the whole picture painted, Next through 20 pictures
 # of 2 to 5 megapixels (copies of the folder's photos scaled with the
-# native ImageMagick when the folder has too few of that size).
+# native ImageMagick when the folder has too few of that size), and entering
+# and leaving full screen with the large picture shown.
 # Prints the figures and whether the targets hold; exits 0 when they do.
 #
 #   tools/bench-viewer.sh [FOLDER]

@@ -3,9 +3,12 @@
 //     and to the whole picture painted, next to the time the decode itself
 //     takes;
 //   - stepping Next through a list of pictures: time from the command to
-//     the whole picture painted, per picture.
+//     the whole picture painted, per picture;
+//   - entering and leaving full screen with the large picture shown: time
+//     from the command to the view painted in the new layout.
 // Prints the figures and whether the targets hold (first band within 15 % of
-// the full decode time; a step under 150 ms).  Exit 0 when both hold.
+// the full decode time; a step under 150 ms; full screen in and out within
+// 250 ms).  Exit 0 when all hold.
 //
 //   bench_viewer.exe LARGE.jpg LIST-FILE   (LIST-FILE: one picture path per line)
 #include <windows.h>
@@ -19,6 +22,7 @@
 
 #include "bench_shell.h"
 #include "browser_window.h"
+#include "commands.h"
 #include "display.h"
 #include "document_link.h"
 #include "frame_window.h"
@@ -40,12 +44,15 @@ double g_firstProgress = 0;  // the frame heard of the first rows
 double g_firstBand = 0;   // first rows drawn
 double g_fullPaint = 0;   // first whole-picture paint after loading
 bool g_loaded = false;    // the frame has handled "picture loaded"
+double g_laidOut = 0;     // the frame handled a layout message (1127)
+double g_paintedAfterLayout = 0;  // the view's first paint after that
 
 LRESULT CALLBACK TimedView(HWND view, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = CallWindowProcA(g_viewProc, view, msg, wp, lp);
     if (msg == kMsgRowsReady && g_firstBand == 0) g_firstBand = Now();
     if (msg == WM_PAINT && g_loaded && g_fullPaint == 0 && ViewHasPicture(view) && !IsViewLoading(view))
         g_fullPaint = Now();
+    if (msg == WM_PAINT && g_laidOut > 0 && g_paintedAfterLayout == 0) g_paintedAfterLayout = Now();
     return result;
 }
 
@@ -56,6 +63,7 @@ LRESULT CALLBACK TimedFrame(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
     if (place) g_placeStart = Now();
     LRESULT result = CallWindowProcA(g_frameProc, frame, msg, wp, lp);
     if (place) g_placeEnd = Now();
+    if (msg == kMsgLayoutFrame && g_laidOut == 0) g_laidOut = Now();
     if (msg == kMsgLoaderDetachViews && g_detached == 0) g_detached = Now();
     if (msg == kMsgLoaderShowPicture && g_shown == 0) g_shown = Now();
     if (msg == kMsgLoadProgress && g_firstProgress == 0) g_firstProgress = Now();
@@ -88,6 +96,31 @@ void PumpUntilIdle() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+// Runs the message loop until the view has painted after a layout message.
+bool PumpUntilLaidOutAndPainted(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (g_paintedAfterLayout == 0) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (g_paintedAfterLayout == 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Enters (or leaves) full screen and returns the milliseconds to the view
+// painted in the new layout; negative when it never painted.
+double TimeFullScreenCommand(UINT command) {
+    g_laidOut = g_paintedAfterLayout = 0;
+    const double start = Now();
+    SendMessageA(Program().frame, WM_COMMAND, command, 0);
+    if (!PumpUntilLaidOutAndPainted(10000)) return -1;
+    return g_paintedAfterLayout - start;
 }
 
 void Reset() {
@@ -207,6 +240,28 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::printf("  first band, median    %8.1f ms (%.1f %% of the decode; target 15 %%: %s)\n", first,
                 100.0 * first / decode, bandHolds ? "holds" : "MISSED");
     ok = ok && bandHolds;
+
+    // Full screen in and out, five times each, with the large picture shown.
+    {
+        double worstIn = 0, worstOut = 0, sumIn = 0, sumOut = 0;
+        bool painted = true;
+        const int rounds = 5;
+        for (int i = 0; i < rounds; ++i) {
+            const double in = TimeFullScreenCommand(IDC_FULL_SCREEN);
+            const double out = TimeFullScreenCommand(IDC_LEAVE_FULL_SCREEN);
+            painted = painted && in >= 0 && out >= 0;
+            worstIn = std::max(worstIn, in);
+            worstOut = std::max(worstOut, out);
+            sumIn += in;
+            sumOut += out;
+        }
+        const bool fullHolds = painted && worstIn < 250.0 && worstOut < 250.0;
+        std::printf("full screen with that picture (%d times)\n", rounds);
+        std::printf("  enter: mean %.1f ms, slowest %.1f ms; leave: mean %.1f ms, slowest %.1f ms "
+                    "(target under 250 ms: %s)\n",
+                    sumIn / rounds, worstIn, sumOut / rounds, worstOut, fullHolds ? "holds" : "MISSED");
+        ok = ok && fullHolds;
+    }
 
     // Stepping Next through the list.
     if (list.size() >= 2) {

@@ -4,7 +4,9 @@
 
 #include <string.h>
 
+#include "commands.h"
 #include "messages.h"
+#include "selection.h"
 #include "win_guards.h"
 
 namespace {
@@ -43,6 +45,9 @@ struct ViewRecord {
     BYTE selectionPresent;
     POINT anchor;
     RECT selection;               // client pixels, normalised
+    BYTE selectable;              // the viewer's view: selections allowed
+    HCURSOR selectionCursor;      // over a present selection
+    bool (*mayStartSelection)();  // asked at each press; null: always
     POINT dragFrom;               // last mouse position while drag-scrolling
     int rowsFirst;                // while loading: the rows decoded so far,
     int rowsReady;                // rowsReady of them from row rowsFirst
@@ -132,6 +137,39 @@ void ClearSelection(ViewRecord* record) {
     record->selecting = 0;
     record->anchor.x = record->anchor.y = 0;
     SetRectEmpty(&record->selection);
+}
+
+bool HasArea(const RECT& r) { return r.right > r.left && r.bottom > r.top; }
+
+// The selection's outline: a dotted one-pixel frame that inverts every
+// other pixel under it (a 50 % pattern drawn with PATINVERT), so that drawing
+// the same rectangle again takes it away and it shows on any picture.  The
+// system's focus rectangle is not used: Wine draws it as an exclusive-or with
+// the window-text colour, which leaves black on black invisible.
+void DrawBand(HDC dc, const RECT& r) {
+    if (!HasArea(r)) return;
+    static const WORD kDots[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+    HBITMAP dots = CreateBitmap(8, 8, 1, 1, kDots);
+    HBRUSH brush = dots ? CreatePatternBrush(dots) : nullptr;
+    if (brush) {
+        // A monochrome pattern takes the text and background colours: black
+        // leaves a pixel alone, white inverts it.
+        const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+        const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+        HGDIOBJ previous = SelectObject(dc, brush);
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        PatBlt(dc, r.left, r.top, width, 1, PATINVERT);
+        if (height > 1) PatBlt(dc, r.left, r.bottom - 1, width, 1, PATINVERT);
+        if (height > 2) {
+            PatBlt(dc, r.left, r.top + 1, 1, height - 2, PATINVERT);
+            if (width > 1) PatBlt(dc, r.right - 1, r.top + 1, 1, height - 2, PATINVERT);
+        }
+        SelectObject(dc, previous);
+        SetTextColor(dc, text);
+        SetBkColor(dc, back);
+        DeleteObject(brush);
+    }
+    if (dots) DeleteObject(dots);
 }
 
 void FillHeader(const DisplayDescriptor& display, DrawInfo* info) {
@@ -261,7 +299,7 @@ void DrawView(ViewRecord* record, HDC dc, const RowRange* rows) {
             FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
             RestoreDC(dc, saved);
         }
-        if (record->selectionPresent) DrawFocusRect(dc, &record->selection);
+        if (record->selectionPresent || record->selecting) DrawBand(dc, record->selection);
     }
 }
 
@@ -295,41 +333,124 @@ void OnRowsReady(ViewRecord* record, WPARAM rows, LPARAM first) {
     DrawView(record, dc, &decoded);
 }
 
+bool PointerInSelection(const ViewRecord* record) {
+    if (!record->selectionPresent) return false;
+    POINT cursor;
+    if (!GetCursorPos(&cursor) || !ScreenToClient(record->window, &cursor)) return false;
+    return PtInRect(&record->selection, cursor) != FALSE;
+}
+
 bool SetCursorFor(ViewRecord* record) {
     HCURSOR cursor = nullptr;
     if (record->largerThanView) cursor = record->buttonDown ? record->dragCursor : record->hoverCursor;
+    else if (record->selectionCursor && PointerInSelection(record)) cursor = record->selectionCursor;
     SetCursor(cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW));
     return true;
 }
 
+// A point clamped to the drawn part of the picture (the destination
+// rectangle: a picture smaller than the view is drawn in its middle).
+POINT ClampToPicture(const ViewRecord* record, POINT p) {
+    const RECT& drawn = record->destination;
+    if (p.x < drawn.left) p.x = drawn.left;
+    if (p.x > drawn.right) p.x = drawn.right;
+    if (p.y < drawn.top) p.y = drawn.top;
+    if (p.y > drawn.bottom) p.y = drawn.bottom;
+    return p;
+}
+
+RECT Spanning(POINT a, POINT b) {
+    RECT r = {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.x < b.x ? b.x : a.x, a.y < b.y ? b.y : a.y};
+    return r;
+}
+
+// The rubber band follows the pointer: the old outline is drawn away and the
+// new one drawn.
+void StretchBand(ViewRecord* record, POINT pointer) {
+    const RECT next = Spanning(record->anchor, ClampToPicture(record, pointer));
+    if (EqualRect(&next, &record->selection)) return;
+    WindowDC dc(record->window);
+    if (dc) {
+        DrawBand(dc, record->selection);
+        DrawBand(dc, next);
+    }
+    record->selection = next;
+}
+
+void FinishBand(ViewRecord* record, const POINT* pointer) {
+    if (!record->selecting) return;
+    if (pointer) StretchBand(record, *pointer);
+    record->selecting = 0;
+    record->selectionPresent = HasArea(record->selection);
+    if (!record->selectionPresent) SetRectEmpty(&record->selection);
+    if (GetCapture() == record->window) ReleaseCapture();
+}
+
+void StartBand(ViewRecord* record, POINT pointer) {
+    const HWND window = record->window;
+    if (!record->selectable || !record->display || !record->zoomedDrawing) return;
+    if (!PtInRect(&record->destination, pointer)) return;
+    if (record->selectionPresent && PtInRect(&record->selection, pointer)) {
+        // A press inside the selection zooms to it.  The frame reads the
+        // selection first; the new layout usually resizes the view, which
+        // clears it anyway.
+        SendMessageA(GetParent(window), WM_COMMAND, IDC_ZOOM_TO_SELECTION, 0);
+        if (RecordOf(window) == record && record->selectionPresent) ClearViewSelection(window);
+        return;
+    }
+    if (record->loading || (record->mayStartSelection && !record->mayStartSelection())) return;
+    if (record->selectionPresent) {
+        // The old outline goes before the new band starts.
+        WindowDC dc(window);
+        if (dc) DrawBand(dc, record->selection);
+        record->selectionPresent = 0;
+    }
+    record->anchor = ClampToPicture(record, pointer);
+    SetRect(&record->selection, record->anchor.x, record->anchor.y, record->anchor.x, record->anchor.y);
+    record->selecting = 1;
+    SetCapture(window);
+}
+
 void OnLeftButtonDown(ViewRecord* record, LPARAM lParam) {
+    const POINT pointer = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     // A picture that fits the view is the selection's business.
-    if (!record->largerThanView) return;
+    if (!record->largerThanView) {
+        StartBand(record, pointer);
+        return;
+    }
     record->buttonDown = 1;
-    record->dragFrom.x = GET_X_LPARAM(lParam);
-    record->dragFrom.y = GET_Y_LPARAM(lParam);
+    record->dragFrom = pointer;
     SetCapture(record->window);
     SetCursorFor(record);
 }
 
 void OnMouseMove(ViewRecord* record, WPARAM wParam, LPARAM lParam) {
+    const POINT pointer = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (record->selecting) {
+        if (wParam & MK_LBUTTON) StretchBand(record, pointer);
+        else FinishBand(record, &pointer);   // the release went elsewhere
+        return;
+    }
     if (!record->buttonDown) return;
     if (!(wParam & MK_LBUTTON)) {
         record->buttonDown = 0;
         if (GetCapture() == record->window) ReleaseCapture();
         return;
     }
-    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    const int dx = x - record->dragFrom.x, dy = y - record->dragFrom.y;
-    record->dragFrom.x = x;
-    record->dragFrom.y = y;
+    const int dx = pointer.x - record->dragFrom.x, dy = pointer.y - record->dragFrom.y;
+    record->dragFrom = pointer;
     if (dx || dy) ScrollViewTo(record->window, record->scroll.x - dx, record->scroll.y - dy);
 }
 
-void OnLeftButtonUp(ViewRecord* record) {
+void OnLeftButtonUp(ViewRecord* record, LPARAM lParam) {
+    if (record->selecting) {
+        const POINT pointer = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        FinishBand(record, &pointer);
+        return;
+    }
+    if (GetCapture() == record->window) ReleaseCapture();
     if (!record->buttonDown) return;
     record->buttonDown = 0;
-    if (GetCapture() == record->window) ReleaseCapture();
     SetCursorFor(record);
 }
 
@@ -390,10 +511,13 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         OnMouseMove(record, wParam, lParam);
         return 0;
     case WM_LBUTTONUP:
-        OnLeftButtonUp(record);
+        OnLeftButtonUp(record, lParam);
         return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != window) record->buttonDown = 0;
+        if (reinterpret_cast<HWND>(lParam) != window) {
+            record->buttonDown = 0;
+            FinishBand(record, nullptr);
+        }
         return 0;
     case WM_LBUTTONDBLCLK:
         return SendMessageA(GetParent(window), WM_LBUTTONDBLCLK, wParam, lParam);
@@ -508,6 +632,8 @@ void SetViewZoom(HWND view, int percent, int mode) {
     if (!record) return;
     const int oldZoom = record->zoom > 0 ? record->zoom : 100;
     if (percent > 0) record->zoom = percent;
+    // A selection in client pixels means other picture pixels at another zoom.
+    if (record->zoom != oldZoom) ClearSelection(record);
     record->mode = static_cast<BYTE>(mode);
     record->zoomedDrawing = mode == kViewZoomed;
     // The picture point at the middle of the visible part, in picture pixels,
@@ -539,7 +665,9 @@ RECT ViewZoomedSize(HWND view) {
 void ScrollViewTo(HWND view, int x, int y) {
     ViewRecord* record = RecordOf(view);
     if (!record) return;
+    const POINT before = record->scroll;
     PlaceView(record, x, y);
+    if (before.x != record->scroll.x || before.y != record->scroll.y) ClearSelection(record);
     DrawNow(record);
 }
 
@@ -585,6 +713,40 @@ bool ViewHasPicture(HWND view) {
 bool ViewHasSelection(HWND view) {
     ViewRecord* record = RecordOf(view);
     return record && record->selectionPresent;
+}
+
+void EnableViewSelection(HWND view, HCURSOR cursor, bool (*mayStart)()) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    record->selectable = 1;
+    record->selectionCursor = cursor;
+    record->mayStartSelection = mayStart;
+}
+
+bool GetViewSelection(HWND view, RECT* client) {
+    ViewRecord* record = RecordOf(view);
+    if (!record || !record->selectionPresent) return false;
+    if (client) *client = record->selection;
+    return true;
+}
+
+bool GetViewSelectionInPicture(HWND view, RECT* picture) {
+    ViewRecord* record = RecordOf(view);
+    if (!record || !record->selectionPresent || !record->display) return false;
+    const SIZE size = {record->display->width, record->display->height};
+    const RECT r = SelectionToPicture(record->selection, record->scroll, record->zoom, size);
+    if (!HasArea(r)) return false;
+    if (picture) *picture = r;
+    return true;
+}
+
+void ClearViewSelection(HWND view) {
+    ViewRecord* record = RecordOf(view);
+    if (!record) return;
+    const bool shown = record->selectionPresent || record->selecting;
+    if (record->selecting && GetCapture() == view) ReleaseCapture();
+    ClearSelection(record);
+    if (shown) InvalidateRect(view, nullptr, FALSE);
 }
 
 void ViewArrowKey(HWND view, UINT virtualKey) {

@@ -68,6 +68,22 @@ bool IsViewLargerThanClient(HWND view);
 bool ViewHasPicture(HWND view);
 bool ViewHasSelection(HWND view);
 
+// The viewer's own view lets the user drag a selection rectangle over a
+// picture that fits it; other views (the browser's preview, of the same
+// class) never select.  cursor shows over a present selection; mayStart,
+// when set, is asked at every press whether a selection may start now (not
+// while a multi-page file plays).  No selection starts while the view is
+// loading.  A press inside a present selection sends WM_COMMAND 32896 (Zoom
+// To Select Area) to the parent and clears the selection.
+void EnableViewSelection(HWND view, HCURSOR cursor, bool (*mayStart)());
+// The selection in client pixels (normalised); false when there is none.
+bool GetViewSelection(HWND view, RECT* client);
+// The selection in picture pixels, clamped to the picture and at least one
+// pixel in each direction (see SelectionToPicture); false without one.
+bool GetViewSelectionInPicture(HWND view, RECT* picture);
+// Clears the selection and repaints without it.
+void ClearViewSelection(HWND view);
+
 // Arrow keys from the frame: scroll 32 zoomed pixels when the picture is
 // larger than the view.
 void ViewArrowKey(HWND view, UINT virtualKey);

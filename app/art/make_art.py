@@ -19,7 +19,7 @@ image lists' transparent colour.  No drawing uses either colour itself.
 
 Also: the product icons, one icon per picture type (type_<name>.ico), the
 four 64 x 64 thumbnail frames (thumb_frame0.bmp to thumb_frame3.bmp) and the
-two hand cursors.
+two hand cursors and the magnifier over a selection.
 """
 
 import math
@@ -643,6 +643,29 @@ CLOSED_HAND = [
 
 HAND_HOTSPOT = (8, 8)
 
+# Over a selection a click zooms to it: a magnifier with a plus, the hot spot
+# in the middle of its glass.
+ZOOM_SELECTION = [
+    "   #####        ",
+    "  #.....#       ",
+    " #.......#      ",
+    "#....#....#     ",
+    "#....#....#     ",
+    "#..#####..#     ",
+    "#....#....#     ",
+    "#....#....#     ",
+    " #.......#      ",
+    "  #.....###     ",
+    "   #####.#.#    ",
+    "         #..#   ",
+    "          #..#  ",
+    "           #..# ",
+    "            #.# ",
+    "             #  ",
+]
+
+ZOOM_SELECTION_HOTSPOT = (5, 5)
+
 
 # ---------------------------------------------------------------------------
 # Picture-type icons: a sheet with a small landscape and a coloured band that
@@ -937,6 +960,7 @@ def main():
 
     write_cursor(at("hand_open.cur"), OPEN_HAND, HAND_HOTSPOT)
     write_cursor(at("hand_closed.cur"), CLOSED_HAND, HAND_HOTSPOT)
+    write_cursor(at("zoom_selection.cur"), ZOOM_SELECTION, ZOOM_SELECTION_HOTSPOT)
 
 
 if __name__ == "__main__":

@@ -499,9 +499,10 @@ TEST_F(ResourcesTest, IconsAndCursorsAreInTheProgram) {
     EXPECT_FALSE(small(IDI_BLINK).empty());
     EXPECT_NE(small(IDI_BLINK), small(IDI_BLINK_LOGO));
 
-    std::vector<BYTE> cursors[2];
-    for (int i = 0; i < 2; ++i) {
-        UINT id = i == 0 ? IDCUR_HOVER : IDCUR_DRAG;
+    std::vector<BYTE> cursors[3];
+    for (int i = 0; i < 3; ++i) {
+        const UINT ids[3] = {IDCUR_HOVER, IDCUR_DRAG, IDCUR_SELECTION};
+        UINT id = ids[i];
         std::vector<BYTE> group = RawResource(exe, id, MAKEINTRESOURCEA(12) /* RT_GROUP_CURSOR */);
         ASSERT_FALSE(group.empty()) << "cursor " << id;
         int cursor = LookupIconIdFromDirectoryEx(group.data(), FALSE, 32, 32, LR_MONOCHROME);
@@ -513,4 +514,5 @@ TEST_F(ResourcesTest, IconsAndCursorsAreInTheProgram) {
         EXPECT_TRUE(hotX < 32 && hotY < 32) << "cursor " << id;
     }
     EXPECT_NE(cursors[0], cursors[1]) << "hover and drag cursors look the same";
+    EXPECT_NE(cursors[0], cursors[2]) << "the selection's cursor looks like the hover cursor";
 }

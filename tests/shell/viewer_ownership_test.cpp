@@ -30,6 +30,7 @@
 #include "loader.h"
 #include "messages.h"
 #include "navigation.h"
+#include "picture_view.h"
 #include "pidl.h"
 #include "resource_ids.h"
 #include "settings.h"
@@ -222,7 +223,14 @@ TEST_F(ViewerOwnershipTest, PictureCommandsAreRefusedWhileTheLoaderWritesIntoThe
         ASSERT_TRUE(LoadPictureFile(path.c_str()));
         ASSERT_TRUE(PumpUntil([] { return SlowLibrary::Reading() && CurrentDocument().picture; }));
         Picture* loading = CurrentDocument().picture;
-        for (UINT id : {IDC_GREY, IDC_INVERT_ALL, IDC_ROTATE_LEFT, IDC_HALVE_PICTURE}) {
+        // No selection starts over a picture being decoded.
+        HWND view = FrameView();
+        SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 20));
+        SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(30, 20));
+        EXPECT_FALSE(ViewHasSelection(view));
+        for (UINT id : {IDC_GREY, IDC_INVERT_ALL, IDC_ROTATE_LEFT, IDC_HALVE_PICTURE, IDC_COPY_SELECTION_TO_CLIP,
+                        IDC_ZOOM_TO_SELECTION}) {
             ShowStatusNote(FrameStatusBar(), "");
             SendMessageA(Program().frame, WM_COMMAND, id, 0);
             EXPECT_EQ(note, Note(FrameStatusBar())) << id;

@@ -9,6 +9,7 @@
 #include "messages.h"
 #include "picture.h"
 #include "picture_view.h"
+#include "selection.h"
 #include "zoom.h"
 
 namespace {
@@ -84,7 +85,8 @@ MSG g_received[8];
 int g_receivedCount = 0;
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message == WM_LBUTTONDBLCLK || message == WM_RBUTTONUP || message == kMsgSelectionMenu) &&
+    if ((message == WM_LBUTTONDBLCLK || message == WM_RBUTTONUP || message == kMsgSelectionMenu ||
+         message == WM_COMMAND) &&
         g_receivedCount < 8) {
         g_received[g_receivedCount++] = MSG{window, message, wParam, lParam, 0, {0, 0}};
         return 0;
@@ -387,4 +389,183 @@ TEST_F(PictureViewTest, MouseButtonsGoToTheParentAndTheHeapGoesWithTheView) {
     DestroyWindow(view);
     EXPECT_EQ(heaps, GetProcessHeaps(0, nullptr));
     EXPECT_FALSE(ViewHasPicture(parent_)) << "other windows are not views";
+}
+
+TEST(SelectionTest, ClientRectanglesMapToThePicturePixelsUnderThem) {
+    struct Case {
+        const char* name;
+        RECT client;
+        POINT scroll;
+        int zoom;
+        SIZE picture;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"100 %, view the size of the picture", {10, 5, 30, 25}, {0, 0}, 100, {60, 40}, {10, 5, 30, 25}},
+        {"200 %, scrolled", {10, 10, 50, 30}, {40, 20}, 200, {300, 200}, {25, 15, 45, 25}},
+        {"centred in a larger view: the offset counts", {25, 35, 45, 50}, {-20, -30}, 100, {60, 40}, {5, 5, 25, 20}},
+        {"inside one pixel at 1000 %: that pixel", {12, 12, 17, 17}, {0, 0}, 1000, {10, 10}, {1, 1, 2, 2}},
+        {"on the last column at 1000 %", {95, 0, 100, 100}, {0, 0}, 1000, {10, 10}, {9, 0, 10, 10}},
+        {"past the picture: clamped", {50, 30, 400, 400}, {0, 0}, 100, {60, 40}, {50, 30, 60, 40}},
+        {"50 %: truncated", {3, 3, 13, 9}, {0, 0}, 50, {100, 100}, {6, 6, 26, 18}},
+    };
+    for (const Case& c : cases) {
+        const RECT r = SelectionToPicture(c.client, c.scroll, c.zoom, c.picture);
+        EXPECT_TRUE(EqualRect(&r, &c.expected)) << c.name << ": " << r.left << "," << r.top << " " << r.right
+                                                << "," << r.bottom;
+    }
+    const RECT none = SelectionToPicture({1, 1, 5, 5}, {0, 0}, 0, {10, 10});
+    EXPECT_TRUE(IsRectEmpty(&none)) << "no zoom";
+}
+
+TEST(SelectionTest, ZoomToAreaFollowsTheFormulaAndStaysBelow32768Pixels) {
+    struct Case {
+        const char* name;
+        RECT area;
+        SIZE available;
+        SIZE picture;
+        int wanted, applied, x, y, index;
+    };
+    const Case cases[] = {
+        // min(994 * 100 / 100, 738 * 100 / 50) = 994; centre (150, 125) less
+        // half the visible 100 x 74 pixels.
+        {"100 x 50 on 1024 x 768 less 30", {100, 100, 200, 150}, {994, 738}, {640, 480}, 994, 994, 994, 874, 13},
+        {"above 1000 %: index 14", {0, 0, 60, 40}, {900, 700}, {640, 480}, 1500, 1500, 0, 0, 14},
+        {"at most 2000 %", {5, 5, 6, 6}, {900, 700}, {640, 480}, 2000, 2000, 0, 0, 14},
+        {"lowered by 200 until the picture fits", {0, 0, 50, 50}, {1000, 1000}, {2000, 100}, 2000, 1600, 0, 0, 14},
+        {"lowering passes 0: the largest zoom that fits", {0, 0, 1000, 10}, {1800, 1800}, {20000, 10}, 180, 163,
+         0, 0, 9},
+        {"scroll scaled by applied / wanted", {1500, 0, 1510, 10}, {200, 200}, {2000, 100}, 2000, 1600, 24000, 0, 14},
+    };
+    for (const Case& c : cases) {
+        AreaZoom z = {};
+        ASSERT_TRUE(ZoomToArea(c.area, c.available, c.picture, &z)) << c.name;
+        EXPECT_EQ(c.wanted, z.wanted) << c.name;
+        EXPECT_EQ(c.applied, z.applied) << c.name;
+        EXPECT_EQ(c.x, z.scroll.x) << c.name;
+        EXPECT_EQ(c.y, z.scroll.y) << c.name;
+        EXPECT_EQ(c.index, z.index) << c.name;
+        EXPECT_LT(static_cast<long long>(c.picture.cx) * z.applied / 100, 32768) << c.name;
+    }
+    AreaZoom z = {};
+    EXPECT_FALSE(ZoomToArea({5, 5, 5, 9}, {900, 700}, {640, 480}, &z)) << "an empty area divides by nothing";
+    EXPECT_EQ(163, LargestFittingZoom(20000, 10));
+    EXPECT_EQ(0, LargestFittingZoom(4000000, 10));
+}
+
+namespace {
+bool g_mayStart = true;
+bool MayStart() { return g_mayStart; }
+}  // namespace
+
+TEST_F(PictureViewTest, DraggingSelectsOnlyInTheViewersViewOverAPictureThatFits) {
+    PicturePtr small = MakePicture(60, 40, Pattern);
+    PicturePtr large = MakePicture(400, 300, Pattern);
+    PicturePtr tiny = MakePicture(10, 10, Pattern);
+    struct Case {
+        const char* name;
+        const Picture* picture;
+        int viewSize;      // square client
+        int zoom;
+        bool selectable;   // the viewer's view, not the browser's preview
+        bool mayStart;     // no multi-page file playing
+        POINT from, to;
+        bool present;
+        RECT client, picturePixels;
+    };
+    const Case cases[] = {
+        {"a drag over the picture", small.get(), 100, 100, true, true, {25, 35}, {45, 50}, true,
+         {25, 35, 45, 50}, {5, 5, 25, 20}},
+        {"dragged backwards and out: normalised, clamped to the drawn picture", small.get(), 100, 100, true, true,
+         {60, 50}, {2, 98}, true, {20, 50, 60, 70}, {0, 20, 40, 40}},
+        {"a press beside the drawn picture", small.get(), 100, 100, true, true, {5, 5}, {50, 50}, false, {}, {}},
+        {"a click without movement", small.get(), 100, 100, true, true, {30, 40}, {30, 40}, false, {}, {}},
+        {"only across: no height", small.get(), 100, 100, true, true, {30, 40}, {60, 40}, false, {}, {}},
+        {"the browser's preview", small.get(), 100, 100, false, true, {25, 35}, {45, 50}, false, {}, {}},
+        {"while pages play", small.get(), 100, 100, true, false, {25, 35}, {45, 50}, false, {}, {}},
+        {"a picture larger than the view scrolls", large.get(), 100, 100, true, true, {25, 35}, {45, 50}, false,
+         {}, {}},
+        {"inside one pixel at 1000 %", tiny.get(), 100, 1000, true, true, {12, 12}, {17, 17}, true,
+         {12, 12, 17, 17}, {1, 1, 2, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND view = MakeView(c.viewSize, c.viewSize);
+        if (c.selectable) EnableViewSelection(view, nullptr, MayStart);
+        g_mayStart = c.mayStart;
+        SetViewZoom(view, c.zoom, kViewZoomed);
+        SetViewPicture(view, c.picture);
+        SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.from.x, c.from.y));
+        SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((c.from.x + c.to.x) / 2, (c.from.y + c.to.y) / 2));
+        SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.to.x, c.to.y));
+        SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(c.to.x, c.to.y));
+        EXPECT_NE(view, GetCapture());
+        RECT client = {}, pixels = {};
+        EXPECT_EQ(c.present, ViewHasSelection(view));
+        EXPECT_EQ(c.present, GetViewSelection(view, &client));
+        EXPECT_EQ(c.present, GetViewSelectionInPicture(view, &pixels));
+        if (c.present) {
+            EXPECT_TRUE(EqualRect(&client, &c.client))
+                << client.left << "," << client.top << " " << client.right << "," << client.bottom;
+            EXPECT_TRUE(EqualRect(&pixels, &c.picturePixels))
+                << pixels.left << "," << pixels.top << " " << pixels.right << "," << pixels.bottom;
+        }
+        DestroyWindow(view);
+    }
+    g_mayStart = true;
+}
+
+TEST_F(PictureViewTest, ASelectionIsDrawnShowsItsCursorAndAPressInsideZoomsToIt) {
+    PicturePtr picture = MakePicture(60, 40, [](int, int) { return Rgb(0, 0, 0); });
+    HWND view = MakeView(60, 40);
+    HCURSOR cross = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515));   // IDC_CROSS
+    EnableViewSelection(view, cross, nullptr);
+    SetViewPicture(view, picture.get());
+    UpdateWindow(view);
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 30));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(40, 30));
+    ASSERT_TRUE(ViewHasSelection(view));
+    // The outline is dotted: about every other pixel of its top edge shows.
+    const auto outline = [view] {
+        Snapshot shot(view);
+        int lit = 0;
+        for (int x = 10; x < 40; ++x) lit += shot.At(x, 10) != Rgb(0, 0, 0);
+        EXPECT_EQ(Rgb(0, 0, 0), shot.At(20, 20)) << "inside, the picture";
+        return lit;
+    };
+    EXPECT_EQ(15, outline());
+    // A full repaint draws the outline again, and only once.
+    InvalidateRect(view, nullptr, FALSE);
+    UpdateWindow(view);
+    EXPECT_EQ(15, outline());
+
+    POINT inside = {20, 20};
+    ClientToScreen(view, &inside);
+    SetCursorPos(inside.x, inside.y);
+    SendMessageA(view, WM_SETCURSOR, reinterpret_cast<WPARAM>(view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(cross, GetCursor()) << "over the selection";
+
+    SendMessageA(view, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    ASSERT_EQ(2, g_receivedCount);
+    EXPECT_EQ(static_cast<UINT>(WM_COMMAND), g_received[0].message) << "sent at once";
+    EXPECT_EQ(32896u, LOWORD(g_received[0].wParam)) << "Zoom To Select Area";
+    EXPECT_EQ(kMsgSelectionMenu, g_received[1].message) << "the right button's popup, posted";
+    EXPECT_FALSE(ViewHasSelection(view)) << "cleared after the zoom";
+    UpdateWindow(view);
+    EXPECT_EQ(0, outline()) << "the outline is gone";
+
+    // Another picture or another zoom ends a selection.
+    for (int step = 0; step < 2; ++step) {
+        SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+        ASSERT_TRUE(ViewHasSelection(view));
+        if (step == 0) SetViewPicture(view, picture.get());
+        else SetViewZoom(view, 50, kViewZoomed);
+        EXPECT_FALSE(ViewHasSelection(view)) << step;
+    }
 }
