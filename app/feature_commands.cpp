@@ -10,5 +10,4 @@ void ClipboardCommand(HWND, UINT) {}
 void SelectionCommand(HWND, UINT) {}
 void FullScreenCommand(HWND, UINT) {}
 void RegisterTypeCommand(HWND, UINT) {}
-void AcquireCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "acquire.h"
 #include "browser_window.h"
 #include "cache_files.h"
 #include "command_line.h"
@@ -102,6 +103,7 @@ void Shutdown() {
         DestroyWindow(shell.frame);
     }
     DestroyBrowserWindow();
+    CloseAcquireSession();
     StopPictureLoading();
     FreeCurrentDocument();
     shell.languages.clear();
@@ -112,6 +114,8 @@ void Shutdown() {
         shell.lorimelReady = false;
     }
     FreeLanguageLibrary();
+    // Whatever the capture library started has ended with the windows.
+    FreeCaptureLibrary();
     if (shell.palette) {
         DeleteObject(shell.palette);
         shell.palette = nullptr;
