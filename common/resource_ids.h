@@ -90,6 +90,11 @@
 #define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
 #define IDS_STILL_LOADING 40091          // status note: a picture command came while loading
 #define IDS_STATUS_UNREADABLE 40090      // "%s" file name the viewer could not read
+// The URL list's messages.
+#define IDS_URL_LIST_TITLE 40300         // their caption
+#define IDS_URL_TITLE_EQUALS 40301       // a title may not hold "="
+#define IDS_URL_REFUSED 40302            // "%s": an address that is not opened
+#define IDS_URL_SAVE_FAILED 40303        // "%s": the list file that could not be written
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
@@ -243,6 +248,11 @@
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)                  // labels and frames nobody addresses
 #endif
+
+// Url Info: one entry of the browser's URL list, new or edited.
+#define IDD_URL_INFO 188
+#define IDC_URL_ADDRESS 1043             // "Url Address:", up to 512 characters
+#define IDC_URL_TITLE 1044               // "Description:", up to 512 characters
 
 // Edit List: the open list, reorderable.
 #define IDD_EDIT_LIST 193
