@@ -67,6 +67,9 @@ void InsertRow(HWND list, int row, const UrlEntry& entry) {
 
 void SelectRow(HWND list, int row) {
     if (row < 0 || row >= RowCount(list)) return;
+    LVITEMA none = {};
+    none.stateMask = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -195,7 +198,7 @@ LRESULT CALLBACK UrlListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 HWND CreateUrlList(HWND browser, HINSTANCE instance, UINT id, const std::string& file) {
-    HWND list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
+    HWND list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
                                 0, 0, browser, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (!list) return nullptr;
     auto* state = new (std::nothrow) UrlListState;
@@ -311,8 +314,14 @@ bool SaveUrlList(HWND list) {
         entries.push_back(entry);
     }
     if (!WriteUrlFile(state->file, entries, ResourceString(IDS_BUILT_IN_URL))) {
-        // The old file is whole; the user learns that the changes were not kept.
+        // The old file is whole; the user learns that the changes were not
+        // kept.  The list is saved as the program ends, when a quit message
+        // may already wait: it would close the box unread, so it waits
+        // until the box is answered.
+        MSG quit;
+        const bool quitting = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
         ShowMessage(nullptr, IDS_URL_SAVE_FAILED, state->file, MB_ICONSTOP | MB_TASKMODAL);
+        if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));
         return false;
     }
     state->modified = false;
