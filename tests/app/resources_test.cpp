@@ -379,6 +379,7 @@ TEST_F(ResourcesTest, DialogsHaveTheSameControlsInBothModules) {
           IDC_OPTION_WIDTH_TEXT, IDC_OPTION_HEIGHT_TEXT, IDC_OPTION_WIDTH_LIMIT, IDC_OPTION_HEIGHT_LIMIT,
           IDC_OPTION_PREVIEW, IDOK, IDCANCEL}},
         {IDD_EDIT_LIST, {IDC_EDIT_LIST_VIEW, IDC_EDIT_LIST_UP, IDC_EDIT_LIST_DOWN, IDOK, IDCANCEL}},
+        {IDD_URL_INFO, {IDC_URL_ADDRESS, IDC_URL_TITLE, IDOK, IDCANCEL}},
     };
     for (const auto& expected : dialogs) {
         Dialog english = ReadDialog(program().handle, expected.dialog);
