@@ -116,7 +116,8 @@ void ShowAcquiredPictures(Picture** pictures, const int* bitsPerPixel, int count
     }
     const std::string name = AcquiredPictureName(folder, ResourceString(IDS_CAPTURE_FILE_NAME));
     lstrcpynA(doc.fileName, name.c_str(), sizeof doc.fileName);
-    doc.formatName[0] = '\0';
+    // Named as a bitmap, which is what the device handed over.
+    lstrcpynA(doc.formatName, "BMP", sizeof doc.formatName);
     doc.loadTimeMs = 0;
     doc.notOnDisk = true;
 
