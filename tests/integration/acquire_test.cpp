@@ -75,7 +75,9 @@ protected:
     static void SetUpTestSuite() {
         // The test source takes the place of the system's placeholder for the run.
         const std::string slot = SourceSlot();
-        MoveFileExA(slot.c_str(), (slot + ".ommavu-saved").c_str(), MOVEFILE_REPLACE_EXISTING);
+        // A run that ended early left its copy and the saved placeholder behind.
+        if (GetFileAttributesA((slot + ".ommavu-saved").c_str()) == INVALID_FILE_ATTRIBUTES)
+            MoveFileExA(slot.c_str(), (slot + ".ommavu-saved").c_str(), 0);
         installed_ = CopyFileA(Beside("layers\\sane.ds").c_str(), slot.c_str(), FALSE) != 0;
     }
     static void TearDownTestSuite() {
