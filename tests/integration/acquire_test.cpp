@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -209,7 +210,20 @@ TEST_F(AcquireTest, ThreePicturesBecomeAThreePageShowOf1500Ms) {
     EXPECT_LE(first, 2300u);
     EXPECT_GE(second - first, 1300u);
     EXPECT_LE(second - first, 2300u);
+    std::printf("pages changed %lu ms after the pictures arrived and %lu ms later\n",
+                static_cast<unsigned long>(first), static_cast<unsigned long>(second - first));
     ExpectTestPicture(CurrentDocument().picture, 1, "shown third");
+}
+
+TEST_F(AcquireTest, ASourceThatTakesOnlyAnUnsignedCountGetsItsOwnValueBack) {
+    OpenAcquire();
+    SetEnvironmentVariableA("OMMAVU_TEST_SOURCE_UNSIGNED_COUNT", "1");
+    const bool done = AcquireScript("24b", 1);
+    SetEnvironmentVariableA("OMMAVU_TEST_SOURCE_UNSIGNED_COUNT", nullptr);
+    ASSERT_TRUE(done) << SourceLog();
+    EXPECT_EQ("OPENDS XFERCOUNT refused XFERCOUNT? XFERCOUNT(u16)=65535 ENABLEDS show=1 parent XFER=24b ENDXFER=0",
+              SourceLog());
+    EXPECT_EQ(-1, AcquireSession().TransferCount());
 }
 
 TEST_F(AcquireTest, EveryDepthArrivesWithItsExactPixels) {

@@ -9,6 +9,8 @@
 //   cancel                    the transfer is cancelled
 //   close                     (last) ask to be closed once all are sent
 //   quit                      (alone) the user closes the source's window
+// With OMMAVU_TEST_SOURCE_UNSIGNED_COUNT set it refuses a signed transfer
+// count and offers its own unsigned one.
 // What the program asked of it is kept in a log, read through TestSourceLog.
 #include <windows.h>
 
@@ -114,11 +116,34 @@ TW_UINT16 Control(TW_UINT16 dataType, TW_UINT16 message, TW_MEMREF data) {
     }
     case DAT_CAPABILITY: {
         auto* capability = static_cast<TW_CAPABILITY*>(data);
-        if (message == MSG_SET && capability->Cap == CAP_XFERCOUNT && capability->hContainer) {
+        if (capability->Cap != CAP_XFERCOUNT) return Fail(TWCC_BUMMER);
+        // OMMAVU_TEST_SOURCE_UNSIGNED_COUNT: the count is taken only as an
+        // unsigned item, as some drivers do.
+        const bool unsignedOnly = GetEnvironmentVariableA("OMMAVU_TEST_SOURCE_UNSIGNED_COUNT", nullptr, 0) != 0;
+        if (message == MSG_SET && capability->hContainer) {
             auto* one = static_cast<TW_ONEVALUE*>(GlobalLock(capability->hContainer));
             if (!one) return Fail(TWCC_BUMMER);
-            Log("XFERCOUNT=" + std::to_string(static_cast<TW_INT16>(one->Item)));
+            const TW_UINT16 type = one->ItemType;
+            const TW_UINT32 item = one->Item;
             GlobalUnlock(capability->hContainer);
+            if (type == TWTY_INT16 && unsignedOnly) {
+                Log("XFERCOUNT refused");
+                return Fail(TWCC_BUMMER);
+            }
+            Log(type == TWTY_INT16 ? "XFERCOUNT=" + std::to_string(static_cast<TW_INT16>(item))
+                                   : "XFERCOUNT(u16)=" + std::to_string(item & 0xFFFF));
+            return TWRC_SUCCESS;
+        }
+        if (message == MSG_GET) {
+            HGLOBAL container = GlobalAlloc(GHND, sizeof(TW_ONEVALUE));
+            auto* one = container ? static_cast<TW_ONEVALUE*>(GlobalLock(container)) : nullptr;
+            if (!one) return Fail(TWCC_BUMMER);
+            one->ItemType = TWTY_UINT16;
+            one->Item = 0xFFFF;
+            GlobalUnlock(container);
+            capability->ConType = TWON_ONEVALUE;
+            capability->hContainer = container;
+            Log("XFERCOUNT?");
             return TWRC_SUCCESS;
         }
         return Fail(TWCC_BUMMER);
