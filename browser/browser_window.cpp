@@ -117,7 +117,9 @@ void ReplaceOpenList(const std::vector<std::string>& paths) {
 // A picture that became the list's current item: it is decoded as the
 // viewer's current picture, which the preview pane shows.
 void PreviewFromBrowser(const char* path) {
-    if (!path || lstrcmpiA(path, CurrentDocument().fileName) == 0) return;
+    if (!path) return;
+    // Acquired pictures only borrow their name: a file of that name is another picture.
+    if (!CurrentDocument().notOnDisk && lstrcmpiA(path, CurrentDocument().fileName) == 0) return;
     LoadPictureFile(path);
 }
 

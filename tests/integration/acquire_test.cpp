@@ -235,6 +235,31 @@ TEST_F(AcquireTest, ASourceThatTakesOnlyAnUnsignedCountGetsItsOwnValueBack) {
     EXPECT_EQ(-1, AcquireSession().TransferCount());
 }
 
+TEST_F(AcquireTest, AFileOfTheAcquiredNameIsAnotherPicture) {
+    ASSERT_TRUE(EnsureImageLibrary());
+    const std::string folder = FreshFolder("ommavu-acquired-name");
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(folder.c_str());
+    OpenAcquire();
+    const bool acquired = AcquireScript("24t 8b", 2);
+    SetCurrentDirectoryA(before);
+    ASSERT_TRUE(acquired) << SourceLog();
+    const std::string name = CurrentDocument().fileName;
+    ASSERT_TRUE(CopyFileA(WriteBmp("acquired-name.bmp", 7, 4).c_str(), name.c_str(), FALSE)) << name;
+
+    // Opened by that name from the browser or the Open dialog: the file is
+    // read, not taken for the pictures already shown.
+    EXPECT_TRUE(OpenPictureByName(Program().frame, name.c_str()));
+    EXPECT_TRUE(PumpUntil([] {
+        const Picture* shown = CurrentDocument().picture;
+        return !IsPictureLoaderRunning() && shown && DibWidth(shown->working) == 7;
+    }, 5000));
+    EXPECT_FALSE(CurrentDocument().notOnDisk);
+    EXPECT_TRUE(MenuEnabled(IDC_RELOAD));
+    DeleteFileA(name.c_str());
+}
+
 TEST_F(AcquireTest, EveryDepthArrivesWithItsExactPixels) {
     OpenAcquire();
     const char* tokens[] = {"1b", "1t", "4b", "4t", "8b", "8t", "16b", "16t", "24b", "24t", "32b", "32t"};
