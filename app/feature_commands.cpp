@@ -8,5 +8,4 @@ void PrintPictureCommand(HWND, UINT) {}
 void DesktopPictureCommand(HWND, UINT) {}
 void ClipboardCommand(HWND, UINT) {}
 void RegisterTypeCommand(HWND, UINT) {}
-void AcquireCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}

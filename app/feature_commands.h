@@ -15,5 +15,5 @@ void ClipboardCommand(HWND frame, UINT id);         // 32880, 32881
 void SelectionCommand(HWND frame, UINT id);         // 32896 - 32898
 void FullScreenCommand(HWND frame, UINT id);        // 32800, 32876
 void RegisterTypeCommand(HWND frame, UINT id);      // 32877
-void AcquireCommand(HWND frame, UINT id);           // 32912 - 32914, 32848
+void AcquireCommand(HWND frame, UINT id);           // 32912 - 32914, 32848 (acquire.cpp)
 void DefineFolderCommand(HWND frame, UINT id);      // 32891

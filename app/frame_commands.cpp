@@ -8,6 +8,7 @@
 #include "browser_panes.h"
 #include "browser_window.h"
 #include "commands.h"
+#include "document.h"
 #include "document_link.h"
 #include "command_rules.h"
 #include "feature_commands.h"
@@ -231,11 +232,14 @@ bool CommandWorksOnPicture(UINT id, int pluginCount) {
 
 bool OpenPictureByName(HWND frame, const char* path) {
     std::string current = CurrentDocumentFacts().file;
-    if (path && *path && lstrcmpiA(path, current.c_str()) == 0) return false;
+    // Acquired pictures only borrow their name: a file of that name is
+    // another picture, and there is no current file to open again.
+    const bool acquired = CurrentDocument().notOnDisk;
+    if (path && *path && !acquired && lstrcmpiA(path, current.c_str()) == 0) return false;
     std::string file;
     if (path && *path) {
         file = path;
-    } else if (Program().openList.Count() == 0) {
+    } else if (Program().openList.Count() == 0 || acquired) {
         file = AskPictureFile(frame);
         if (file.empty()) return false;  // cancelled: nothing to show
     } else {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "acquire.h"
 #include "browser_host.h"
 #include "browser_panes.h"
 #include "document.h"
@@ -102,6 +103,8 @@ void ReceivePath(HWND frame, const std::string& path) {
 
 void OnClose(HWND frame) {
     WriteFramePlacement(frame);
+    // An open source goes with the window it reports to.
+    CloseAcquireSession();
     StopPictureLoading();
     if (g_view) SetViewPicture(g_view, nullptr);
     FreeCurrentDocument();
@@ -531,7 +534,10 @@ ViewerCommandState CurrentCommandState() {
     s.playing = !IsPagePlayStopped();
     s.picture = facts.hasPicture;
     s.zoomIndex = CurrentZoomIndex();
-    s.fileNamed = !facts.file.empty();
+    // Acquired pictures carry a name but no file: Reload and Convert have
+    // nothing to read.
+    s.fileNamed = !facts.file.empty() && !CurrentDocument().notOnDisk;
+    s.acquireOpen = AcquireManagerOpen();
     s.toolbarShown = g_toolbar && IsWindowVisible(g_toolbar);
     s.statusBarShown = g_statusBar && IsWindowVisible(g_statusBar);
     s.fullScreen = IsFullScreen();

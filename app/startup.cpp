@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "acquire.h"
 #include "browser_window.h"
 #include "cache_files.h"
 #include "command_line.h"
@@ -106,6 +107,7 @@ void Shutdown() {
         DestroyWindow(shell.frame);
     }
     DestroyBrowserWindow();
+    CloseAcquireSession();
     StopPictureLoading();
     FreeCurrentDocument();
     shell.languages.clear();
@@ -116,6 +118,8 @@ void Shutdown() {
         shell.lorimelReady = false;
     }
     FreeLanguageLibrary();
+    // Whatever the capture library started has ended with the windows.
+    FreeCaptureLibrary();
     if (shell.palette) {
         DeleteObject(shell.palette);
         shell.palette = nullptr;

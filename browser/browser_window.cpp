@@ -17,6 +17,8 @@
 #include "browser_host.h"
 #include "command_rules.h"
 #include "file_operations.h"
+#include "url_list.h"
+#include "url_list_window.h"
 #include "folder_tree.h"
 #include "worker.h"
 #include "cache_files.h"
@@ -56,26 +58,6 @@ std::string g_browseBuffer;
 // saved; the thumbnail pass reads it).
 
 const std::string& BrowseBuffer() { return g_browseBuffer; }
-
-// The URL tab's pane: the list with its three headings (its entries come
-// with the URL list).
-HWND CreateUrlListPane(HWND browser, HINSTANCE instance) {
-    HWND list = CreateWindowExA(WS_EX_STATICEDGE, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
-                                0, 0, browser, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUrlListControl)),
-                                instance, nullptr);
-    if (!list) return nullptr;
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    const int widths[] = {60, 200, 200};
-    for (int i = 0; i < 3; ++i) {
-        std::string text = ResourceString(IDS_URL_COLUMN_URL + i);
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = &text[0];
-        column.cx = widths[i];
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    return list;
-}
 
 // A sub-folder of the shown folder named "New Folder", with " (1)", " (2)"
 // ... appended while an item of that name is in the list.
@@ -135,7 +117,9 @@ void ReplaceOpenList(const std::vector<std::string>& paths) {
 // A picture that became the list's current item: it is decoded as the
 // viewer's current picture, which the preview pane shows.
 void PreviewFromBrowser(const char* path) {
-    if (!path || lstrcmpiA(path, CurrentDocument().fileName) == 0) return;
+    if (!path) return;
+    // Acquired pictures only borrow their name: a file of that name is another picture.
+    if (!CurrentDocument().notOnDisk && lstrcmpiA(path, CurrentDocument().fileName) == 0) return;
     LoadPictureFile(path);
 }
 
@@ -457,6 +441,7 @@ LRESULT CALLBACK BrowserProc(HWND browser, UINT msg, WPARAM wp, LPARAM lp) {
         }
         LRESULT answer = 0;
         if (header->hwndFrom == FolderTreeWindow() && HandleFolderTreeNotify(header, &answer)) return answer;
+        if (HandleUrlListNotify(header, &answer)) return answer;
         if (HandleFileListNotify(header, &answer)) return answer;
         break;
     }
@@ -637,7 +622,8 @@ HWND CreateBrowserWindow(HINSTANCE instance, int show) {
         return nullptr;
     }
     SetFileListPane(FileListWindow());
-    SetUrlListPane(CreateUrlListPane(browser, instance));
+    SetUrlListPane(CreateUrlList(browser, instance, kUrlListControl, Program().programDirectory + kUrlListFile));
+    SetUrlListWheelHandler(OnListWheel);
     SetFolderTreeListWindow(FileListWindow());
     SetFolderRequester(RequestFolder);
     SetOpenListReceiver(ReplaceOpenList);

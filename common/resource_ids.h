@@ -103,6 +103,11 @@
 #define IDS_FRAME_TEMPLATE_BAD 40119
 #define IDS_SAVE_CHOOSE_FOLDER 40120     // the folder chooser's title
 #define IDS_CLIPBOARD_BUSY 40140         // status note: another program holds the clipboard
+// The URL list's messages.
+#define IDS_URL_LIST_TITLE 40300         // their caption
+#define IDS_URL_TITLE_EQUALS 40301       // a title may not hold "="
+#define IDS_URL_REFUSED 40302            // "%s": an address that is not opened
+#define IDS_URL_SAVE_FAILED 40303        // "%s": the list file that could not be written
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
@@ -257,6 +262,11 @@
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)                  // labels and frames nobody addresses
 #endif
+
+// Url Info: one entry of the browser's URL list, new or edited.
+#define IDD_URL_INFO 188
+#define IDC_URL_ADDRESS 1043             // "Url Address:", up to 512 characters
+#define IDC_URL_TITLE 1044               // "Description:", up to 512 characters
 
 // Edit List: the open list, reorderable.
 #define IDD_EDIT_LIST 193

@@ -137,7 +137,8 @@ void WINAPI HostFitSize(const RECT* box, LONG width, LONG height, LONG* outWidth
 HANDLE WINAPI HostOpenCurrentFile() {
     const LorimelApi* api = ImageLibrary();
     const PictureDocument& document = CurrentDocument();
-    if (!api || !document.fileName[0]) return nullptr;
+    // Acquired pictures have a name but no file behind it.
+    if (!api || !document.fileName[0] || document.notOnDisk) return nullptr;
     char format[200] = {};
     if (!api->DetectImageFormat(document.fileName, format)) return nullptr;
     return api->OpenImageFile(document.fileName, "rb", format, 0);

@@ -40,6 +40,11 @@ struct PictureDocument {
 
     DWORD loadTimeMs;          // time the last load took; 0 when it failed
     volatile LONG loadControl; // kLoadGoOn, kLoadRestart or kLoadStop
+
+    // The pictures came from a device, not from a file: fileName is only
+    // their display name, nothing to read again.  Cleared by every request
+    // for a file.
+    bool notOnDisk;
 };
 
 PictureDocument& CurrentDocument();

@@ -359,6 +359,7 @@ bool RequestPicture(const char* path, int page) {
     ControlGuard guard;
     PictureDocument& doc = CurrentDocument();
     lstrcpynA(doc.fileName, path, sizeof doc.fileName);
+    doc.notOnDisk = false;
     g_requestedPage = page;
     doc.loadControl = kLoadRestart;
     if (g_running) return true;  // the running thread picks the new name up

@@ -111,7 +111,7 @@ bool GoToPage(int page) {
         PostRefreshInfo();
         return true;
     }
-    if (!doc.fileName[0]) return false;
+    if (!doc.fileName[0] || doc.notOnDisk) return false;
     return Load(doc.fileName, page);
 }
 
@@ -144,7 +144,17 @@ bool LoadPictureFile(const char* path) { return path && *path && Load(path, 0); 
 
 bool ReloadPicture() {
     const PictureDocument& doc = CurrentDocument();
+    // Acquired pictures exist only in memory: reading "their" file would
+    // replace them with whatever has that name on disk.
+    if (doc.notOnDisk) return false;
     return doc.fileName[0] && Load(doc.fileName, doc.currentPage);
+}
+
+void BeginPicturesInMemory() {
+    StopPlayTimer();
+    g_playStopped = false;
+    g_loadFinished = false;
+    g_shownOnce = false;
 }
 
 bool NextPage() { return GoToPage(CurrentDocument().currentPage + 1); }
@@ -254,6 +264,7 @@ void CloseAll() {
     if (g_list) g_list->Clear();
     PictureDocument& doc = CurrentDocument();
     doc.fileName[0] = '\0';
+    doc.notOnDisk = false;
     doc.pageCount = 0;
     doc.currentPage = 0;
     g_position = 0;

@@ -41,8 +41,13 @@ bool FirstPicture();
 bool PreviousPicture();
 bool NextPicture();
 bool LastPicture();
-// Loads the current file again at the current page.
+// Loads the current file again at the current page; false for pictures
+// that are not on disk (acquired ones).
 bool ReloadPicture();
+// Pictures made in memory (not loaded from a file) are about to become the
+// document: page play stops and restarts with them once OnPictureLoaded is
+// called, as for a loaded file.
+void BeginPicturesInMemory();
 // Loads a file that need not be in the open list (Open by name); the
 // position is the caller's business.
 bool LoadPictureFile(const char* path);

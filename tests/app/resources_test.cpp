@@ -389,6 +389,7 @@ TEST_F(ResourcesTest, DialogsHaveTheSameControlsInBothModules) {
           IDC_SAVE_QUALITY_TEXT, IDC_SAVE_OVERWRITE_EXIST, IDC_SAVE_OVERWRITE_ORIGINAL, IDC_SAVE_NAME,
           IDC_SAVE_CHOOSE_PATH, IDC_SAVE_TEMPLATE, IDC_SAVE_BASE, IDC_SAVE_FRAME_COUNT, IDC_SAVE_FROM, IDC_SAVE_TO,
           IDOK, IDCANCEL}},
+        {IDD_URL_INFO, {IDC_URL_ADDRESS, IDC_URL_TITLE, IDOK, IDCANCEL}},
     };
     for (const auto& expected : dialogs) {
         Dialog english = ReadDialog(program().handle, expected.dialog);
