@@ -115,7 +115,7 @@ void CALLBACK DialogAnswerer::Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 void DialogAnswerer::AnswerAgain(HWND dialog) { RemovePropA(dialog, "OmmavuAnswered"); }
 
-std::string FileBytes(const std::string& path) {
+std::string FileText(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string text;
@@ -126,7 +126,7 @@ std::string FileBytes(const std::string& path) {
     return text;
 }
 
-void PutFileBytes(const std::string& path, const std::string& bytes) {
+void PutFileText(const std::string& path, const std::string& bytes) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;

@@ -45,7 +45,7 @@ private:
 // The texts of a dialog's static and list box children, joined by "|".
 std::string DialogTexts(HWND dialog);
 // A file's bytes ("<missing>" when it cannot be read), and writing them.
-std::string FileBytes(const std::string& path);
-void PutFileBytes(const std::string& path, const std::string& bytes);
+std::string FileText(const std::string& path);
+void PutFileText(const std::string& path, const std::string& bytes);
 // An empty folder under the temporary folder, ending in a backslash.
 std::string FreshFolder(const std::string& name);

@@ -39,7 +39,7 @@ protected:
     }
     std::string File() const { return folder_ + "URLIST.TXT"; }
     HWND Open(const std::string& text) {
-        if (text != "<missing>") PutFileBytes(File(), text);
+        if (text != "<missing>") PutFileText(File(), text);
         CreateProgramWindows(folder_);
         return GetDlgItem(Program().browser, kUrlListControl);
     }
@@ -99,14 +99,14 @@ TEST_F(UrlListWindowTest, TheListShowsTheBuiltInEntryThenTheFile) {
     // Nothing changed: the file is not written (its lone CR and LF stay).
     EXPECT_TRUE(CloseBrowser().empty());
     EXPECT_EQ("a=b=c\r\nhttp://10.0.0.1/pics/x.html\nhttp://example.com/?q=1=\r\n\r\nwww.example.com\\dir=D\r",
-              FileBytes(File()));
+              FileText(File()));
 }
 
 TEST_F(UrlListWindowTest, AMissingFileGivesTheBuiltInRowAndAnEmptyListStaysUnwritten) {
     HWND list = Open("<missing>");
     ASSERT_EQ(1u, Rows(list).size());
     EXPECT_TRUE(CloseBrowser().empty());
-    EXPECT_EQ("<missing>", FileBytes(File()));
+    EXPECT_EQ("<missing>", FileText(File()));
 }
 
 TEST_F(UrlListWindowTest, InsertEditAndDeleteAreWrittenBackWhenTheBrowserGoes) {
@@ -138,7 +138,7 @@ TEST_F(UrlListWindowTest, InsertEditAndDeleteAreWrittenBackWhenTheBrowserGoes) {
     EXPECT_TRUE(UrlListModified(list));
 
     EXPECT_TRUE(CloseBrowser().empty());
-    EXPECT_EQ("http://new.example/?id=7=\r\nhttp://uno.example/=Uno\r\n", FileBytes(File()));
+    EXPECT_EQ("http://new.example/?id=7=\r\nhttp://uno.example/=Uno\r\n", FileText(File()));
 
     // What was written reads back as it was shown.
     list = Open("<missing>");
@@ -177,7 +177,7 @@ TEST_F(UrlListWindowTest, DeletingTheOnlyEntryWritesAnEmptyFile) {
     SendMessageA(list, WM_COMMAND, IDC_DELETE_URL, 0);
     EXPECT_EQ(0, CurrentUrlRow(list));
     EXPECT_TRUE(CloseBrowser().empty());
-    EXPECT_EQ("", FileBytes(File()));
+    EXPECT_EQ("", FileText(File()));
 }
 
 TEST_F(UrlListWindowTest, AFileThatCannotBeWrittenIsReportedAndKept) {
@@ -188,7 +188,7 @@ TEST_F(UrlListWindowTest, AFileThatCannotBeWrittenIsReportedAndKept) {
     std::vector<std::string> seen = CloseBrowser();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Url List: The URL list could not be saved; your changes are not kept:\n" + File(), seen[0]);
-    EXPECT_EQ("http://kept.example/=Kept\r\n", FileBytes(File()));
+    EXPECT_EQ("http://kept.example/=Kept\r\n", FileText(File()));
 }
 
 // The prefix's handler of http addresses is the recorder while alive.
@@ -219,10 +219,10 @@ public:
     // The addresses recorded so far, waiting up to ms for the first.
     std::string Recorded(DWORD ms) {
         const DWORD start = GetTickCount();
-        std::string text = FileBytes(record_);
+        std::string text = FileText(record_);
         while (text == "<missing>" && GetTickCount() - start < ms) {
             Sleep(50);
-            text = FileBytes(record_);
+            text = FileText(record_);
         }
         return text;
     }
