@@ -5,7 +5,6 @@
 // lives in save_command.cpp.
 
 void PrintPictureCommand(HWND, UINT) {}
-void DesktopPictureCommand(HWND, UINT) {}
 void ClipboardCommand(HWND, UINT) {}
 void RegisterTypeCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}

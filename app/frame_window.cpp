@@ -16,6 +16,7 @@
 #include "display.h"
 #include "document_link.h"
 #include "dropped_files.h"
+#include "feature_commands.h"
 #include "file_list.h"
 #include "full_screen.h"
 #include "handover.h"
@@ -247,7 +248,7 @@ void OnContextMenu(HWND frame, int popupIndex) {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, popupIndex);
     if (popup) {
-        ApplyMenuRules(popup, MenuCommandRules(CurrentCommandState()));
+        ApplyMenuRules(popup, MenuCommandRules(MenuCommandState()));
         POINT cursor;
         GetCursorPos(&cursor);
         TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, frame, nullptr);
@@ -303,7 +304,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         EraseFrameBackground(CurrentFrameParts(), reinterpret_cast<HDC>(wp));
         return 1;
     case WM_INITMENU:
-        ApplyMenuRules(reinterpret_cast<HMENU>(wp), MenuCommandRules(CurrentCommandState()));
+        ApplyMenuRules(reinterpret_cast<HMENU>(wp), MenuCommandRules(MenuCommandState()));
         return 0;
     case WM_NOTIFY:
         if (AnswerToolbarTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
@@ -550,6 +551,17 @@ ViewerCommandState CurrentCommandState() {
     s.sequenceShow = IsSequenceShowOn();
     s.selection = g_view && ViewHasSelection(g_view);
     s.windows9x = shell.system.windows9x;
+    return s;
+}
+
+// The state for a menu about to open: the toolbar's state and what the
+// desktop commands depend on.
+ViewerCommandState MenuCommandState() {
+    ViewerCommandState s = CurrentCommandState();
+    const DesktopCommandState desktop = CurrentDesktopState();
+    s.wallpaperSaved = desktop.wallpaperSaved;
+    s.startupLogoExists = desktop.startupLogoExists;
+    s.shutdownPictureSaved = desktop.shutdownPictureSaved;
     return s;
 }
 

@@ -57,6 +57,9 @@ HWND FrameView();
 FrameParts CurrentFrameParts();
 // The viewer's state as the enabling rules see it.
 ViewerCommandState CurrentCommandState();
+// The same with the states only menus show (files and registry values of
+// the desktop commands, looked up when a menu opens).
+ViewerCommandState MenuCommandState();
 // The next layout returns the cursor to this command's toolbar button (the
 // sequence show's button when the show was started from it).
 void NoteToolbarReturn(UINT command);

@@ -3,7 +3,6 @@
 // Each handler is replaced by its feature's module; the browser already
 // routes the commands here so that its command table stays in one place.
 
-void BrowserPictureCommand(HWND, UINT) {}
 void FolderToolCommand(HWND, UINT) {}
 void FileTransferCommand(HWND, UINT) {}
 void ThumbClipboardCommand(HWND, UINT) {}

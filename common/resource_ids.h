@@ -367,3 +367,10 @@
 #define IDC_SAVE_TO 1070
 #define IDC_SAVE_FRAME_COUNT 1072
 #define IDC_SAVE_BASE 1074               // added to the frame numbers shown and named
+
+// The wallpaper dialog.
+#define IDD_WALLPAPER 191
+#define IDC_WALLPAPER_CENTER 1057
+#define IDC_WALLPAPER_TILE 1058
+#define IDC_WALLPAPER_STRETCH 1059
+#define IDC_WALLPAPER_PREVIEW 1071       // owner-drawn: the miniature screen
