@@ -314,3 +314,21 @@
 #define IDC_OPTION_HEIGHT_LIMIT 1056
 #define IDC_OPTION_PREVIEW 1030          // the frame with its borders and the logo
 #define FRAME_PICTURE_MAX_SIZE 80        // a user frame picture: at most 80 x 80
+
+// ---------------------------------------------------------------------------
+// Kivaro.dll, the shell extension: resources of its own module, chosen by
+// the system's ANSI code page at run time (936 takes the Chinese texts).
+#define IDS_KIVARO_FLUSH_ALL 1           // context menu: "Flush All Icon"
+#define IDS_KIVARO_PAGE_TITLE 2          // property page tab: "ICON"
+#define IDS_KIVARO_FLUSH_ALL_936 3
+#define IDS_KIVARO_SEND_MAIL 4           // context menu: "Send Picture Mail"
+#define IDS_KIVARO_SEND_MAIL_936 5
+#define IDD_KIVARO_PAGE 132              // property page "ICON"
+#define IDC_KIVARO_FILE_TIME 1000        // the picture's facts, from the cache
+#define IDC_KIVARO_FILE_SIZE 1001
+#define IDC_KIVARO_WIDTH 1002
+#define IDC_KIVARO_HEIGHT 1003
+#define IDC_KIVARO_BITS 1004
+#define IDC_KIVARO_TYPE 1005
+#define IDC_KIVARO_FLUSH 1006            // "Flush Icon"
+#define IDC_KIVARO_SAMPLE 1030           // the thumbnail, owner-drawn
