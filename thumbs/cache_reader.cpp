@@ -30,9 +30,21 @@ void SplitPicturePath(const std::string& picturePath, std::string* folder, std::
 uint32_t FolderVolumeSerial(const std::string& folder) {
     if (folder.size() < 2 || folder[1] != ':') return 0;
     std::string root = folder.substr(0, 2) + "\\";
+    // A fixed disk keeps its serial number while the process runs: asked
+    // once per letter, since asking costs more than the rest of a lookup.
+    // Removable and network drives are asked every time.
+    static volatile LONG known[26];
+    static volatile LONG serials[26];
+    char letter = folder[0] >= 'a' && folder[0] <= 'z' ? static_cast<char>(folder[0] - 'a' + 'A') : folder[0];
+    int slot = letter >= 'A' && letter <= 'Z' ? letter - 'A' : -1;
+    if (slot >= 0 && known[slot]) return static_cast<uint32_t>(serials[slot]);
     DWORD serial = 0;
     if (!GetVolumeInformationA(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
         return 0;
+    if (slot >= 0 && GetDriveTypeA(root.c_str()) == DRIVE_FIXED) {
+        InterlockedExchange(&serials[slot], static_cast<LONG>(serial));
+        InterlockedExchange(&known[slot], 1);
+    }
     return serial;
 }
 
@@ -44,23 +56,24 @@ std::string CacheEntryFileName(const std::string& cacheDir, uint32_t number) {
 
 bool FindFolderRecord(CacheFile& index, const std::string& folder, uint32_t serial,
                       std::vector<uint8_t>* record, uint32_t* offset, uint32_t* number) {
-    uint32_t at = 0, count = 0, fileSize = index.Size();
-    std::vector<uint8_t> bytes;
+    // The index is small (a record per folder): one read, then a walk in memory.
+    uint32_t fileSize = index.Size();
+    std::vector<uint8_t> bytes(fileSize);
+    uint32_t have = fileSize ? index.ReadAt(0, bytes.data(), fileSize) : 0;
+    uint32_t at = 0, count = 0;
     for (;;) {
         uint32_t size = 0;
-        if (at > fileSize || fileSize - at < sizeof(CacheFolderHeader)) break;
-        if (index.ReadAt(at, &size, 4) != 4) break;
-        if (size < kFolderRecordExtra || size > kMaxFolderRecord || size > fileSize - at) break;
-        bytes.resize(size);
-        if (index.ReadAt(at, bytes.data(), size) != size) break;
+        if (at > have || have - at < sizeof(CacheFolderHeader)) break;
+        memcpy(&size, bytes.data() + at, 4);
+        if (size < kFolderRecordExtra || size > kMaxFolderRecord || size > have - at) break;
         CacheFolderHeader header;
-        memcpy(&header, bytes.data(), sizeof header);
+        memcpy(&header, bytes.data() + at, sizeof header);
         if (header.pathLength == folder.size() && header.pathLength + kFolderRecordExtra <= size &&
             header.volumeSerial == serial) {
-            std::string path(reinterpret_cast<const char*>(bytes.data()) + sizeof header,
+            std::string path(reinterpret_cast<const char*>(bytes.data()) + at + sizeof header,
                              header.pathLength);
             if (SameText(path, folder)) {
-                *record = bytes;
+                record->assign(bytes.begin() + at, bytes.begin() + at + size);
                 *offset = at;
                 *number = count;
                 return true;
