@@ -29,7 +29,9 @@ protected:
     void SetUp() override {
         RegisterExtension(folder_);
         const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        pictures_ = folder_ + "..\\" + test + " pictures\\";
+        char full[MAX_PATH] = {};
+        GetFullPathNameA((folder_ + "..\\" + test + " pictures\\").c_str(), sizeof full, full, nullptr);
+        pictures_ = full;
     }
 
     // The icon the shell would show for picture: the location's result and

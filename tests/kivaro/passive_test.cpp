@@ -8,6 +8,7 @@
 
 #include "kivaro.h"
 #include "kivaro_fixture.h"
+#include "resource_ids.h"
 
 namespace {
 
@@ -63,6 +64,21 @@ TEST(KivaroTest, ComEntriesByNameAndPassiveModeByOrdinalThree) {
     EXPECT_EQ(S_FALSE, canUnload());
     object->Release();
     EXPECT_EQ(S_OK, canUnload());
+
+    // The menu texts in both languages (the code page picks), the page title.
+    struct Text {
+        UINT id;
+        const wchar_t* text;
+    } texts[] = {{IDS_KIVARO_FLUSH_ALL, L"Flush All Icon"},
+                 {IDS_KIVARO_PAGE_TITLE, L"ICON"},
+                 {IDS_KIVARO_FLUSH_ALL_936, L"\x5237\x65B0\x6240\x6709\x56FE\x6807"},
+                 {IDS_KIVARO_SEND_MAIL, L"Send Picture Mail"},
+                 {IDS_KIVARO_SEND_MAIL_936, L"\x53D1\x9001\x56FE\x7247\x90AE\x4EF6"}};
+    for (const Text& t : texts) {
+        wchar_t loaded[64] = {};
+        LoadStringW(kivaro, t.id, loaded, 64);
+        EXPECT_EQ(std::wstring(t.text), loaded) << "string " << t.id;
+    }
     FreeLibrary(kivaro);
 }
 
@@ -72,7 +88,10 @@ TEST(KivaroTest, PassiveModeGivesTypeIconsAndNoMenu) {
     CoInitialize(nullptr);
     std::string folder = ExtensionFolder("passive");
     RegisterExtension(folder);
-    std::string picture = MakePicture(folder + "..\\passive pictures\\", "cached.png");
+    char full[MAX_PATH] = {};
+    GetFullPathNameA((folder + "..\\passive pictures\\").c_str(), sizeof full, full, nullptr);
+    std::string pictures = full;
+    std::string picture = MakePicture(pictures, "cached.png");
     StoreThumb(folder, picture, 8, 8, SolidPixels(8, 8, 0x00FF00));
     {
         ComPtr<IPersistFile> persist;
@@ -91,7 +110,7 @@ TEST(KivaroTest, PassiveModeGivesTypeIconsAndNoMenu) {
             int index;
         } cases[] = {{"cached.png", 14}, {"a.BMP", 7}, {"b.jpg", 6}, {"c.tiff", 6}, {"gif", 8}};
         for (const Case& c : cases) {
-            persist->Load(Wide(folder + "..\\passive pictures\\" + c.name).c_str(), STGM_READ);
+            persist->Load(Wide(pictures + c.name).c_str(), STGM_READ);
             char file[MAX_PATH] = {};
             int index = -1;
             UINT flags = 99;
