@@ -84,7 +84,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
             ReadModuleFacts(instance);
             InitializeCriticalSection(&g_iconLock);
         }
-        DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
         if (--g_attaches == 0) DeleteCriticalSection(&g_iconLock);
     }

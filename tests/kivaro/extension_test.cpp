@@ -211,6 +211,19 @@ TEST_F(ExtensionTest, ChangedFileGetsItsNewThumbnailOrTheTypeIcon) {
             EXPECT_EQ(UINT(GIL_DONTCACHE), shown.flags);
         }
     }
+    // A name the ANSI code page cannot hold is no file, not the look-alike
+    // "?.kvt" whose type icon a lossy conversion would give.
+    {
+        ComPtr<IPersistFile> persist;
+        ASSERT_EQ(S_OK, CreateExtension(IID_IPersistFile, reinterpret_cast<void**>(persist.Out())));
+        EXPECT_EQ(S_OK, persist->Load((Wide(pictures_) + L"\x4E2D.kvt").c_str(), STGM_READ));
+        ComPtr<IExtractIconA> extract;
+        persist->QueryInterface(IID_IExtractIconA, reinterpret_cast<void**>(extract.Out()));
+        char file[MAX_PATH] = {};
+        int index = 0;
+        UINT flags = 0;
+        EXPECT_EQ(S_FALSE, extract->GetIconLocation(0, file, sizeof file, &index, &flags));
+    }
     SHDeleteKeyA(HKEY_CLASSES_ROOT, ".kvt");
     SHDeleteKeyA(HKEY_CLASSES_ROOT, "KivaroTestPicture");
 }
@@ -429,16 +442,17 @@ TEST_F(ExtensionTest, PropertyPageShowsTheCachedFacts) {
         {{picture}, true, {"2024.3.5-(2)-[6:7:8.009]", "1234", "1600", "1200", "8", "JPEG"}},
         {{plain}, true, {"", "", "", "", "", ""}},
         {{picture, plain}, false, {}},
+        {{}, false, {}},   // no data object
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.files.size() == 1 ? c.files[0] : "two files");
+        SCOPED_TRACE(c.files.size() == 1 ? c.files[0] : c.files.empty() ? "no data object" : "two files");
         ComPtr<IShellExtInit> init;
         ASSERT_EQ(S_OK, CreateExtension(IID_IShellExtInit, reinterpret_cast<void**>(init.Out())));
         std::vector<std::wstring> wide;
         for (const std::string& f : c.files) wide.push_back(Wide(f));
-        IDataObject* data = MakeDropData(wide);
+        IDataObject* data = c.files.empty() ? nullptr : MakeDropData(wide);
         init->Initialize(nullptr, data, nullptr);
-        data->Release();
+        if (data) data->Release();
         ComPtr<IShellPropSheetExt> sheetExtension;
         init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(sheetExtension.Out()));
         std::vector<HPROPSHEETPAGE> pages;
