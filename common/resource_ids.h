@@ -374,3 +374,21 @@
 #define IDC_WALLPAPER_TILE 1058
 #define IDC_WALLPAPER_STRETCH 1059
 #define IDC_WALLPAPER_PREVIEW 1071       // owner-drawn: the miniature screen
+
+// ---------------------------------------------------------------------------
+// Kivaro.dll, the shell extension: resources of its own module, chosen by
+// the system's ANSI code page at run time (936 takes the Chinese texts).
+#define IDS_KIVARO_FLUSH_ALL 1           // context menu: "Flush All Icon"
+#define IDS_KIVARO_PAGE_TITLE 2          // property page tab: "ICON"
+#define IDS_KIVARO_FLUSH_ALL_936 3
+#define IDS_KIVARO_SEND_MAIL 4           // context menu: "Send Picture Mail"
+#define IDS_KIVARO_SEND_MAIL_936 5
+#define IDD_KIVARO_PAGE 132              // property page "ICON"
+#define IDC_KIVARO_FILE_TIME 1000        // the picture's facts, from the cache
+#define IDC_KIVARO_FILE_SIZE 1001
+#define IDC_KIVARO_WIDTH 1002
+#define IDC_KIVARO_HEIGHT 1003
+#define IDC_KIVARO_BITS 1004
+#define IDC_KIVARO_TYPE 1005
+#define IDC_KIVARO_FLUSH 1006            // "Flush Icon"
+#define IDC_KIVARO_SAMPLE 1030           // the thumbnail, owner-drawn

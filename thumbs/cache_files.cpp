@@ -7,36 +7,16 @@
 #include <vector>
 
 #include "cache_file_io.h"
+#include "cache_reader.h"
 #include "cache_records.h"
 
 namespace {
 
-// A folder record longer than this is damage: real paths are far shorter.
-constexpr uint32_t kMaxFolderRecord = 0x10000;
-
 std::string g_cacheDir = "Cache\\";
 
-std::string EntryFileName(uint32_t number) {
-    char name[32];
-    snprintf(name, sizeof name, "FILE%04X.CAH", static_cast<unsigned>(number));
-    return g_cacheDir + name;
-}
-
-DWORD VolumeSerialOf(const std::string& folder) {
-    if (folder.size() < 2 || folder[1] != ':') return 0;
-    std::string root = folder.substr(0, 2) + "\\";
-    DWORD serial = 0;
-    if (!GetVolumeInformationA(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
-        return 0;
-    return serial;
-}
+std::string EntryFileName(uint32_t number) { return CacheEntryFileName(g_cacheDir, number); }
 
 bool SameText(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
-
-// The stored format name, terminated even when the field is full.
-std::string FormatOf(const CacheEntryHeader& entry) {
-    return std::string(entry.format, strnlen(entry.format, kCacheFormatBytes));
-}
 
 // One open folder cache: the three files, the folder record in memory (the
 // whole record as it stands on disk) and the folder's entries once read.
@@ -50,8 +30,7 @@ struct FolderCache {
     uint32_t entriesEnd = 0;      // where the next entry goes
     uint32_t zoomEnd = 0;         // where the next pixels go; also the bound for reading
     bool entriesLoaded = false;
-    std::vector<uint8_t> entryBytes;
-    std::vector<uint32_t> entryStarts;   // offsets in entryBytes of the readable entries
+    CacheEntryList entryList;            // the readable entries, once read
 
     CacheFolderHeader Header() const {
         CacheFolderHeader header;
@@ -66,8 +45,7 @@ struct FolderCache {
         zoom.Close();
         open = false;
         record.clear();
-        entryBytes.clear();
-        entryStarts.clear();
+        entryList = CacheEntryList();
         entriesLoaded = false;
     }
 };
@@ -93,41 +71,6 @@ std::vector<uint8_t> BuildRecord(const std::string& folder, uint32_t number, uin
     return record;
 }
 
-// Walks PATHINDX.CAH.  Returns true with the record, its offset and its
-// index when found; otherwise *offset is where the walk stopped (the end of
-// the readable records) and *index the number of records read.
-bool FindFolderRecord(CacheFile& index, const std::string& folder, uint32_t serial,
-                      std::vector<uint8_t>* record, uint32_t* offset, uint32_t* number) {
-    uint32_t at = 0, count = 0, fileSize = index.Size();
-    std::vector<uint8_t> bytes;
-    for (;;) {
-        uint32_t size = 0;
-        if (at > fileSize || fileSize - at < sizeof(CacheFolderHeader)) break;
-        if (index.ReadAt(at, &size, 4) != 4) break;
-        if (size < kFolderRecordExtra || size > kMaxFolderRecord || size > fileSize - at) break;
-        bytes.resize(size);
-        if (index.ReadAt(at, bytes.data(), size) != size) break;
-        CacheFolderHeader header;
-        memcpy(&header, bytes.data(), sizeof header);
-        if (header.pathLength == folder.size() && header.pathLength + kFolderRecordExtra <= size &&
-            header.volumeSerial == serial) {
-            std::string path(reinterpret_cast<const char*>(bytes.data()) + sizeof header,
-                             header.pathLength);
-            if (SameText(path.c_str(), folder.c_str())) {
-                *record = bytes;
-                *offset = at;
-                *number = count;
-                return true;
-            }
-        }
-        at += size;
-        ++count;
-    }
-    *offset = at;
-    *number = count;
-    return false;
-}
-
 // create: make what is missing (the worker); otherwise only read what is
 // there (the one-shot reader).
 bool OpenCache(FolderCache& cache, const std::string& folder, bool create) {
@@ -138,7 +81,7 @@ bool OpenCache(FolderCache& cache, const std::string& folder, bool create) {
         cache.CloseFiles();
         return false;
     }
-    uint32_t serial = VolumeSerialOf(folder);
+    uint32_t serial = FolderVolumeSerial(folder);
     uint32_t offset = 0, number = 0;
     bool found = FindFolderRecord(cache.index, folder, serial, &cache.record, &offset, &number);
     cache.recordOffset = offset;
@@ -185,78 +128,31 @@ bool OpenCache(FolderCache& cache, const std::string& folder, bool create) {
     return true;
 }
 
-bool FrameIsReadable(const CacheFrameRecord& frame, uint32_t zoomSize) {
-    if (frame.thumbWidth == 0 || frame.thumbHeight == 0) return false;
-    if (uint64_t(3) * frame.thumbWidth * frame.thumbHeight != frame.pixelBytes) return false;
-    return uint64_t(frame.pixelOffset) + frame.pixelBytes <= zoomSize;
-}
-
 // Reads the folder's entries once (on the first lookup or addition) and
-// keeps those whose sizes hold together; the walk stops at the first that
-// does not.
+// keeps those whose sizes hold together.
 void LoadEntries(FolderCache& cache) {
     if (cache.entriesLoaded) return;
     cache.entriesLoaded = true;
     if (cache.foundCount == 0) return;
     CacheFolderHeader header = cache.Header();
-    cache.entryBytes.resize(header.entriesSize);
-    uint32_t have = cache.entries.ReadAt(header.entriesOffset, cache.entryBytes.data(),
-                                         header.entriesSize);
-    cache.entryBytes.resize(have);
-    uint32_t at = 0;
-    for (uint32_t i = 0; i < cache.foundCount; ++i) {
-        uint32_t left = have - at;
-        CacheEntryHeader entry;
-        if (left < kEntryExtra) break;
-        memcpy(&entry, cache.entryBytes.data() + at, sizeof entry);
-        if (entry.entrySize < kEntryExtra || entry.entrySize > left) break;
-        uint32_t room = (entry.entrySize - kEntryExtra) / sizeof(CacheFrameRecord);
-        if (entry.frameCount > room ||
-            entry.nameLength != entry.entrySize - CacheEntrySize(entry.frameCount, 0) ||
-            entry.nameOffset != kEntryNameOffsetBase + sizeof(CacheFrameRecord) * entry.frameCount)
-            break;
-        cache.entryStarts.push_back(at);
-        at += entry.entrySize;
-    }
-    if (cache.entryStarts.size() < cache.foundCount) {
+    header.entryCount = cache.foundCount;
+    ReadFolderEntries(cache.entries, header, &cache.entryList);
+    if (cache.entryList.starts.size() < cache.foundCount) {
         // Damage ends the folder's entries: the next entry goes over it and
         // the record then counts what can be read.
-        cache.foundCount = static_cast<uint32_t>(cache.entryStarts.size());
+        cache.foundCount = static_cast<uint32_t>(cache.entryList.starts.size());
         header.entryCount = cache.foundCount;
-        header.entriesSize = at;
-        cache.entriesEnd = header.entriesOffset + at;
+        header.entriesSize = cache.entryList.end;
+        cache.entriesEnd = header.entriesOffset + cache.entryList.end;
         cache.SetHeader(header);
     }
 }
 
-const CacheFrameRecord* FramesOf(const uint8_t* entry) {
-    return reinterpret_cast<const CacheFrameRecord*>(entry + sizeof(CacheEntryHeader));
-}
-
-// The first entry with the picture's name (and keys, when compared) whose
-// frames all lie inside ZOOMDATA.CAH; null when there is none.
 const uint8_t* FindEntry(FolderCache& cache, const std::string& name, bool compareKeys,
                          uint32_t timeLow, uint32_t timeHigh, uint32_t fileSize) {
     LoadEntries(cache);
-    for (uint32_t start : cache.entryStarts) {
-        const uint8_t* bytes = cache.entryBytes.data() + start;
-        CacheEntryHeader entry;
-        memcpy(&entry, bytes, sizeof entry);
-        if (entry.nameLength != name.size()) continue;
-        if (compareKeys &&
-            (entry.fileSize != fileSize || entry.timeLow != timeLow || entry.timeHigh != timeHigh))
-            continue;
-        std::string stored(reinterpret_cast<const char*>(bytes) + entry.nameOffset, entry.nameLength);
-        if (!SameText(stored.c_str(), name.c_str())) continue;
-        bool readable = true;
-        for (uint32_t f = 0; f < entry.frameCount && readable; ++f) {
-            CacheFrameRecord frame;
-            memcpy(&frame, FramesOf(bytes) + f, sizeof frame);
-            readable = FrameIsReadable(frame, cache.zoomEnd);
-        }
-        if (readable) return bytes;
-    }
-    return nullptr;
+    CacheKeys keys = {timeLow, timeHigh, fileSize};
+    return FindCacheEntry(cache.entryList, name, compareKeys ? &keys : nullptr, cache.zoomEnd);
 }
 
 void ClearResult() {
@@ -267,24 +163,16 @@ void ClearResult() {
 
 const CacheLoadResult* ReadFrames(FolderCache& cache, const uint8_t* bytes) {
     ClearResult();
-    CacheEntryHeader entry;
-    memcpy(&entry, bytes, sizeof entry);
-    std::vector<uint8_t> planes;
+    CacheEntryHeader entry = EntryHeaderOf(bytes);
     for (uint32_t f = 0; f < entry.frameCount; ++f) {
-        CacheFrameRecord frame;
-        memcpy(&frame, FramesOf(bytes) + f, sizeof frame);
+        CacheFrameRecord frame = FrameRecordOf(bytes, f);
         DibBlock* thumb = CreateDib(static_cast<int>(frame.thumbWidth), static_cast<int>(frame.thumbHeight));
         if (!thumb) {
             for (DibBlock* made : g_resultThumbs) FreeDib(made);
             ClearResult();
             return nullptr;
         }
-        uint32_t pixels = frame.thumbWidth * frame.thumbHeight;
-        planes.assign(frame.pixelBytes, 0);
-        cache.zoom.ReadAt(frame.pixelOffset, planes.data(), frame.pixelBytes);
-        DWORD* out = reinterpret_cast<DWORD*>(thumb->pixels);
-        for (uint32_t p = 0; p < pixels; ++p)
-            out[p] = DWORD(planes[p]) << 16 | DWORD(planes[pixels + p]) << 8 | planes[2 * pixels + p];
+        ReadThumbPixels(cache.zoom, frame, reinterpret_cast<uint32_t*>(thumb->pixels));
         g_resultThumbs.push_back(thumb);
         CacheFrameInfo info = {static_cast<int32_t>(f), static_cast<int32_t>(frame.width),
                                static_cast<int32_t>(frame.height), 0,
@@ -391,14 +279,6 @@ void SetCacheDirectory(const std::string& programDirectory) {
 
 const std::string& GetCacheDirectory() { return g_cacheDir; }
 
-void SplitPicturePath(const std::string& picturePath, std::string* folder, std::string* name) {
-    size_t slash = picturePath.rfind('\\');
-    std::string dir = slash == std::string::npos ? std::string() : picturePath.substr(0, slash);
-    if (dir.size() == 2 && dir[1] == ':') dir += '\\';
-    if (folder) *folder = dir;
-    if (name) *name = slash == std::string::npos ? picturePath : picturePath.substr(slash + 1);
-}
-
 int OpenFolderCache(const std::string& folderPath) {
     if (g_folder.open) CloseCache(g_folder);
     if (!OpenCache(g_folder, folderPath, true)) return 0;
@@ -416,7 +296,7 @@ int LookupInFolderCache(const std::string& picturePath, uint32_t timeLow, uint32
     CacheEntryHeader entry;
     memcpy(&entry, bytes, sizeof entry);
     if (entry.frameCount == 0) return 0;
-    if (format) *format = FormatOf(entry);
+    if (format) *format = EntryFormatOf(entry);
     return 1;
 }
 
@@ -430,7 +310,7 @@ const CacheLoadResult* LoadThumbsFromFolderCache(const std::string& picturePath,
     if (!bytes) return nullptr;
     CacheEntryHeader entry;
     memcpy(&entry, bytes, sizeof entry);
-    if (!SameText(FormatOf(entry).c_str(), format.c_str())) return nullptr;
+    if (!SameText(EntryFormatOf(entry).c_str(), format.c_str())) return nullptr;
     return ReadFrames(g_folder, bytes);
 }
 
@@ -464,7 +344,7 @@ const CacheLoadResult* LoadThumbsByName(const std::string& picturePath, uint32_t
         if (timeLow) *timeLow = entry.timeLow;
         if (timeHigh) *timeHigh = entry.timeHigh;
         if (fileSize) *fileSize = entry.fileSize;
-        if (format) *format = FormatOf(entry);
+        if (format) *format = EntryFormatOf(entry);
     }
     cache.CloseFiles();
     return result;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cache_reader.h"
 #include "dib.h"
 
 // The per-frame picture information exchanged with the cache: six words as
@@ -52,9 +53,7 @@ void SetCacheDirectory(const std::string& programDirectory);
 // "...\Cache\" as set.
 const std::string& GetCacheDirectory();
 
-// A picture path's folder (before the last backslash; "C:" becomes "C:\")
-// and name (after it).
-void SplitPicturePath(const std::string& picturePath, std::string* folder, std::string* name);
+// SplitPicturePath (a picture path's folder and name) comes from the reader.
 
 // 1 when the folder's cache is open (any open one is closed first), 0 otherwise.
 int OpenFolderCache(const std::string& folderPath);

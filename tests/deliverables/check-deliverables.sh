@@ -27,11 +27,18 @@ names=$(( 16#$(hex_after '\[Name Pointer/Ordinal\] Table') ))
 [ "$names" = 0 ] || bad "Lorimel.dll exports $names names; it must export by ordinal only"
 grep -q 'DLL Name: Corvane.dll' <<<"$exports" || bad "Lorimel.dll does not link Corvane.dll"
 
-# Kivaro.dll: ordinal 3 alone, no names; the viewer imports it by that ordinal.
+# Kivaro.dll: the two COM entry points by name at ordinals 1 and 2 (ole32
+# looks them up by name), ordinal 3 without a name; the viewer imports
+# ordinal 3.  It reads the cache itself and never links the picture library.
 exports=$($objdump -p "$bin/Kivaro.dll")
-grep -q 'Ordinal Base[[:space:]]*3' <<<"$exports" || bad "Kivaro.dll's exports do not start at ordinal 3"
-[ $(( 16#$(hex_after 'Export Address Table') )) = 1 ] || bad "Kivaro.dll exports more than ordinal 3"
-[ $(( 16#$(hex_after '\[Name Pointer/Ordinal\] Table') )) = 0 ] || bad "Kivaro.dll exports names"
+grep -q 'Ordinal Base[[:space:]]*1' <<<"$exports" || bad "Kivaro.dll's exports do not start at ordinal 1"
+[ $(( 16#$(hex_after 'Export Address Table') )) = 3 ] || bad "Kivaro.dll does not export exactly three ordinals"
+[ $(( 16#$(hex_after '\[Name Pointer/Ordinal\] Table') )) = 2 ] || bad "Kivaro.dll does not export exactly two names"
+kivaro_names=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && NF == 0 {on = 0} on {print $NF}' <<<"$exports" | sort | tr '\n' ' ')
+[ "$kivaro_names" = "DllCanUnloadNow DllGetClassObject " ] || bad "Kivaro.dll exports '$kivaro_names'"
+if grep -qiE 'Corvane|Lorimel' <<<"$(awk '/DLL Name:/ {print $3}' <<<"$exports")"; then
+  bad "Kivaro.dll links the picture library"
+fi
 $objdump -p "$bin/Tavirsel.exe" | grep -A3 'DLL Name: Kivaro.dll' | grep -qE '^[[:space:]]+[0-9a-f]+[[:space:]]+0*3[[:space:]]+<none>' \
   || bad "Tavirsel.exe does not import Kivaro.dll's ordinal 3"
 
