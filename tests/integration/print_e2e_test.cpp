@@ -367,7 +367,7 @@ TEST_F(PrintEndToEndTest, APortraitPicturePrintsUprightCentredAtNinetyPixelsAnIn
     DeleteFileA(picture.c_str());
 }
 
-TEST_F(PrintEndToEndTest, APortraitPictureTurnsOnALandscapePage) {
+TEST_F(PrintEndToEndTest, APortraitPictureTurnsOnALandscapePageFromTheViewerAndTheBrowser) {
     ASSERT_TRUE(SetDefaultPrinterA("OmmavuWide"));
     const Facts facts = PrinterFacts("OmmavuWide");
     ASSERT_GT(facts.pageW, facts.pageH) << "the wide printer's page is wider than tall";
@@ -391,6 +391,29 @@ TEST_F(PrintEndToEndTest, APortraitPictureTurnsOnALandscapePage) {
     // the top left.
     EXPECT_EQ((std::vector<std::string>{"00FF00", "FFFF00", "FF0000", "0000FF"}), Quarters(page, box));
 
+    // The browser's Print prints the same picture, with the dialogs over
+    // the browser.
+    PostMessageA(frame, WM_COMMAND, 117, 0);   // Browse
+    HWND browser = tavirsel.Window("OmmavuSHOWer");
+    ASSERT_NE(nullptr, browser);
+    for (int i = 0; i < 200 && !IsWindowVisible(browser); ++i) Sleep(50);
+    const PdfList earlier = PdfsIn(pdfs_);
+    PostMessageA(browser, WM_COMMAND, 32788, 0);
+    HWND system = WaitForDialog(tavirsel.ProcessId(), kPrinterCombo);
+    ASSERT_NE(nullptr, system);
+    EXPECT_EQ(browser, GetWindow(system, GW_OWNER));
+    PostMessageA(system, WM_COMMAND, IDOK, 0);
+    HWND colour = WaitForDialog(tavirsel.ProcessId(), kColourDialogMark);
+    ASSERT_NE(nullptr, colour);
+    PostMessageA(colour, WM_COMMAND, IDOK, 0);
+    const std::string again = WaitForNewPdf(pdfs_, earlier);
+    ASSERT_FALSE(again.empty());
+    EXPECT_EQ(JobNumber(pdf) + 1, JobNumber(again));
+    const Page second = Render(pdfs_ + "/" + again);
+    ExpectBox(Expected(facts, 180, 120), InkBox(second));
+    EXPECT_EQ(Quarters(page, box), Quarters(second, InkBox(second)));
+
+    PostMessageA(browser, WM_CLOSE, 0, 0);
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, tavirsel.Wait(20000));
     SetDefaultPrinterA("OmmavuPDF");
