@@ -179,6 +179,26 @@ PrintOutcome RunPrintJob(HWND owner, HDC printer, const DibBlock* picture, const
     return outcome;
 }
 
+PrintOutcome PrintWorkingPicture(HWND owner, HDC printer, const PrinterFacts& facts, const DibBlock* working,
+                                 const PrintChoice& choice, int memoryMegabytes, const char* jobName,
+                                 const PrintSpooler& spooler) {
+    const int width = DibWidth(working), height = DibHeight(working);
+    const bool turned = PrintTurnsPicture(facts, width, height);
+    const int placedW = turned ? height : width, placedH = turned ? width : height;
+    RECT target = PrintTarget(facts, placedW, placedH);
+    // The picture is made ready before the job starts: when memory runs out
+    // nothing reaches the printer, not even a blank page.
+    OwnedDib prepared;
+    {
+        WaitCursor wait;
+        const SIZE size = PreparedPrintSize(facts, placedW, placedH, target, memoryMegabytes);
+        prepared.Reset(PreparePrintDib(working, size, turned, IsMonoPrinter(facts), choice));
+    }
+    if (!prepared) return PrintOutcome::NoMemory;
+    Escape(printer, SET_BOUNDS, sizeof target, reinterpret_cast<LPCSTR>(&target), nullptr);
+    return RunPrintJob(owner, printer, prepared.get(), target, facts.rasterCaps, jobName, spooler);
+}
+
 void PrintPicture(HWND frame) {
     const Picture* picture = CurrentDocument().picture;
     if (!picture || !picture->working) return;
@@ -230,22 +250,9 @@ void PrintPicture(HWND frame) {
         memory.colourDepth = choice.depth;
     }
 
-    const int placedW = turned ? height : width, placedH = turned ? width : height;
-    RECT target = PrintTarget(facts, placedW, placedH);
-    // The picture is made ready before the job starts: when memory runs out
-    // nothing reaches the printer, not even a blank page.
-    OwnedDib prepared;
-    {
-        WaitCursor wait;
-        const SIZE size = PreparedPrintSize(facts, placedW, placedH, target, Program().memoryMegabytes);
-        prepared.Reset(PreparePrintDib(working, size, turned, mono, choice));
-    }
-    if (!prepared) {
-        ShowMessage(owner, IDS_NO_MEMORY_FOR_DIB, IDS_NO_MEMORY_FOR_DIB_TITLE);
-        return;
-    }
-    Escape(printer.get(), SET_BOUNDS, sizeof target, reinterpret_cast<LPCSTR>(&target), nullptr);
-    const PrintOutcome outcome = RunPrintJob(frame, printer.get(), prepared.get(), target, facts.rasterCaps, jobName);
+    const PrintOutcome outcome =
+        PrintWorkingPicture(frame, printer.get(), facts, working, choice, Program().memoryMegabytes, jobName);
+    if (outcome == PrintOutcome::NoMemory) ShowMessage(owner, IDS_NO_MEMORY_FOR_DIB, IDS_NO_MEMORY_FOR_DIB_TITLE);
     if (outcome == PrintOutcome::NotStarted || outcome == PrintOutcome::PageFailed)
         ShowMessage(owner, IDS_PRINT_FAILED, IDS_PRINT_FAILED_TITLE);
 }

@@ -27,6 +27,7 @@ enum class PrintOutcome {
     Cancelled,   // "Cancel" in the abort dialog, or the program is quitting
     NotStarted,  // the abort procedure or the document could not be set up
     PageFailed,  // the page could not be started, drawn or ended: the job was aborted
+    NoMemory,    // the picture could not be made ready: no job was started
 };
 
 // One page with `picture` (prepared for this printer) on `target`.  While the
@@ -35,6 +36,12 @@ enum class PrintOutcome {
 // a WM_QUIT met there cancels the job and is posted again afterwards.
 PrintOutcome RunPrintJob(HWND owner, HDC printer, const DibBlock* picture, const RECT& target, int rasterCaps,
                          const char* jobName, const PrintSpooler& spooler = DefaultPrintSpooler());
+
+// Everything after the dialogs: the picture's place on the page, the
+// picture made ready in memory (before any job starts), SET_BOUNDS, the job.
+PrintOutcome PrintWorkingPicture(HWND owner, HDC printer, const PrinterFacts& facts, const DibBlock* working,
+                                 const PrintChoice& choice, int memoryMegabytes, const char* jobName,
+                                 const PrintSpooler& spooler = DefaultPrintSpooler());
 
 // The choices offered again at the next print: the last colour depth (24 at
 // first), the last grey method (4, the best dither) and the last light (0).

@@ -147,6 +147,24 @@ TEST_F(PrintJobTest, AQuitDuringTheJobCancelsItAndReachesTheMainLoop) {
     EXPECT_EQ(7u, msg.wParam);
 }
 
+TEST_F(PrintJobTest, APictureThatCannotBeMadeReadyStartsNoJob) {
+    // 32000 x 32000 device pixels that a printer without stretching needs
+    // unscaled: more than a block can hold.
+    PrinterFacts huge;
+    huge.rasterCaps = RC_DIBTODEV;
+    huge.colourBits = 32;
+    huge.pageWidth = huge.pageHeight = 40000;
+    huge.dpiX = huge.dpiY = 360000;
+    EXPECT_EQ(PrintOutcome::NoMemory, PrintWorkingPicture(Program().frame, nullptr, huge, picture_, PrintChoice{24, 0}, 512,
+                                                          "Ommavu [job]", kFakeSpooler));
+    EXPECT_TRUE(recorder_.calls.empty()) << "not even SetAbortProc";
+    // The same picture at a size that fits goes through every step.
+    huge.dpiX = huge.dpiY = 900;
+    EXPECT_EQ(PrintOutcome::Printed, PrintWorkingPicture(Program().frame, nullptr, huge, picture_, PrintChoice{24, 0},
+                                                         512, "Ommavu [job]", kFakeSpooler));
+    EXPECT_EQ(6u, recorder_.calls.size());
+}
+
 TEST_F(PrintJobTest, MonoPrintOffersTheChoiceItIsGivenAndKeepsItOnlyOnOk) {
     // Mid-grey: the preview of the two-colour method shows black or white.
     DibBlock* preview = CreateDib(40, 40);
