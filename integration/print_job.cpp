@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "document.h"
@@ -64,13 +65,13 @@ INT_PTR CALLBACK AbortDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The viewer frame and the browser stay disabled while a job runs: closing
 // either, or starting a second print, from inside the pump would pull the
-// picture or the printer from under the job.
+// picture or the printer from under the job.  Windows that were disabled
+// already are left so afterwards.
 class WindowsDisabled {
 public:
-    WindowsDisabled(HWND first, HWND second) {
-        HWND windows[2] = {first, second != first ? second : nullptr};
+    explicit WindowsDisabled(std::initializer_list<HWND> windows) {
         for (HWND window : windows) {
-            if (!window || !IsWindow(window) || !IsWindowEnabled(window)) continue;
+            if (!window || !IsWindow(window) || !IsWindowEnabled(window) || count_ == kMost) continue;
             EnableWindow(window, FALSE);
             disabled_[count_++] = window;
         }
@@ -83,7 +84,8 @@ public:
     WindowsDisabled& operator=(const WindowsDisabled&) = delete;
 
 private:
-    HWND disabled_[2] = {};
+    static constexpr int kMost = 3;
+    HWND disabled_[kMost] = {};
     int count_ = 0;
 };
 
@@ -145,7 +147,7 @@ PrintOutcome RunPrintJob(HWND owner, HDC printer, const DibBlock* picture, const
     g_job = JobState{};
     PrintOutcome outcome = PrintOutcome::Printed;
     {
-        WindowsDisabled held(owner, Program().browser);
+        WindowsDisabled held({owner, Program().frame, Program().browser});
         g_job.abortDialog = CreateDialogParamA(Program().resourceModule, MAKEINTRESOURCEA(IDD_PRINT_ABORT), owner,
                                                AbortDialogProc, reinterpret_cast<LPARAM>(jobName));
         if (g_job.abortDialog) ShowWindow(g_job.abortDialog, SW_SHOW);
@@ -251,7 +253,7 @@ void PrintPicture(HWND frame) {
     }
 
     const PrintOutcome outcome =
-        PrintWorkingPicture(frame, printer.get(), facts, working, choice, Program().memoryMegabytes, jobName);
+        PrintWorkingPicture(owner, printer.get(), facts, working, choice, Program().memoryMegabytes, jobName);
     if (outcome == PrintOutcome::NoMemory) ShowMessage(owner, IDS_NO_MEMORY_FOR_DIB, IDS_NO_MEMORY_FOR_DIB_TITLE);
     if (outcome == PrintOutcome::NotStarted || outcome == PrintOutcome::PageFailed)
         ShowMessage(owner, IDS_PRINT_FAILED, IDS_PRINT_FAILED_TITLE);

@@ -31,7 +31,7 @@ enum class PrintOutcome {
 };
 
 // One page with `picture` (prepared for this printer) on `target`.  While the
-// job runs an abort dialog titled jobName is up, owner (the viewer frame)
+// job runs an abort dialog titled jobName is up over owner, the viewer frame
 // and the browser are disabled, and messages are pumped between the steps;
 // a WM_QUIT met there cancels the job and is posted again afterwards.
 PrintOutcome RunPrintJob(HWND owner, HDC printer, const DibBlock* picture, const RECT& target, int rasterCaps,
