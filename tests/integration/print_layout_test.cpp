@@ -118,14 +118,6 @@ TEST(PrintLayoutTest, PreparedSizeFollowsThePrinterAndTheMemory) {
     }
 }
 
-TEST(PrintLayoutTest, PrintersWithoutDibSupportAndMonochromePrintersAreTold) {
-    EXPECT_FALSE(CanPrintDib(Printer(100, 100, 90, 90, 32, RC_BITBLT | RC_STRETCHBLT)));
-    EXPECT_TRUE(CanPrintDib(Printer(100, 100, 90, 90, 32, RC_DIBTODEV)));
-    EXPECT_TRUE(CanPrintDib(Printer(100, 100, 90, 90, 32, RC_STRETCHDIB)));
-    EXPECT_TRUE(IsMonoPrinter(Printer(100, 100, 90, 90, 1)));
-    EXPECT_FALSE(IsMonoPrinter(Printer(100, 100, 90, 90, 2)));
-}
-
 // Rows of 16 pixels of one colour, converted, against bytes worked out by
 // hand from the thresholds.
 TEST(PrintLayoutTest, GreyConversionsMatchTheThresholdsBitForBit) {
@@ -179,9 +171,6 @@ TEST(PrintLayoutTest, GreyConversionsMatchTheThresholdsBitForBit) {
                 EXPECT_EQ(t > kPrintDither16[x][y] ? 8 : 7, level) << "x " << x << " y " << y << " t " << t;
             }
     }
-    EXPECT_EQ(16, kPrintDither16[2][6]);
-    EXPECT_EQ(11, kPrintDither16[15][15]);
-    EXPECT_EQ(13, kPrintDither16[8][15]);
 }
 
 // A DIB section standing in for a monochrome printer: the prepared picture
