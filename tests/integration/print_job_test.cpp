@@ -189,9 +189,14 @@ TEST_F(PrintJobTest, MonoPrintOffersTheChoiceItIsGivenAndKeepsItOnlyOnOk) {
         int shownLight = 999;
         bool fastChecked = false;
         COLORREF middle = CLR_INVALID;
+        double thumbAt = -1;   // the thumb's centre along the channel, 0 to 1
         driver.Then([&](HWND d) {
             shownLight = Position(d, IDC_PRINT_LIGHT);
             fastChecked = Checked(d, IDC_PRINT_FAST_DITHER);
+            RECT thumb = {}, channel = {};
+            SendMessageA(GetDlgItem(d, IDC_PRINT_LIGHT), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+            SendMessageA(GetDlgItem(d, IDC_PRINT_LIGHT), TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+            thumbAt = ((thumb.left + thumb.right) / 2.0 - channel.left) / (channel.right - channel.left);
         });
         if (c.button) driver.Click(c.button);
         if (c.light != c.start.light) driver.Slide(IDC_PRINT_LIGHT, c.light);
@@ -202,6 +207,7 @@ TEST_F(PrintJobTest, MonoPrintOffersTheChoiceItIsGivenAndKeepsItOnlyOnOk) {
         EXPECT_EQ(c.accepted, accepted) << c.what;
         EXPECT_EQ(c.start.light, shownLight) << c.what;
         EXPECT_EQ(c.start.depth == 2, fastChecked) << c.what;
+        EXPECT_NEAR((c.start.light + 128) / 255.0, thumbAt, 0.1) << c.what << ": the thumb where the light is";
         EXPECT_EQ(c.expected.depth, choice.depth) << c.what;
         EXPECT_EQ(c.expected.light, choice.light) << c.what;
         if (c.button == IDC_PRINT_2_COLORS) {
