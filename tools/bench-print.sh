@@ -13,6 +13,13 @@ source "$(dirname "$0")/../scripts/common.sh"
 dir=$(runnable_build_dir)
 spooler="$dir/print-spooler-bench"
 "$root/tests/integration/print-spooler.sh" start "$spooler" || exit 2
-trap '"$root/tests/integration/print-spooler.sh" stop "$spooler"' EXIT
 export CUPS_SERVER="$spooler/cups.sock"
+# When the jobs have left the queue the spooler stops and the benchmark's
+# PDFs are removed.
+finish() {
+  for _ in $(seq 300); do [ -z "$(lpstat -o 2>/dev/null)" ] && break; sleep 0.1; done
+  "$root/tests/integration/print-spooler.sh" stop "$spooler"
+  rm -f "$(cat "$spooler/out-dir")"/Ommavu_print_benchmark*-job_*.pdf
+}
+trap finish EXIT
 run_target_bench bench_print "$@"

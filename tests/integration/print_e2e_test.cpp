@@ -116,6 +116,9 @@ Page Render(const std::string& pdf) {
     if (magic != "P6" || page.width <= 0 || page.height <= 0) return Page{};
     page.rgb.resize(static_cast<size_t>(page.width) * page.height * 3);
     in.read(reinterpret_cast<char*>(page.rgb.data()), static_cast<std::streamsize>(page.rgb.size()));
+    // The job's PDF has been looked at: it does not pile up in the user's
+    // PDF folder.
+    DeleteFileA(UnixToWindows(pdf).c_str());
     return page;
 }
 
