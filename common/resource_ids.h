@@ -109,6 +109,12 @@
 #define IDS_URL_REFUSED 40302            // "%s": an address that is not opened
 #define IDS_URL_SAVE_FAILED 40303        // "%s": the list file that could not be written
 
+// Printing: a printer that takes no DIB, and a job the printer refused.
+#define IDS_PRINT_NO_DIB 40200
+#define IDS_PRINT_NO_DIB_TITLE 40201
+#define IDS_PRINT_FAILED 40202
+#define IDS_PRINT_FAILED_TITLE 40203
+
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
 #define IDM_VIEWER 112
@@ -302,6 +308,23 @@
 #define IDC_ZOOM_SYNC 1041
 #define IDC_ZOOM_WIDTH_EDIT 1043
 #define IDC_ZOOM_HEIGHT_EDIT 1044
+
+// Printing: the abort dialog shown while a job runs, and the choice of
+// colours (colour printers) or grey method and light (monochrome printers),
+// each with the effect dialogs' preview 1030.
+#define IDD_PRINT_ABORT 194              // "Cancel Printing..." with its Cancel button
+#define IDD_COLOR_PRINT 195
+#define IDC_PRINT_16_COLORS 1059
+#define IDC_PRINT_256_COLORS 1060
+#define IDC_PRINT_32K_COLORS 1061
+#define IDC_PRINT_64K_COLORS 1062
+#define IDC_PRINT_16M_COLORS 1063
+#define IDD_MONO_PRINT 196
+#define IDC_PRINT_2_COLORS 1057
+#define IDC_PRINT_FAST_DITHER 1058
+#define IDC_PRINT_BEST_DITHER 1059
+#define IDC_PRINT_LIGHT 1031             // trackbar -128..127
+#define IDC_PRINT_LIGHT_VALUE 1027
 
 // About.
 #define IDD_ABOUT 101

@@ -17,6 +17,9 @@ packages=(
   libz-mingw-w64-dev wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei xvfb xauth x11-utils imagemagick googletest
   libjpeg-turbo-progs libvips-tools mate-backgrounds dpkg-dev pkg-config nasm cmake make patch xz-utils
   ca-certificates
+  # Printing tests: a CUPS spooler of their own with PDF printers, 32-bit
+  # Wine's way to it, and pdftoppm to look at the pages.
+  cups printer-driver-cups-pdf poppler-utils libcups2:i386
 )
 
 missing=()
