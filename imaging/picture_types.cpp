@@ -1,10 +1,29 @@
 #include "picture_types.h"
 
+#include <algorithm>
+
 namespace {
+
+constexpr COLORREF kNoTypeColor = RGB(255, 255, 255);
 
 std::vector<PictureType>& Table() {
     static std::vector<PictureType> table;
     return table;
+}
+
+// Indices into the table sorted by tag with lstrcmpiA, the comparison the
+// lookup uses.
+std::vector<int>& SortedIndex() {
+    static std::vector<int> index;
+    return index;
+}
+
+void DeleteBrushes() {
+    for (PictureType& type : Table())
+        if (type.brush) {
+            DeleteObject(type.brush);
+            type.brush = nullptr;
+        }
 }
 
 PictureType MakeType(const LorimelApi& api, LorimelFormat entry, const char* name, const char* group,
@@ -26,12 +45,21 @@ PictureType MakeType(const LorimelApi& api, LorimelFormat entry, const char* nam
 
 int BuildPictureTypes(const LorimelApi* api) {
     std::vector<PictureType>& table = Table();
+    DeleteBrushes();
     table.clear();
+    SortedIndex().clear();
     if (!api || !api->FirstImageFormat) return 0;
     const char *name = nullptr, *group = nullptr, *description = nullptr;
     for (LorimelFormat entry = api->FirstImageFormat(&name, &group, &description); entry;
          entry = api->NextImageFormat(entry, &name, &group, &description))
         table.push_back(MakeType(*api, entry, name, group, description));
+    std::vector<int>& index = SortedIndex();
+    for (size_t i = 0; i < table.size(); ++i) {
+        table[i].color = kNoTypeColor;
+        index.push_back(static_cast<int>(i));
+    }
+    std::stable_sort(index.begin(), index.end(),
+                     [&table](int a, int b) { return lstrcmpiA(table[a].name, table[b].name) < 0; });
     return static_cast<int>(table.size());
 }
 
@@ -46,8 +74,39 @@ std::vector<int> WritablePictureTypes() {
 }
 
 const PictureType* FindPictureType(const char* name) {
-    if (!name) return nullptr;
-    for (const PictureType& type : Table())
-        if (lstrcmpiA(type.name, name) == 0) return &type;
-    return nullptr;
+    if (!name || !*name) return nullptr;
+    const std::vector<PictureType>& table = Table();
+    const std::vector<int>& index = SortedIndex();
+    // The first of equal tags, as a front-to-back search of the library's
+    // order would find (the sort is stable).
+    auto found = std::lower_bound(index.begin(), index.end(), name, [&table](int entry, const char* wanted) {
+        return lstrcmpiA(table[entry].name, wanted) < 0;
+    });
+    if (found == index.end() || lstrcmpiA(table[*found].name, name) != 0) return nullptr;
+    return &table[*found];
+}
+
+void ApplyPictureTypeColors(LONG (*colorOf)(const char* name)) {
+    std::vector<PictureType>& table = Table();
+    for (size_t i = 0; i < table.size(); ++i) {
+        LONG color = colorOf ? colorOf(table[i].name) : -1;
+        if (color == -1 && colorOf && table[i].group[0]) color = colorOf(table[i].group);
+        SetPictureTypeColor(static_cast<int>(i), color == -1 ? kNoTypeColor : static_cast<COLORREF>(color));
+    }
+}
+
+void SetPictureTypeColor(int index, COLORREF color) {
+    std::vector<PictureType>& table = Table();
+    if (index < 0 || index >= static_cast<int>(table.size())) return;
+    PictureType& type = table[index];
+    HBRUSH old = type.brush;
+    type.color = color;
+    type.brush = CreateSolidBrush(color);
+    if (old) DeleteObject(old);
+}
+
+void FreePictureTypes() {
+    DeleteBrushes();
+    Table().clear();
+    SortedIndex().clear();
 }

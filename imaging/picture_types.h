@@ -28,6 +28,10 @@ struct PictureType {
     char description[200];
     DWORD capabilities;       // kTypeCanRead | kTypeCanWrite | kTypeFlag...
     DWORD saveDepths;         // save-depth mask (kSaveDepth... in lorimel.h)
+    COLORREF color;           // label colour in the browser (white until set)
+    HBRUSH brush;             // solid brush of `color`, owned by the table; the
+                              // browser's items point at this field, so a new
+                              // colour reaches every item at once
 };
 
 // Fills the table from the library's registry, in registry order; empty when
@@ -38,5 +42,16 @@ const std::vector<PictureType>& PictureTypes();
 // Indexes into PictureTypes() of the entries that can be written, in table
 // order.
 std::vector<int> WritablePictureTypes();
-// The entry named `name` (ignoring case), or null.
+// The entry named `name` (ignoring case), or null.  A binary search over an
+// index sorted with the same comparison (lstrcmpiA): the library's own order
+// is not sorted.  Safe on any thread once the table is built.
 const PictureType* FindPictureType(const char* name);
+
+// Gives every entry its colour and brush: colorOf(tag), else colorOf(module),
+// else white; colorOf answers -1 for "not set".  Called after
+// BuildPictureTypes (the settings file lives above this library).
+void ApplyPictureTypeColors(LONG (*colorOf)(const char* name));
+// Replaces one entry's colour and brush (the old brush is deleted).
+void SetPictureTypeColor(int index, COLORREF color);
+// Deletes the brushes and empties the table (at shutdown).
+void FreePictureTypes();
