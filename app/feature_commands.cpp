@@ -9,6 +9,5 @@ void DesktopPictureCommand(HWND, UINT) {}
 void ClipboardCommand(HWND, UINT) {}
 void SelectionCommand(HWND, UINT) {}
 void FullScreenCommand(HWND, UINT) {}
-void RegisterTypeCommand(HWND, UINT) {}
 void AcquireCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}
