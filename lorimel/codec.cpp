@@ -367,15 +367,15 @@ LONG WriteThroughCoder(ImageFileRecord& file, const void* dibBlock, const Lorime
     if (result && exception->severity >= ErrorException) result = 0;
     // The encoder's last bytes may still sit in the stream's buffer: a full
     // disk shows only when they are pushed out, and the file is not written
-    // until they are.
+    // until they are.  A failed write of the stream is told with the
+    // system's reason, whether or not the encoder noticed it.
     FILE* stream = static_cast<FILE*>(file.stream);
     if (std::fflush(stream) != 0 || std::ferror(stream)) {
-        if (result) {
-            ClearError(file);
-            file.errorSeverity = BlobError;
-            file.errorReason = CopyText(std::strerror(errno));
-            file.errorDescription = CopyText(file.fileName);
-        }
+        const int cause = errno;
+        ClearError(file);
+        file.errorSeverity = BlobError;
+        file.errorReason = CopyText(std::strerror(cause));
+        file.errorDescription = CopyText(file.fileName);
         result = 0;
     }
     DestroyExceptionInfo(exception);

@@ -21,36 +21,7 @@ namespace {
 
 std::string Scratch(const std::string& name) { return Beside("scratch-save\\" + name); }
 
-// Empties a scratch folder left by an earlier run.
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\");
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::vector<BYTE> Bytes(const std::string& path) {
-    std::vector<BYTE> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    BYTE buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
-}
-
-void PutBytes(const std::string& path, const std::string& text) {
+void PutFileBytes(const std::string& path, const std::string& text) {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(nullptr, f) << path;
     std::fwrite(text.data(), 1, text.size(), f);
@@ -192,7 +163,7 @@ TEST_F(SaveTest, QualityReachesTheEncoderBetween20And95) {
     auto saved = [&](int quality) {
         const std::string path = Scratch("q" + std::to_string(quality) + ".jpg");
         EXPECT_EQ(1, SaveDibToFile(path.c_str(), "JPEG", photo.get(), quality));
-        return Bytes(path);
+        return FileBytes(path);
     };
     struct Case { int asked, encoded; };
     for (Case c : {Case{0, 20}, Case{100, 95}, Case{20, 20}, Case{95, 95}}) {
@@ -249,17 +220,17 @@ TEST_F(SaveTest, BadTargetsFailWithAReasonAndLoseNothing) {
         {"unknown format", folder + "old.xyz", "NO-SUCH-FORMAT", small.get(), SaveFault::Encoder},
     };
     CreateDirectoryA((folder + "sub").c_str(), nullptr);
-    PutBytes(folder + "readonly.bmp", "earlier bytes");
+    PutFileBytes(folder + "readonly.bmp", "earlier bytes");
     SetFileAttributesA((folder + "readonly.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
-    PutBytes(folder + "old.ico", "an earlier icon");
-    PutBytes(folder + "old.xyz", "earlier");
+    PutFileBytes(folder + "old.ico", "an earlier icon");
+    PutFileBytes(folder + "old.xyz", "earlier");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<BYTE> before = Bytes(c.target);
+        const std::vector<unsigned char> before = FileBytes(c.target);
         SaveError error;
         EXPECT_EQ(0, SaveDibToFile(c.target.c_str(), c.format, c.picture, 75, &error));
         EXPECT_EQ(static_cast<int>(c.fault), static_cast<int>(error.fault));
-        EXPECT_EQ(before, Bytes(c.target));
+        EXPECT_EQ(before, FileBytes(c.target));
         EXPECT_TRUE(TemporaryFiles(folder).empty());
         EXPECT_EQ(std::string::npos, std::string(error.libraryText).find("~sv")) << "the target is named, not the temporary file";
         if (c.fault == SaveFault::CannotCreate) {
@@ -293,19 +264,31 @@ TEST_F(SaveTest, AFullDiskIsReportedAndTheEarlierFileKept) {
     if (!GetDiskFreeSpaceExA(folder.c_str(), &available, &total, nullptr) || total.QuadPart > (1u << 20))
         GTEST_SKIP() << "no small file system at " << folder;
     const std::string target = folder + "old.bmp";
-    PutBytes(target, "an earlier picture");
+    PutFileBytes(target, "an earlier picture");
     DibPtr big(CreateDib(1000, 1000));   // 4 MB at 32 bits: more than the disk holds
     SaveError error;
     EXPECT_EQ(0, SaveDibToFile(target.c_str(), "BMP", big.get(), 75, &error));
     EXPECT_EQ(static_cast<int>(SaveFault::Encoder), static_cast<int>(error.fault));
     EXPECT_NE(std::string::npos, std::string(error.libraryText).find("space")) << error.libraryText;
-    const std::vector<BYTE> after = Bytes(target);
+    const std::vector<unsigned char> after = FileBytes(target);
     EXPECT_EQ("an earlier picture", std::string(after.begin(), after.end()));
     EXPECT_TRUE(TemporaryFiles(folder).empty());
-    // The same through the core's own encoder (PNG), whose last bytes sit
-    // in the stream's buffer until the final flush.
-    EXPECT_EQ(0, SaveDibToFile((folder + "old.png").c_str(), "PNG", Noise(1000, 1000).get(), 75, &error));
+    // Through the core's own encoder (PNG): the disk is filled until the
+    // picture's last page no longer fits, so every write the encoder makes
+    // goes through and only the final flush of the stream's buffer fails.
+    DibPtr noise = Noise(300, 200);
+    const std::string measured = Scratch("measure.png");
+    ASSERT_EQ(1, SaveDibToFile(measured.c_str(), "PNG", noise.get(), 75));
+    const ULONGLONG pages = (FileBytes(measured).size() + 4095) / 4096;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &available, &total, nullptr));
+    ASSERT_GT(available.QuadPart, pages * 4096);
+    const std::string filler = folder + "filler";
+    PutFileBytes(filler, std::string(static_cast<size_t>(available.QuadPart - (pages - 1) * 4096), 'f'));
+    EXPECT_EQ(0, SaveDibToFile((folder + "old.png").c_str(), "PNG", noise.get(), 75, &error));
+    EXPECT_NE(std::string::npos, std::string(error.libraryText).find("space")) << error.libraryText;
+    EXPECT_FALSE(GetFileAttributesA((folder + "old.png").c_str()) != INVALID_FILE_ATTRIBUTES) << "no truncated picture";
     EXPECT_TRUE(TemporaryFiles(folder).empty());
+    DeleteFileA(filler.c_str());
 }
 
 TEST(SaveNamesTest, OnlyADotInTheFileNameStartsTheExtension) {
@@ -372,7 +355,7 @@ TEST_F(SaveTest, TheBaseStartsAboveTheLargestNumberOfMatchingFiles) {
     CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_EQ(0u, FirstFrameBase(folder, "Photo-###.BMP")) << "no file yet";
     for (const char* name : {"Photo-003.bmp", "photo-012.gif", "Photo-0x9.png", "Photo-1234.bmp", "Other-999.bmp"})
-        PutBytes(folder + name, "x");
+        PutFileBytes(folder + name, "x");
     CreateDirectoryA((folder + "Photo-500.dir").c_str(), nullptr);
     EXPECT_EQ(13u, FirstFrameBase(folder, "Photo-###.BMP"));
     EXPECT_EQ(1000u, FirstFrameBase(folder, "Other-###.PNG"));

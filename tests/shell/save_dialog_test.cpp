@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "dialog_driver.h"
 #include "dib.h"
+#include "document.h"
+#include "feature_commands.h"
 #include "list_view_text.h"
 #include "load.h"
 #include "picture_types.h"
@@ -25,34 +28,6 @@
 namespace {
 
 std::string Scratch(const std::string& name) { return Beside("scratch-save-dialog\\" + name); }
-
-std::vector<BYTE> Bytes(const std::string& path) {
-    std::vector<BYTE> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<BYTE>(c));
-    std::fclose(f);
-    return bytes;
-}
-
-// Empties a scratch folder left by an earlier run.
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\");
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -256,7 +231,7 @@ TEST_F(SaveDialogTest, BadTargetsKeepTheDialogOpenAndLoseNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<BYTE> before = Bytes(c.target);
+        const std::vector<unsigned char> before = FileBytes(c.target);
         Driver driver(IDC_SAVE_FORMATS);
         bool open = false;
         driver.Then(SelectFormat(c.format))
@@ -273,7 +248,7 @@ TEST_F(SaveDialogTest, BadTargetsKeepTheDialogOpenAndLoseNothing) {
         EXPECT_EQ(0u, box.find("Can't Save Picture: ")) << box;
         EXPECT_NE(std::string::npos, box.find(c.typed)) << box;
         EXPECT_NE(std::string::npos, box.find(c.reason)) << box;
-        EXPECT_EQ(before, Bytes(c.target));
+        EXPECT_EQ(before, FileBytes(c.target));
         EXPECT_TRUE(NoTemporaryFile(folder));
     }
     SetFileAttributesA((folder + "readonly.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -294,7 +269,7 @@ TEST_F(SaveDialogTest, CopyToFileAsksBeforeReplacingAnEarlierNewFile) {
     EXPECT_TRUE(saved);
     EXPECT_EQ(earlier, suggested);
     EXPECT_TRUE(first.boxes.empty());
-    const std::vector<BYTE> before = Bytes(earlier);
+    const std::vector<unsigned char> before = FileBytes(earlier);
     ASSERT_FALSE(before.empty());
     // Now it exists: with both overwrite boxes checked it is still asked
     // about (the driver answers No), and kept.
@@ -313,7 +288,7 @@ TEST_F(SaveDialogTest, CopyToFileAsksBeforeReplacingAnEarlierNewFile) {
     EXPECT_FALSE(saved);
     EXPECT_TRUE(open);
     EXPECT_EQ((std::vector<std::string>{"Overwtite Exist: Over Write the Exist File ?"}), second.boxes);
-    EXPECT_EQ(before, Bytes(earlier));
+    EXPECT_EQ(before, FileBytes(earlier));
 }
 
 TEST_F(SaveDialogTest, SavingOverTheOriginalAsksWhenItsBoxIsClear) {
@@ -330,7 +305,7 @@ TEST_F(SaveDialogTest, SavingOverTheOriginalAsksWhenItsBoxIsClear) {
     EXPECT_FALSE(saved);
     EXPECT_TRUE(open);
     EXPECT_EQ((std::vector<std::string>{"Overwrite Original: Over Write Original File ?"}), driver.boxes);
-    const std::vector<BYTE> after = Bytes(original);
+    const std::vector<unsigned char> after = FileBytes(original);
     EXPECT_EQ("original bytes", std::string(after.begin(), after.end()));
     EXPECT_FALSE(SavePictureMemory().overwriteOriginal) << "the cleared box is remembered";
 }
@@ -445,9 +420,41 @@ TEST_F(SaveDialogTest, TemplatesWhoseNamesCollideAreRefusedBeforeAnythingIsWritt
         EXPECT_NE(std::string::npos, driver.boxes[0].find(c.box)) << driver.boxes[0];
         EXPECT_FALSE(Exists(folder + c.absent));
     }
-    const std::vector<BYTE> kept = Bytes(folder + "W0.BMP");
+    const std::vector<unsigned char> kept = FileBytes(folder + "W0.BMP");
     EXPECT_EQ("another series", std::string(kept.begin(), kept.end())) << "asked even with the box checked";
     for (DibBlock* frame : frames) FreeDib(frame);
+}
+
+TEST_F(SaveDialogTest, SaveAsOpensSavePicturesOnlyForAFileOfSeveralFrames) {
+    struct Case { int pages; bool frames; };
+    for (Case c : {Case{1, false}, Case{3, true}}) {
+        SCOPED_TRACE(c.pages);
+        PictureDocument& document = CurrentDocument();
+        lstrcpyA(document.fileName, Scratch("shown.gif").c_str());
+        document.pageCount = c.pages;
+        document.currentPage = 0;
+        if (c.pages > 1) {
+            ASSERT_TRUE(AllocateDocumentPages(c.pages));
+            for (int i = 1; i < c.pages; ++i) document.pages[i] = CreatePicture(6, 4);
+        }
+        SetCurrentPicture(CreatePicture(6, 4));
+        Driver driver(IDC_SAVE_FORMATS);
+        bool frames = !c.frames;
+        std::string frameCount;
+        driver.Then([&](HWND d) {
+                  frames = GetDlgItem(d, IDC_SAVE_TEMPLATE) != nullptr;
+                  frameCount = Text(d, IDC_SAVE_FRAME_COUNT);
+              })
+            .Press(IDCANCEL);
+        driver.Run([] { SavePictureCommand(nullptr, IDC_SAVE_AS); });
+        EXPECT_EQ(c.frames, frames);
+        if (c.frames) {
+            EXPECT_EQ(std::to_string(c.pages), frameCount);
+        }
+        FreeCurrentPicture();
+        document.pageCount = 0;
+        document.fileName[0] = '\0';
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // relative to the folder of the test program.
 std::string Beside(const std::string& relative);
@@ -24,3 +25,9 @@ std::string WriteBmp(const std::string& name, int width, int height);
 void SetUpProgramState();
 // Binds and initialises Lorimel.dll from the program folder once.
 bool EnsureImageLibrary();
+
+// The bytes of a file (none when it cannot be read).
+std::vector<unsigned char> FileBytes(const std::string& path);
+// Deletes a folder (ending in a backslash) with everything in it, read-only
+// files too: scratch left by an earlier run.
+void RemoveTree(const std::string& folder);
