@@ -72,7 +72,7 @@ bool StartImageLibrary() {
     // Their label colours from "TYPECOLOR" (the twelve defaults written
     // first on a fresh settings file).
     settings::EnsureTypeColorDefaults();
-    ApplyPictureTypeColors(settings::ReadTypeColor);
+    ApplyPictureTypeColors(settings::ReadAllTypeColors());
     return true;
 }
 

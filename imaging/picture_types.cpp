@@ -18,12 +18,26 @@ std::vector<int>& SortedIndex() {
     return index;
 }
 
+// One brush per colour in use, shared by the entries of that colour (most
+// types have the same few colours) and kept until the table goes: an
+// item being painted may still hold a colour's brush.
+std::vector<std::pair<COLORREF, HBRUSH>>& Brushes() {
+    static std::vector<std::pair<COLORREF, HBRUSH>> brushes;
+    return brushes;
+}
+
+HBRUSH BrushFor(COLORREF color) {
+    for (const auto& brush : Brushes())
+        if (brush.first == color) return brush.second;
+    HBRUSH brush = CreateSolidBrush(color);
+    if (brush) Brushes().emplace_back(color, brush);
+    return brush;
+}
+
 void DeleteBrushes() {
-    for (PictureType& type : Table())
-        if (type.brush) {
-            DeleteObject(type.brush);
-            type.brush = nullptr;
-        }
+    for (PictureType& type : Table()) type.brush = nullptr;
+    for (const auto& brush : Brushes()) DeleteObject(brush.second);
+    Brushes().clear();
 }
 
 PictureType MakeType(const LorimelApi& api, LorimelFormat entry, const char* name, const char* group,
@@ -86,7 +100,7 @@ const PictureType* FindPictureType(const char* name) {
     return &table[*found];
 }
 
-void ApplyPictureTypeColors(LONG (*colorOf)(const char* name)) {
+void ApplyPictureTypeColors(const std::function<LONG(const char* name)>& colorOf) {
     std::vector<PictureType>& table = Table();
     for (size_t i = 0; i < table.size(); ++i) {
         LONG color = colorOf ? colorOf(table[i].name) : -1;
@@ -99,10 +113,8 @@ void SetPictureTypeColor(int index, COLORREF color) {
     std::vector<PictureType>& table = Table();
     if (index < 0 || index >= static_cast<int>(table.size())) return;
     PictureType& type = table[index];
-    HBRUSH old = type.brush;
     type.color = color;
-    type.brush = CreateSolidBrush(color);
-    if (old) DeleteObject(old);
+    type.brush = BrushFor(color);
 }
 
 void FreePictureTypes() {

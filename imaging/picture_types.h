@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "lorimel.h"
@@ -29,7 +30,8 @@ struct PictureType {
     DWORD capabilities;       // kTypeCanRead | kTypeCanWrite | kTypeFlag...
     DWORD saveDepths;         // save-depth mask (kSaveDepth... in lorimel.h)
     COLORREF color;           // label colour in the browser (white until set)
-    HBRUSH brush;             // solid brush of `color`, owned by the table; the
+    HBRUSH brush;             // solid brush of `color`, owned by the table (shared
+                              // by the entries of one colour); the
                               // browser's items point at this field, so a new
                               // colour reaches every item at once
 };
@@ -50,8 +52,8 @@ const PictureType* FindPictureType(const char* name);
 // Gives every entry its colour and brush: colorOf(tag), else colorOf(module),
 // else white; colorOf answers -1 for "not set".  Called after
 // BuildPictureTypes (the settings file lives above this library).
-void ApplyPictureTypeColors(LONG (*colorOf)(const char* name));
-// Replaces one entry's colour and brush (the old brush is deleted).
+void ApplyPictureTypeColors(const std::function<LONG(const char* name)>& colorOf);
+// Replaces one entry's colour and brush.
 void SetPictureTypeColor(int index, COLORREF color);
 // Deletes the brushes and empties the table (at shutdown).
 void FreePictureTypes();

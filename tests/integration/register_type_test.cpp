@@ -84,7 +84,7 @@ protected:
         ASSERT_TRUE(EnsureImageLibrary());
         BuildPictureTypes(ImageLibrary());
         settings::EnsureTypeColorDefaults();
-        ApplyPictureTypeColors(settings::ReadTypeColor);
+        ApplyPictureTypeColors(settings::ReadAllTypeColors());
         SetTypeColorAsker(AnswerColor);
     }
     static void TearDownTestSuite() { SetTypeColorAsker(nullptr); }
