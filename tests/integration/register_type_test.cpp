@@ -265,3 +265,30 @@ TEST_F(RegisterTypeTest, ShellOpenOfARegisteredPictureStartsTheViewerWithIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The alternative icon set moves the index only when the program has it; this
+// program carries the regular set alone, so "OEM" must not send the shell to
+// icon groups that do not exist.
+TEST(TypeIconTest, OemSetIsUsedOnlyWhenTheProgramCarriesIt) {
+    SetUpProgramState();
+    HMODULE program = Program().mainModule;
+    for (const char* oem : {static_cast<const char*>(nullptr), "Partner"}) {
+        SCOPED_TRACE(oem ? oem : "no OEM");
+        Put("OEM", oem, "INSTALL");
+        struct Case {
+            const char* module;
+            int index;
+        } cases[] = {{"JPEG", 10}, {"GRAY", 38}, {"NOSUCH", 6}};
+        for (const Case& c : cases) {
+            EXPECT_EQ(c.index, RegisteredTypeIconIndex(program, c.module)) << c.module;
+            HICON icon = LoadTypeIcon(program, c.module);
+            EXPECT_NE(nullptr, icon) << c.module;
+            if (icon) DestroyIcon(icon);
+        }
+    }
+    Put("OEM", nullptr, "INSTALL");
+}
+
+}  // namespace
