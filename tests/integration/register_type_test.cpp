@@ -109,7 +109,7 @@ TEST_F(RegisterTypeTest, OkRegistersTheTickedTypesAndASecondOkGivesThemBack) {
 
     std::string headings, sampleText;
     int rows = 0;
-    bool picToIconBox = false;
+    bool picToIconBox = false, iconShown = false;
     COLORREF listBack = 0;
     Driver first(IDC_TYPE_LIST);
     first.Then([&](HWND d) {
@@ -117,6 +117,7 @@ TEST_F(RegisterTypeTest, OkRegistersTheTickedTypesAndASecondOkGivesThemBack) {
              rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
              for (int c = 0; c < 6; ++c) headings += ListHeading(list, c) + "@";
              picToIconBox = Checked(d, IDC_TYPE_PIC_TO_ICON);
+             iconShown = SendDlgItemMessageA(d, IDC_TYPE_ICON, STM_GETICON, 0, 0) != 0;
              listBack = static_cast<COLORREF>(SendMessageA(list, LVM_GETBKCOLOR, 0, 0));
              const int jpg = RowOf(list, "JPG");
              sampleText = ListItemText(list, jpg, 1) + "|" + ListItemText(list, jpg, 2) + "|" +
@@ -135,6 +136,7 @@ TEST_F(RegisterTypeTest, OkRegistersTheTickedTypesAndASecondOkGivesThemBack) {
     EXPECT_EQ(static_cast<int>(PictureTypes().size()), rows);
     EXPECT_EQ("Format@Type@Read@Write@ZoomThumb@Description@", headings);
     EXPECT_TRUE(picToIconBox);
+    EXPECT_TRUE(iconShown) << "the selected row's type icon";
     EXPECT_EQ(RGB(0, 128, 128), listBack);
     EXPECT_EQ("JPEG|Read|Write", sampleText);
     EXPECT_EQ(2, result.registered);
