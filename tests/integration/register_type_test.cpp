@@ -206,6 +206,32 @@ TEST_F(RegisterTypeTest, ChangedColourStaysForTheRunAndReachesTheFileOnlyOnOk) {
     }
 }
 
+// A key the registry refuses to extend: sub-keys of a volatile key must be
+// volatile too, so the class key's icon and verbs cannot be written.
+void MakeRefusingClassKey(HKEY root, const char* name) {
+    registry::DeleteTree(root, name);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(root, name, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(RegisterTypeTest, TypesTheRegistryRefusesAreNamedInOneMessage) {
+    const std::string viewer = ViewerPath();
+    MakeRefusingClassKey(HKEY_CLASSES_ROOT, "Tavirsel_PNG");
+    MakeRefusingClassKey(HKEY_CLASSES_ROOT, "Tavirsel_GIF");
+    Driver driver(IDC_TYPE_LIST);
+    driver.Click(IDC_TYPE_CLEAR_ALL).Then(SelectRows({"PNG", "GIF", "BMP"})).Click(IDC_TYPE_REGISTER_SELECTED).Press(IDOK);
+    RegisterTypeResult result;
+    driver.Run([&] { ShowRegisterTypeDialog(nullptr, viewer.c_str(), &result); });
+    ASSERT_FALSE(driver.timedOut);
+    ASSERT_EQ(1u, driver.boxes.size());
+    EXPECT_NE(std::string::npos, driver.boxes[0].find("GIF, PNG")) << driver.boxes[0];
+    EXPECT_EQ("GIF, PNG", result.failedTypes);
+    EXPECT_EQ(1, result.registered);
+    for (const char* tag : {"PNG", "GIF", "BMP"}) EXPECT_TRUE(UnregisterPictureType(HKEY_CLASSES_ROOT, tag)) << tag;
+}
+
 // A window standing in for a running shared viewer: the started viewer hands
 // its file over to it, which proves what it was started with.
 std::vector<std::string> g_handedOver;
