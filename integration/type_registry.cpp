@@ -183,8 +183,16 @@ bool UnregisterAllPictureTypes(HKEY classes, HKEY machine) {
     std::vector<std::string> tags;
     const size_t prefix = lstrlenA(kTypeClassPrefix);
     std::string name;
-    for (DWORD i = 0; registry::EnumSubKey(classes, nullptr, i, &name); ++i)
+    std::string owner;
+    for (DWORD i = 0; registry::EnumSubKey(classes, nullptr, i, &name); ++i) {
         if (name.size() > prefix && StartsWithNoCase(name, kTypeClassPrefix)) tags.push_back(name.substr(prefix));
+        // An extension still naming one of our classes after that class was
+        // lost would otherwise be left dangling.
+        else if (name.size() > 1 && name[0] == '.' &&
+                 registry::ReadString(classes, name.c_str(), nullptr, &owner) &&
+                 lstrcmpiA(owner.c_str(), (kTypeClassPrefix + name.substr(1)).c_str()) == 0)
+            tags.push_back(name.substr(1));
+    }
     for (DWORD i = 0; registry::EnumSubKey(classes, kTypeBackupKey, i, &name); ++i)
         if (name.size() > 1 && name[0] == '.') tags.push_back(name.substr(1));
     bool ok = true;
