@@ -198,6 +198,18 @@ TEST_F(Scratch, DamagedOrStaleStateIsNeverRestoredAsOwner) {
     EXPECT_EQ("pngfile", Value("TavirselSaveOld\\.JPG"));
 }
 
+TEST_F(Scratch, ExtensionStaysWithItsOwnerWhenTheBackupCannotBeWritten) {
+    Put(".JPG", nullptr, "jpegfile");
+    // Sub-keys of a volatile key must be volatile: the backup is refused.
+    HKEY refusing = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(classes, "TavirselSaveOld", 0, nullptr, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS, nullptr, &refusing, nullptr));
+    RegCloseKey(refusing);
+    EXPECT_FALSE(Register("JPG")) << "reported as a failure";
+    EXPECT_EQ("jpegfile", Value(".JPG")) << "the owner is not lost";
+    EXPECT_EQ("<missing>", Value("TavirselSaveOld\\.JPG"));
+}
+
 TEST_F(Scratch, OpenCommandIsOursInEitherFormAndEitherPathSpelling) {
     // A real folder with a blank, so that short and long names exist.
     char temp[MAX_PATH];
