@@ -8,5 +8,4 @@
 
 void PrintPictureCommand(HWND frame, UINT) { PrintPicture(frame); }
 void ClipboardCommand(HWND, UINT) {}
-void RegisterTypeCommand(HWND, UINT) {}
 void DefineFolderCommand(HWND, UINT) {}

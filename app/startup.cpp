@@ -70,6 +70,10 @@ bool StartImageLibrary() {
     // The formats the library registered, with what each can do: the save
     // dialogs list the writable ones.
     BuildPictureTypes(&shell.lorimel);
+    // Their label colours from "TYPECOLOR" (the twelve defaults written
+    // first on a fresh settings file).
+    settings::EnsureTypeColorDefaults();
+    ApplyPictureTypeColors(settings::ReadAllTypeColors());
     return true;
 }
 
@@ -125,6 +129,7 @@ void Shutdown() {
         shell.palette = nullptr;
     }
     FreeShellIcons();
+    FreePictureTypes();
     CloseCacheFiles();
     DestroyMenuPainter();
     if (shell.handOverEvent) {

@@ -6,6 +6,9 @@
 #include "pidl.h"
 
 #include "picture.h"
+#include "picture_types.h"
+#include "program.h"
+#include "resource_ids.h"
 #include "win_guards.h"
 
 #include <cstdio>
@@ -58,6 +61,11 @@ static void SetItemName(BrowserItem& item, const std::string& name) {
     const char* dot = std::strrchr(item.name, '.');
     item.extensionOffset = dot ? static_cast<int>(dot + 1 - item.name)
                                : static_cast<int>(std::strlen(item.name));
+    // The picture type of the extension gives the label colour and the type
+    // text; the entry lives as long as the program.
+    const PictureType* type = dot ? FindPictureType(item.Extension()) : nullptr;
+    item.typeRecord = type;
+    item.typeBrush = type ? &type->brush : nullptr;
 }
 
 int SystemIconIndex(LPCITEMIDLIST absolute) {
@@ -479,7 +487,9 @@ const char* ItemTypeText(BrowserItem& item) {
     const bool file = item.state == kItemFile || item.state == kItemPicture ||
                       item.state == kItemShortcutPending || item.state == kItemShortcutPicture;
     if (item.typeRecord != kTypeTextFilled && file) {
-        lstrcpynA(item.typeText, TypeNameOfExtension(item.Extension()).c_str(), sizeof item.typeText);
+        const std::string text = item.typeRecord ? ResourceString(IDS_TYPE_SUPPORT) + item.typeRecord->description
+                                                 : TypeNameOfExtension(item.Extension());
+        lstrcpynA(item.typeText, text.c_str(), sizeof item.typeText);
         item.typeRecord = kTypeTextFilled;
     }
     return item.typeText;

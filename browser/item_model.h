@@ -19,7 +19,7 @@
 #include <vector>
 
 struct Picture;
-struct PictureTypeEntry;   // an entry of the program's picture type table
+struct PictureType;   // an entry of the program's picture type table (picture_types.h)
 
 // BrowserItem::state.
 enum ItemState {
@@ -33,14 +33,14 @@ enum ItemState {
 };
 
 // BrowserItem::typeRecord once the type text has been filled.
-#define kTypeTextFilled (reinterpret_cast<const PictureTypeEntry*>(-1))
+#define kTypeTextFilled (reinterpret_cast<const PictureType*>(-1))
 
 constexpr DWORD kNoSize = 0xFFFFFFFFu;   // size of folders and the parent entry
 
 struct BrowserItem {
     LPITEMIDLIST absolute;      // the object as seen from the desktop
     LPITEMIDLIST relative;      // the object within its folder (null for "..")
-    HBRUSH typeBrush;           // colour of the picture type, or null
+    const HBRUSH* typeBrush;    // the brush field of its picture type's entry, or null
     char name[128];             // shell display name; ".." for the parent entry
     char typeText[128];
     FILETIME lastWrite;
@@ -64,7 +64,7 @@ struct BrowserItem {
     Picture* smallIcon;
     BYTE drawOffsetX, drawOffsetY;   // small-icon picture offsets in the icon views
     UINT displayState;          // LVIS_* as last read; bit 1 selected mark, bit 2 hot mark
-    const PictureTypeEntry* typeRecord;   // null, an entry, or kTypeTextFilled
+    const PictureType* typeRecord;   // null, an entry, or kTypeTextFilled
 
     const char* Extension() const { return name + extensionOffset; }
 };

@@ -91,7 +91,7 @@ UINT LiveState(HWND list, int index, const BrowserItem& item) {
 
 HBRUSH LabelBrush(const BrowserItem& item, bool selected) {
     if (selected) return Objects().selection;
-    return item.typeBrush ? item.typeBrush : Objects().background;
+    return item.typeBrush && *item.typeBrush ? *item.typeBrush : Objects().background;
 }
 
 // The picture of a thumbnail cell: an animated item's current frame, else

@@ -37,7 +37,7 @@ const std::vector<UINT>& CommandsAwaitingFeatures() {
     static const std::vector<UINT> awaiting = {
         // Viewer frame.
         IDC_PICTURE_TO_CLIPBOARD, IDC_PICTURE_TO_CLIPBOARD_2,
-        IDC_REGISTER_TYPE, IDC_DEFINE_FOLDER,
+        IDC_DEFINE_FOLDER,
         // Browser.
         IDC_NAME_FOLDER, IDC_MULTI_RENAME,
         IDC_COPY_TO, IDC_MOVE_TO, IDC_SEND_MAIL, IDC_THUMB_TO_CLIPBOARD, IDC_THUMB_TO_CLIPBOARD_2,

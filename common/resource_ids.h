@@ -415,3 +415,16 @@
 #define IDC_KIVARO_TYPE 1005
 #define IDC_KIVARO_FLUSH 1006            // "Flush Icon"
 #define IDC_KIVARO_SAMPLE 1030           // the thumbnail, owner-drawn
+
+// Register Picture Type: the picture types with their ticks, icon and colour.
+#define IDD_REGISTER_TYPE 141
+#define IDC_TYPE_LIST 1045               // list view, report style, one row per type
+#define IDC_TYPE_REGISTER_ALL 1048       // tick every row
+#define IDC_TYPE_CLEAR_ALL 1049          // untick every row
+#define IDC_TYPE_REGISTER_SELECTED 1050  // tick the selected rows
+#define IDC_TYPE_ICON 1051               // static icon: the current row's type icon
+#define IDC_TYPE_COLOR_SAMPLE 1030       // static: the current row's colour
+#define IDC_TYPE_CHANGE_COLOR 1047       // choose the current row's colour
+#define IDC_TYPE_PIC_TO_ICON 1041        // "SETTINGS"/"PicToIcon"
+#define IDS_REGISTER_TYPE_FAILED 40130   // "%s": the tags that could not be registered
+#define IDS_REGISTER_TYPE_FAILED_TITLE 40131

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace settings {
@@ -125,6 +128,36 @@ int ReadActiveToward() { return Read(kActiveToward) == -1 ? -1 : 1; }
 
 LONG ReadTypeColor(const char* typeName) {
     return static_cast<LONG>(GetPrivateProfileIntA(kTypeColor, typeName, -1, kFileName));
+}
+
+std::function<LONG(const char*)> ReadAllTypeColors() {
+    std::vector<char> buffer(32768);
+    DWORD n;
+    while ((n = GetPrivateProfileSectionA(kTypeColor, buffer.data(), static_cast<DWORD>(buffer.size()), kFileName)) ==
+               buffer.size() - 2 &&
+           buffer.size() < (1u << 24))
+        buffer.resize(buffer.size() * 2);
+    auto keys = std::make_shared<std::vector<std::pair<std::string, LONG>>>();
+    for (const char* line = buffer.data(); line < buffer.data() + n && *line; line += std::strlen(line) + 1) {
+        const char* equals = std::strchr(line, '=');
+        if (!equals) continue;
+        std::string name(line, equals);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        const char* value = equals + 1;
+        while (*value == ' ') ++value;
+        keys->emplace_back(name, static_cast<LONG>(std::strtoul(value, nullptr, 0)));
+    }
+    // The first of two equal keys wins, as for the profile functions.
+    std::stable_sort(keys->begin(), keys->end(), [](const auto& a, const auto& b) {
+        return lstrcmpiA(a.first.c_str(), b.first.c_str()) < 0;
+    });
+    return [keys](const char* typeName) -> LONG {
+        if (!typeName) return -1;
+        auto found = std::lower_bound(keys->begin(), keys->end(), typeName, [](const auto& key, const char* wanted) {
+            return lstrcmpiA(key.first.c_str(), wanted) < 0;
+        });
+        return found != keys->end() && lstrcmpiA(found->first.c_str(), typeName) == 0 ? found->second : -1;
+    };
 }
 
 void EnsureTypeColorDefaults() {

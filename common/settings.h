@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace settings {
@@ -152,6 +153,10 @@ int ReadActiveToward();
 
 // A type's label colour from "TYPECOLOR"; -1 when the type has no key.
 LONG ReadTypeColor(const char* typeName);
+// Every "TYPECOLOR" key read in one pass (one file read instead of one per
+// type): a lookup that answers as ReadTypeColor does, -1 for a type without
+// a key.  A value that is no number reads as 0, as the profile functions do.
+std::function<LONG(const char*)> ReadAllTypeColors();
 // Writes the twelve default type colours when "Number" reads 0.
 void EnsureTypeColorDefaults();
 

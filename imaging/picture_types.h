@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "lorimel.h"
@@ -28,6 +29,11 @@ struct PictureType {
     char description[200];
     DWORD capabilities;       // kTypeCanRead | kTypeCanWrite | kTypeFlag...
     DWORD saveDepths;         // save-depth mask (kSaveDepth... in lorimel.h)
+    COLORREF color;           // label colour in the browser (white until set)
+    HBRUSH brush;             // solid brush of `color`, owned by the table (shared
+                              // by the entries of one colour); the
+                              // browser's items point at this field, so a new
+                              // colour reaches every item at once
 };
 
 // Fills the table from the library's registry, in registry order; empty when
@@ -38,5 +44,16 @@ const std::vector<PictureType>& PictureTypes();
 // Indexes into PictureTypes() of the entries that can be written, in table
 // order.
 std::vector<int> WritablePictureTypes();
-// The entry named `name` (ignoring case), or null.
+// The entry named `name` (ignoring case), or null.  A binary search over an
+// index sorted with the same comparison (lstrcmpiA): the library's own order
+// is not sorted.  Safe on any thread once the table is built.
 const PictureType* FindPictureType(const char* name);
+
+// Gives every entry its colour and brush: colorOf(tag), else colorOf(module),
+// else white; colorOf answers -1 for "not set".  Called after
+// BuildPictureTypes (the settings file lives above this library).
+void ApplyPictureTypeColors(const std::function<LONG(const char* name)>& colorOf);
+// Replaces one entry's colour and brush.
+void SetPictureTypeColor(int index, COLORREF color);
+// Deletes the brushes and empties the table (at shutdown).
+void FreePictureTypes();

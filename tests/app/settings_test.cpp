@@ -213,4 +213,12 @@ TEST_F(SettingsTest, TypeColoursGetTheirDefaultsOnlyWhenUnset) {
     Raw(kTypeColor, "Number", "0");
     EnsureTypeColorDefaults();
     EXPECT_EQ(0xFFFF00, ReadTypeColor("BMP")) << "Number 0 rewrites the defaults";
+
+    // The one-pass reader answers every key as the one-key reader does.
+    Raw(kTypeColor, "Decimal", "255");
+    Raw(kTypeColor, "Junk", "green");
+    const auto colorOf = ReadAllTypeColors();
+    for (const char* type : {"BMP", "bmp", "JPEG", "TGA", "XYZ", "Decimal", "Number", ""})
+        EXPECT_EQ(ReadTypeColor(type), colorOf(type)) << type;
+    EXPECT_EQ(0, colorOf("Junk"));
 }

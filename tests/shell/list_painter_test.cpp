@@ -132,12 +132,14 @@ TEST_F(LabelTest, SelectedLabelIsNavyWithWhiteText) {
 }
 
 TEST_F(LabelTest, TypeColourFillsAnUnselectedLabel) {
-    item_.typeBrush = CreateSolidBrush(RGB(255, 255, 0));
+    HBRUSH brush = CreateSolidBrush(RGB(255, 255, 0));
+    item_.typeBrush = &brush;
     Draw("a.jpg", false, false);
     EXPECT_EQ(RGB(255, 255, 0), Pixel(0, 0));
     Draw("a.jpg", true, false);
     EXPECT_EQ(RGB(0, 0, 128), Pixel(0, 0)) << "the selection wins";
-    DeleteObject(item_.typeBrush);
+    item_.typeBrush = nullptr;
+    DeleteObject(brush);
 }
 
 class CellFrameTest : public ::testing::Test {
