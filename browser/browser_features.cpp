@@ -4,6 +4,3 @@
 // routes the commands here so that its command table stays in one place.
 
 void BrowserPictureCommand(HWND, UINT) {}
-void FolderToolCommand(HWND, UINT) {}
-void FileTransferCommand(HWND, UINT) {}
-void ThumbClipboardCommand(HWND, UINT) {}
