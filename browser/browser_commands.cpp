@@ -90,14 +90,17 @@ void RebuildFolderMenu(HMENU popup) {
     if (!popup) return;
     while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
     g_folderTargets.clear();
-    for (const SendToEntry& entry : SendToEntries()) {
+    const std::vector<SendToEntry>& entries = SendToEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const SendToEntry& entry = entries[i];
         if (!entry.isFolder) continue;
+        const HBITMAP icon = SendToEntryIcon(i);
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
-        item.fMask = MIIM_ID | MIIM_STRING | (entry.smallIcon ? MIIM_BITMAP : 0);
+        item.fMask = MIIM_ID | MIIM_STRING | (icon ? MIIM_BITMAP : 0);
         item.wID = IDC_SEND_TO_FOLDER_FIRST + static_cast<UINT>(g_folderTargets.size());
         item.dwTypeData = const_cast<char*>(entry.name.c_str());
-        item.hbmpItem = entry.smallIcon;
+        item.hbmpItem = icon;
         InsertMenuItemA(popup, static_cast<UINT>(GetMenuItemCount(popup)), TRUE, &item);
         g_folderTargets.push_back(entry.target);
     }

@@ -234,14 +234,14 @@ void ShowContextMenu() {
 namespace {
 
 // One Send To entry with its small icon.
-void AppendEntry(HMENU menu, UINT id, const SendToEntry& entry, bool enabled) {
+void AppendEntry(HMENU menu, UINT id, const SendToEntry& entry, HBITMAP icon, bool enabled) {
     MENUITEMINFOA item = {};
     item.cbSize = sizeof item;
-    item.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | (entry.smallIcon ? MIIM_BITMAP : 0);
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | (icon ? MIIM_BITMAP : 0);
     item.wID = id;
     item.dwTypeData = const_cast<char*>(entry.name.c_str());
     item.fState = enabled ? MFS_ENABLED : MFS_GRAYED;
-    item.hbmpItem = entry.smallIcon;
+    item.hbmpItem = icon;
     InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
 }
 
@@ -262,7 +262,8 @@ void AddTransferMenus(HMENU popup, bool withEntries) {
         if (count) AppendMenuA(sendToMenu, MF_SEPARATOR, 0, nullptr);
         // Only named folders take files; other entries are shown greyed.
         for (UINT i = 0; i < count; ++i)
-            AppendEntry(sendToMenu, kOwnBase + kSendToFirstCode + i, entries[i], entries[i].isFolder);
+            AppendEntry(sendToMenu, kOwnBase + kSendToFirstCode + i, entries[i], SendToEntryIcon(i),
+                        entries[i].isFolder);
     }
     HMENU moveTo = CreatePopupMenu();
     AppendMenuA(moveTo, MF_STRING, kMenuMoveToNoFolder, none.c_str());
@@ -271,7 +272,7 @@ void AddTransferMenus(HMENU popup, bool withEntries) {
         if (!entries[i].isFolder) continue;
         if (!anyFolder) AppendMenuA(moveTo, MF_SEPARATOR, 0, nullptr);
         anyFolder = true;
-        AppendEntry(moveTo, kOwnBase + kSendToFirstCode + count + i, entries[i], true);
+        AppendEntry(moveTo, kOwnBase + kSendToFirstCode + count + i, entries[i], SendToEntryIcon(i), true);
     }
     InsertMenuA(popup, sendTo >= 0 ? static_cast<UINT>(sendTo + 1) : static_cast<UINT>(-1),
                 MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo),

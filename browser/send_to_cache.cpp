@@ -10,6 +10,8 @@ namespace {
 
 struct Cache {
     std::vector<SendToEntry> entries;
+    std::vector<HBITMAP> icons;          // by entry; made on demand
+    std::vector<bool> iconTried;
     bool valid = false;
     std::string folder;                  // the folder watched
     HANDLE change = INVALID_HANDLE_VALUE;
@@ -52,8 +54,10 @@ HBITMAP SmallIconBitmap(const std::string& path) {
 }
 
 void FreeEntries(Cache& cache) {
-    for (SendToEntry& entry : cache.entries)
-        if (entry.smallIcon) DeleteObject(entry.smallIcon);
+    for (HBITMAP icon : cache.icons)
+        if (icon) DeleteObject(icon);
+    cache.icons.clear();
+    cache.iconTried.clear();
     cache.entries.clear();
 }
 
@@ -86,21 +90,28 @@ void Build(Cache& cache) {
         } else if (IsShortcutName(entry.name)) {
             entry.isShortcut = true;
             entry.name.resize(entry.name.size() - 4);
-            std::string target;
-            if (ReadShortcutTarget(entry.path, &target)) {
-                entry.target = target;
-                entry.isFolder = IsFolderPath(target) || IsRemovableDriveRoot(target);
-            }
         } else {
             // Other entries (programs' own Send To handlers) keep their
             // names with extension; they take no files from us.
             const size_t dot = entry.name.find_last_of('.');
             if (dot != std::string::npos && dot > 0) entry.name.resize(dot);
         }
-        entry.smallIcon = SmallIconBitmap(entry.path);
         cache.entries.push_back(entry);
     } while (FindNextFileA(find, &found));
     FindClose(find);
+    // The shortcuts' targets, read with one link object.
+    std::vector<std::string> shortcuts;
+    for (const SendToEntry& entry : cache.entries)
+        if (entry.isShortcut) shortcuts.push_back(entry.path);
+    const std::vector<std::string> targets = ReadShortcutTargets(shortcuts);
+    size_t next = 0;
+    for (SendToEntry& entry : cache.entries) {
+        if (!entry.isShortcut) continue;
+        entry.target = targets[next++];
+        entry.isFolder = !entry.target.empty() && (IsFolderPath(entry.target) || IsRemovableDriveRoot(entry.target));
+    }
+    cache.icons.assign(cache.entries.size(), nullptr);
+    cache.iconTried.assign(cache.entries.size(), false);
 }
 
 }  // namespace
@@ -127,6 +138,16 @@ const std::vector<SendToEntry>& SendToEntries() {
 }
 
 void InvalidateSendToCache() { TheCache().valid = false; }
+
+HBITMAP SendToEntryIcon(size_t i) {
+    Cache& cache = TheCache();
+    if (i >= cache.icons.size()) return nullptr;
+    if (!cache.iconTried[i]) {
+        cache.iconTried[i] = true;
+        cache.icons[i] = SmallIconBitmap(cache.entries[i].path);
+    }
+    return cache.icons[i];
+}
 
 void FreeSendToCache() {
     Cache& cache = TheCache();

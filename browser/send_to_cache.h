@@ -17,7 +17,6 @@ struct SendToEntry {
     // A named folder: a folder, a shortcut to a folder, or a shortcut to a
     // removable drive.  Only these take copied and moved files.
     bool isFolder = false;
-    HBITMAP smallIcon = nullptr;   // 16 x 16 on the menu colour, owned by the cache
 };
 
 // The Send To folder with a trailing backslash ("" when the system has none).
@@ -27,6 +26,10 @@ std::string SendToFolderPath();
 // InvalidateSendToCache.
 const std::vector<SendToEntry>& SendToEntries();
 void InvalidateSendToCache();
+// Entry i's small icon, 16 x 16 on the menu colour, made when first asked
+// for (the shell's icon look-up is the slow part of reading the folder);
+// owned by the cache.  Null when there is none.
+HBITMAP SendToEntryIcon(size_t i);
 void FreeSendToCache();
 // How many times the entries were read (the tests check it is built once).
 int SendToCacheBuilds();

@@ -54,6 +54,25 @@ bool ReadShortcutTarget(const std::string& shortcut, std::string* target) {
     return true;
 }
 
+std::vector<std::string> ReadShortcutTargets(const std::vector<std::string>& shortcuts) {
+    std::vector<std::string> targets(shortcuts.size());
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return targets;
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) return targets;
+    for (size_t i = 0; i < shortcuts.size(); ++i) {
+        WCHAR wide[MAX_PATH];
+        if (!MultiByteToWideChar(CP_ACP, 0, shortcuts[i].c_str(), -1, wide, MAX_PATH)) continue;
+        if (FAILED(file->Load(wide, STGM_READ))) continue;
+        char path[MAX_PATH] = {};
+        WIN32_FIND_DATAA found;
+        if (SUCCEEDED(link->GetPath(path, MAX_PATH, &found, SLGP_UNCPRIORITY | SLGP_RAWPATH))) targets[i] = path;
+    }
+    return targets;
+}
+
 HRESULT CreateShortcut(const std::string& target, const std::string& arguments, const std::string& iconFile,
                        int iconIndex, const std::string& shortcut, const std::string& description) {
     // Longer texts would be cut short by the link object: a shortcut to

@@ -7,8 +7,6 @@
 #include "file_operations.h"
 #include "shell_test_files.h"
 
-namespace {
-
 void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -27,6 +25,8 @@ void RemoveTree(const std::string& folder) {
     }
     RemoveDirectoryA(folder.c_str());
 }
+
+namespace {
 
 BOOL CALLBACK CollectTexts(HWND child, LPARAM list) {
     char text[512] = "";
