@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "shortcut.h"
+#include "watcher.h"
 #include "win_guards.h"
 
 namespace {
@@ -126,7 +127,9 @@ std::string SendToFolderPath() {
 
 const std::vector<SendToEntry>& SendToEntries() {
     Cache& cache = TheCache();
-    bool changed = !cache.valid;
+    // The browser's watcher reports changes of the Send To folder too; the
+    // cache's own notification covers the time no watcher runs.
+    bool changed = TakeSendToChanged() || !cache.valid;
     if (cache.change != INVALID_HANDLE_VALUE && WaitForSingleObject(cache.change, 0) == WAIT_OBJECT_0) {
         changed = true;
         FindNextChangeNotification(cache.change);
