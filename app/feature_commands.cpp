@@ -7,5 +7,3 @@
 // lives in save_command.cpp.
 
 void PrintPictureCommand(HWND frame, UINT) { PrintPicture(frame); }
-void ClipboardCommand(HWND, UINT) {}
-void DefineFolderCommand(HWND, UINT) {}

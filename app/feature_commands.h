@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 void SavePictureCommand(HWND frame, UINT id);       // 32789 Save as, 32878 Convert
 void PrintPictureCommand(HWND frame, UINT id);      // 32818
 void DesktopPictureCommand(HWND frame, UINT id);    // wallpaper, logos, screen saver
@@ -26,3 +28,6 @@ void FullScreenCommand(HWND frame, UINT id);        // 32800, 32876
 void RegisterTypeCommand(HWND frame, UINT id);      // 32877
 void AcquireCommand(HWND frame, UINT id);           // 32912 - 32914, 32848 (acquire.cpp)
 void DefineFolderCommand(HWND frame, UINT id);      // 32891
+// The shell's "find" verb on folder (shown normally); when the system has no
+// handler for it, a message says so.  Returns whether the search window came.
+bool FindFilesIn(HWND owner, const std::string& folder);

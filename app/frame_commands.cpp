@@ -127,12 +127,16 @@ void FileList(HWND frame, UINT, LPARAM) {
     RefreshToolbarStates();
 }
 
-// The system's find window on the current file's folder.
+// The system's find window on the folder the browser shows, else on the
+// current file's folder.
 void FindFiles(HWND frame, UINT, LPARAM) {
-    std::string folder = CurrentDocumentFacts().file;
-    size_t slash = folder.find_last_of('\\');
-    folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-    ShellExecuteA(frame, "find", folder.empty() ? nullptr : folder.c_str(), nullptr, nullptr, 0);
+    std::string folder = BrowsedFolderPath();
+    if (folder.empty()) {
+        folder = CurrentDocumentFacts().file;
+        size_t slash = folder.find_last_of('\\');
+        folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+    }
+    FindFilesIn(frame, folder);
 }
 
 void Save(HWND frame, UINT id, LPARAM) { SavePictureCommand(frame, id); }

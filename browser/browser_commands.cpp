@@ -17,6 +17,7 @@
 #include "cache_files.h"
 #include "file_operations.h"
 #include "worker.h"
+#include "send_to_cache.h"
 
 namespace {
 
@@ -24,17 +25,6 @@ constexpr UINT kHistoryMenuFirst = 1;  // menu item IDs of the drop-down list
 
 // The Folder menu's targets, by entry.
 std::vector<std::string> g_folderTargets;
-
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string SendToFolder() {
-    char path[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_SENDTO, FALSE)) return std::string();
-    return path;
-}
 
 }  // namespace
 
@@ -100,31 +90,19 @@ void RebuildFolderMenu(HMENU popup) {
     if (!popup) return;
     while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
     g_folderTargets.clear();
-    std::string folder = SendToFolder();
-    if (!folder.empty()) {
-        if (folder.back() != '\\') folder += '\\';
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                std::string path = folder + name;
-                std::string target;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    target = path;
-                } else if (IsShortcutName(name)) {
-                    std::string resolved = ResolveShortcut(path);
-                    // Shortcuts to folders and to drives (roots) count.
-                    if (resolved != path && IsFolder(resolved)) target = resolved;
-                    name.resize(name.size() - 4);
-                }
-                if (target.empty()) continue;
-                AppendMenuA(popup, MF_STRING, IDC_SEND_TO_FOLDER_FIRST + g_folderTargets.size(), name.c_str());
-                g_folderTargets.push_back(target);
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
+    const std::vector<SendToEntry>& entries = SendToEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const SendToEntry& entry = entries[i];
+        if (!entry.isFolder) continue;
+        const HBITMAP icon = SendToEntryIcon(i);
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_ID | MIIM_STRING | (icon ? MIIM_BITMAP : 0);
+        item.wID = IDC_SEND_TO_FOLDER_FIRST + static_cast<UINT>(g_folderTargets.size());
+        item.dwTypeData = const_cast<char*>(entry.name.c_str());
+        item.hbmpItem = icon;
+        InsertMenuItemA(popup, static_cast<UINT>(GetMenuItemCount(popup)), TRUE, &item);
+        g_folderTargets.push_back(entry.target);
     }
     if (g_folderTargets.empty()) AppendMenuA(popup, MF_STRING | MF_GRAYED, 0, "(Send To)");
 }

@@ -6,6 +6,8 @@
 
 #include "file_list.h"
 #include "file_list_state.h"
+#include "file_transfer.h"
+#include "send_to_cache.h"
 #include "list_painter.h"
 #include "thumbnail_maker.h"
 #include "list_shared.h"
@@ -74,6 +76,8 @@ std::string Text(UINT id, const char* fallback) {
 HWND CreateFileList(HWND parent, const RECT& rect) {
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&init);
+    // Renames, pastes and transfers from the list ask before writing over a file.
+    InstallOverwriteQuestion();
     const DWORD version = CommonControlsVersion();
     ListState().isVirtual = version >= MAKELONG(70, 4) && !ListState().insertedItemsWanted;
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_EDITLABELS | LVS_SHAREIMAGELISTS |
@@ -138,6 +142,7 @@ HWND CreateFileList(HWND parent, const RECT& rect) {
 }
 
 void DestroyFileList() {
+    FreeSendToCache();
     if (ListState().tooltip) DestroyWindow(ListState().tooltip);
     if (ListState().list) {
         if (ListState().animating) KillTimer(ListState().list, kTimerCellAnimation);

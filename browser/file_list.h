@@ -99,10 +99,22 @@ bool CellAnimationEnabled();
 // selected items, the folder tree's menu of a folder): the shell's Send To
 // sub-menu (its last sub-menu) offers "No Defined Folder", which is Copy
 // To..., and a "MoveTo" sub-menu with "No Defined Folder" (Move To...)
-// follows it.  Cached Send To shortcuts come with the Send To tools.
-void AddTransferMenus(HMENU popup);
+// follows it.  withEntries adds the cached Send To entries (the named
+// folders) to both: choosing one copies or moves the list's selection there.
+void AddTransferMenus(HMENU popup, bool withEntries = false);
 // The browser command an entry added by AddTransferMenus stands for, or 0.
 UINT TransferCommandOfMenuId(UINT id);
+
+// The full paths of the selected items in list order (the parent entry and
+// items without a path left out); filesOnly keeps only files (pictures and
+// other files, not folders).  Copy, cut, mail, Copy To, Move To and the
+// multi-rename all take their files from here.
+std::vector<std::string> SelectedItemPaths(bool filesOnly);
+
+// Cut items are painted dimmed until the cut is pasted or replaced: the
+// paths given here (case ignored); an empty list ends the cut state.
+void MarkCutItems(const std::vector<std::string>& paths);
+bool IsCutItem(const struct BrowserItem& item);
 
 // The texts shown in a tip and in the sort column's header.
 std::string ListInfoTip(int index);

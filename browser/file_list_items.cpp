@@ -7,6 +7,8 @@
 #include "item_model.h"
 #include "messages.h"
 
+#include <unordered_set>
+
 using namespace filelist;
 
 namespace {
@@ -122,6 +124,45 @@ void EmptyFileList() {
     if (ListState().isVirtual) SendMessageA(ListState().list, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
     SendMessageA(ListState().list, LVM_DELETEALLITEMS, 0, 0);
     InvalidateRect(ListState().list, nullptr, TRUE);
+}
+
+std::vector<std::string> SelectedItemPaths(bool filesOnly) {
+    std::vector<std::string> paths;
+    ItemModelLock hold;
+    for (int index : SelectedIndices()) {
+        const BrowserItem* item = ShownItem(index);
+        if (!item || item->state == kItemParent) continue;
+        if (filesOnly && item->state != kItemFile && item->state != kItemPicture) continue;
+        const std::string path = ItemPath(*item);
+        if (!path.empty()) paths.push_back(path);
+    }
+    return paths;
+}
+
+namespace {
+
+// The cut paths, lower case; read by the painter for every visible item.
+std::unordered_set<std::string>& CutPaths() {
+    static std::unordered_set<std::string> paths;
+    return paths;
+}
+
+std::string LowerPath(std::string path) {
+    if (!path.empty()) CharLowerBuffA(&path[0], static_cast<DWORD>(path.size()));
+    return path;
+}
+
+}  // namespace
+
+void MarkCutItems(const std::vector<std::string>& paths) {
+    CutPaths().clear();
+    for (const std::string& path : paths) CutPaths().insert(LowerPath(path));
+    if (ListState().list) InvalidateRect(ListState().list, nullptr, TRUE);
+}
+
+bool IsCutItem(const BrowserItem& item) {
+    if (CutPaths().empty() || item.state == kItemParent) return false;
+    return CutPaths().count(LowerPath(ItemPath(item))) != 0;
 }
 
 void SelectListFile(const std::string& path) {

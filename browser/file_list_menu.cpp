@@ -6,8 +6,12 @@
 #include "file_list.h"
 #include "file_list_state.h"
 
+#include "browser_window.h"
 #include "commands.h"
+#include "file_operations.h"
+#include "file_transfer.h"
 #include "item_model.h"
+#include "send_to_cache.h"
 #include "program.h"
 #include "resource_ids.h"
 
@@ -21,6 +25,8 @@ constexpr UINT kShellLastId = 32767;
 // "No Defined Folder" in the Send To and MoveTo sub-menus of an item's menu.
 constexpr UINT kMenuCopyToNoFolder = 32787;
 constexpr UINT kMenuMoveToNoFolder = 32788;
+// Send To entry i: code 100 + i copies there, 100 + entry count + i moves.
+constexpr UINT kSendToFirstCode = 100;
 
 // Carries out a shell context menu's command (its offset from the menu's
 // first ID), owned by the browser window.
@@ -38,6 +44,14 @@ void AppendOwn(HMENU menu, UINT code, UINT textId, const char* fallback) {
 }
 
 void RunOwnCode(UINT code, const std::vector<int>& selection) {
+    HWND browser = ListState().browser;
+    if (code >= kSendToFirstCode) {
+        const size_t count = SendToEntries().size();
+        const size_t entry = code - kSendToFirstCode;
+        if (entry < count) SendSelectionToEntry(browser, entry, false);
+        else if (entry < 2 * count) SendSelectionToEntry(browser, entry - count, true);
+        return;
+    }
     switch (code) {
     case 1:
         for (int index : selection) ActivateListItem(index);
@@ -49,6 +63,10 @@ void RunOwnCode(UINT code, const std::vector<int>& selection) {
         else
             PostCommand(IDC_MULTI_RENAME);
         break;
+    case 5: PutSelectionOnClipboard(browser, kDropCopy); break;
+    case 6: PutSelectionOnClipboard(browser, kDropMove); break;
+    case 16: PasteIntoShownFolder(browser, kDropCopy); break;
+    case 17: PasteIntoShownFolder(browser, kDropMove); break;
     case 7: PostCommand(IDC_THUMB_TO_CLIPBOARD); break;
     case 8: PostCommand(IDC_SEND_MAIL); break;
     case 9: PostCommand(IDC_NEW_FOLDER); break;
@@ -165,7 +183,7 @@ void ShowContextMenu() {
     if (SUCCEEDED(hr) && shell)
         shell->QueryContextMenu(popup, 0, 1, kShellLastId, itemForm ? CMF_CANRENAME : CMF_NORMAL);
     if (!itemForm && shell) TrimBackgroundMenu(popup, shell);
-    if (itemForm) AddTransferMenus(popup);
+    if (itemForm) AddTransferMenus(popup, true);
 
     const BrowserItem* one = selection.size() == 1 ? ShownItem(selection[0]) : nullptr;
     bool anyFile = false;
@@ -198,6 +216,10 @@ void ShowContextMenu() {
         if (!openVerb.empty() && lstrcmpiA(verb, openVerb.c_str()) == 0) code = 2;
         else if (lstrcmpiA(verb, "open") == 0) code = 1;
         else if (lstrcmpiA(verb, "rename") == 0) code = 3;
+        else if (lstrcmpiA(verb, "copy") == 0) code = 5;
+        else if (lstrcmpiA(verb, "cut") == 0) code = 6;
+        else if (lstrcmpiA(verb, "paste") == 0 && GetClipboardDropEffect(ListState().browser) == kDropCopy) code = 16;
+        else if (lstrcmpiA(verb, "paste") == 0 && GetClipboardDropEffect(ListState().browser) == kDropMove) code = 17;
         else {
             if (lstrcmpiA(verb, "delete") == 0) ClearMarks();
             InvokeShellCommand(shell, id - 1);
@@ -209,19 +231,49 @@ void ShowContextMenu() {
 
 }  // namespace filelist
 
-void AddTransferMenus(HMENU popup) {
+namespace {
+
+// One Send To entry with its small icon.
+void AppendEntry(HMENU menu, UINT id, const SendToEntry& entry, HBITMAP icon, bool enabled) {
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | (icon ? MIIM_BITMAP : 0);
+    item.wID = id;
+    item.dwTypeData = const_cast<char*>(entry.name.c_str());
+    item.fState = enabled ? MFS_ENABLED : MFS_GRAYED;
+    item.hbmpItem = icon;
+    InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
+}
+
+}  // namespace
+
+void AddTransferMenus(HMENU popup, bool withEntries) {
     if (!popup) return;
+    const std::vector<SendToEntry>& entries = withEntries ? SendToEntries() : std::vector<SendToEntry>();
+    const UINT count = static_cast<UINT>(entries.size());
     int sendTo = -1;
     for (int i = GetMenuItemCount(popup) - 1; i >= 0 && sendTo < 0; --i)
         if (GetSubMenu(popup, i)) sendTo = i;
     const std::string none = Text(IDS_NO_DEFINED_FOLDER, "No Defined Folder");
     if (sendTo >= 0) {
-        HMENU entries = GetSubMenu(popup, sendTo);
-        while (GetMenuItemCount(entries) > 0) DeleteMenu(entries, 0, MF_BYPOSITION);
-        AppendMenuA(entries, MF_STRING, kMenuCopyToNoFolder, none.c_str());
+        HMENU sendToMenu = GetSubMenu(popup, sendTo);
+        while (GetMenuItemCount(sendToMenu) > 0) DeleteMenu(sendToMenu, 0, MF_BYPOSITION);
+        AppendMenuA(sendToMenu, MF_STRING, kMenuCopyToNoFolder, none.c_str());
+        if (count) AppendMenuA(sendToMenu, MF_SEPARATOR, 0, nullptr);
+        // Only named folders take files; other entries are shown greyed.
+        for (UINT i = 0; i < count; ++i)
+            AppendEntry(sendToMenu, kOwnBase + kSendToFirstCode + i, entries[i], SendToEntryIcon(i),
+                        entries[i].isFolder);
     }
     HMENU moveTo = CreatePopupMenu();
     AppendMenuA(moveTo, MF_STRING, kMenuMoveToNoFolder, none.c_str());
+    bool anyFolder = false;
+    for (UINT i = 0; i < count; ++i) {
+        if (!entries[i].isFolder) continue;
+        if (!anyFolder) AppendMenuA(moveTo, MF_SEPARATOR, 0, nullptr);
+        anyFolder = true;
+        AppendEntry(moveTo, kOwnBase + kSendToFirstCode + count + i, entries[i], SendToEntryIcon(i), true);
+    }
     InsertMenuA(popup, sendTo >= 0 ? static_cast<UINT>(sendTo + 1) : static_cast<UINT>(-1),
                 MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo),
                 Text(IDS_MOVE_TO_MENU, "MoveTo").c_str());

@@ -102,6 +102,29 @@ const Picture* CellPicture(const BrowserItem& item) {
     return item.thumbnail;
 }
 
+// A cut item's picture or icon is half covered by the background in a fine
+// checker, as the shell shows files that a paste will move.
+void DimCutPicture(HDC dc, const RECT& rect) {
+    static const WORD kChecker[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    GdiObject<HBITMAP> pattern(CreateBitmap(8, 8, 1, 1, kChecker));
+    GdiObject<HBRUSH> brush(CreatePatternBrush(pattern));
+    if (!brush) return;
+    LOGBRUSH background = {};
+    GetObjectA(Objects().background, sizeof background, &background);
+    // Set bits become black (keep), clear ones white: first clear the
+    // chosen pixels, then paint them in the background colour.
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    SelectedObject selected(dc, brush);
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    PatBlt(dc, rect.left, rect.top, w, h, 0x00A000C9);   // dest AND pattern
+    SetTextColor(dc, background.lbColor);
+    SetBkColor(dc, RGB(0, 0, 0));
+    PatBlt(dc, rect.left, rect.top, w, h, 0x00FA0089);   // dest OR pattern
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
 // The outline two pixels outside a selected or hot picture: the mark's
 // colour, a white highlight inside along the top and left and outside
 // along the bottom and right.
@@ -139,6 +162,7 @@ void PaintCellBody(HDC dc, const ListPaintSetup& setup, const RECT& cell, const 
         picture.right = picture.left + fitted.cx;
         picture.bottom = picture.top + fitted.cy;
         PaintDib(dc, picture, block);
+        if (IsCutItem(item)) DimCutPicture(dc, picture);
         RECT around = {picture.left - 2, picture.top - 2, picture.right + 2, picture.bottom + 2};
         if (marks & kMarkSelected) DrawMarkedBorder(dc, around, Objects().selectionPen);
         else if (marks & kMarkHot) DrawMarkedBorder(dc, around, Objects().hotPen);
@@ -191,6 +215,7 @@ void PaintIconItem(HDC dc, const ListPaintSetup& setup, int index, const Browser
         at.right = at.left + w;
         at.bottom = at.top + h;
         PaintDib(dc, at, block);
+        if (IsCutItem(item)) DimCutPicture(dc, at);
         if (marks & kMarkSelected) {
             RECT around = {at.left - 1, at.top - 1, at.right + 1, at.bottom + 1};
             FrameRect(dc, &around, Objects().selection);
@@ -199,7 +224,8 @@ void PaintIconItem(HDC dc, const ListPaintSetup& setup, int index, const Browser
         HIMAGELIST images = large ? setup.largeIcons : setup.smallIcons;
         if (images)
             ImageList_Draw(images, ItemIconIndex(const_cast<BrowserItem&>(item)), dc, left, top,
-                           ILD_TRANSPARENT | ((marks & kMarkSelected) ? ILD_SELECTED : 0));
+                           ILD_TRANSPARENT | ((marks & kMarkSelected) ? ILD_SELECTED : 0) |
+                               (IsCutItem(item) ? ILD_BLEND50 : 0));
     }
     if (index == setup.hot) {
         RECT edge = icon;
@@ -234,8 +260,10 @@ void PaintDetailsRow(HDC dc, const ListPaintSetup& setup, int index, BrowserItem
             at.right = at.left + DibWidth(block);
             at.bottom = at.top + DibHeight(block);
             PaintDib(dc, at, block);
+            if (IsCutItem(item)) DimCutPicture(dc, at);
         } else if (setup.smallIcons) {
-            ImageList_Draw(setup.smallIcons, ItemIconIndex(item), dc, icon.left, icon.top + 1, ILD_TRANSPARENT);
+            ImageList_Draw(setup.smallIcons, ItemIconIndex(item), dc, icon.left, icon.top + 1,
+                           ILD_TRANSPARENT | (IsCutItem(item) ? ILD_BLEND50 : 0));
         }
     }
     if (ItemRect(setup.list, index, LVIR_LABEL, &label)) {

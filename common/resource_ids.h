@@ -115,6 +115,29 @@
 #define IDS_PRINT_FAILED 40202
 #define IDS_PRINT_FAILED_TITLE 40203
 
+// File operations, clipboard, mail and the folder tools: what the user is
+// told when an operation cannot be done ("%s" as noted).
+#define IDS_REPLACE_FILES 40150          // "%s": the existing files, one a line
+#define IDS_CLIPBOARD_BUSY 40151
+#define IDS_NO_MAIL_PROGRAM 40152
+#define IDS_MAIL_FAILED 40153            // "%s": MAPI's result number
+#define IDS_NO_THUMBNAIL 40154
+#define IDS_NAMED_FOLDER_FAILURES 40155  // "%s": one line per named folder
+#define IDS_REASON_NAME_TAKEN 40156      // the reasons on those lines
+#define IDS_REASON_REAL_FOLDER 40157
+#define IDS_REASON_BAD_NAME 40158
+#define IDS_REASON_REFUSED 40159
+#define IDS_DESTINATION_INVALID 40160    // "%s": the destination typed
+#define IDS_RENAME_BAD_NAME 40161        // "%s": the new name
+#define IDS_RENAME_REPEATED 40162
+#define IDS_RENAME_TOO_LONG 40163
+#define IDS_RENAME_TAKEN 40164
+#define IDS_RENAME_BAD_START 40165
+#define IDS_FIND_NO_HANDLER 40166        // "%s": the folder
+#define IDS_PASTE_SAME_FOLDER 40167
+#define IDS_RENAME_STOPPED 40168
+#define IDS_CHOOSE_FOLDER 40169          // title of the folder chooser of "Add Define"
+
 // ---------------------------------------------------------------------------
 // Menus and accelerators.
 #define IDM_VIEWER 112
@@ -428,3 +451,25 @@
 #define IDC_TYPE_PIC_TO_ICON 1041        // "SETTINGS"/"PicToIcon"
 #define IDS_REGISTER_TYPE_FAILED 40130   // "%s": the tags that could not be registered
 #define IDS_REGISTER_TYPE_FAILED_TITLE 40131
+
+// Define Folder (183) and Copy/Move Destination (192): the named folders
+// (shortcuts in the Send To folder) as a list of name and folder; 192 adds
+// the destination edit.
+#define IDD_DEFINE_FOLDER 183
+#define IDD_COPY_MOVE_DESTINATION 192
+#define IDC_FOLDER_LIST 1100             // list view, report style, names editable
+#define IDC_FOLDER_ADD 1101              // "Add Define"
+#define IDC_FOLDER_REMOVE 1102
+#define IDC_FOLDER_RENAME 1103
+#define IDC_DESTINATION_EDIT 1104        // "Destination Folder:"
+// Define Current Folder (184): the shown folder and the name it gets.
+#define IDD_NAME_FOLDER 184
+#define IDC_NAME_FOLDER_PATH 1105
+#define IDC_NAME_FOLDER_EDIT 1106
+// Multi File Rename (185): new and old names, the template and its start.
+#define IDD_MULTI_RENAME 185
+#define IDC_RENAME_LIST 1110             // list view, owner data, new names editable
+#define IDC_RENAME_BASE 1111             // combo box of the old names
+#define IDC_RENAME_TEMPLATE 1112
+#define IDC_RENAME_START 1113
+#define IDC_RENAME_EDIT 1114             // "Rename": edit the selected new name

@@ -158,3 +158,55 @@ void PackedDibToBgra(const PackedDib& dib, BYTE* out, size_t stride) {
         }
     }
 }
+
+namespace {
+
+
+// Bytes from the header's start to the first row in a block.
+size_t HeadBytes(const DibBlock* block) {
+    return static_cast<size_t>(block->pixels - reinterpret_cast<const BYTE*>(block->header));
+}
+
+// Largest picture read: a block's size is one 32-bit word.
+constexpr unsigned long long kMaxPixels = (0xFFFFFFFFull - 4096) / 4;
+
+}  // namespace
+
+size_t PackedDibBytes(const DibBlock* block) {
+    if (!block || !block->header) return 0;
+    const DWORD row = DibRowBytes(block->header);
+    if (row == 0) return 0;
+    return HeadBytes(block) + static_cast<size_t>(row) * DibHeight(block);
+}
+
+bool WritePackedDib(const DibBlock* block, void* out, size_t bytes) {
+    const size_t needed = PackedDibBytes(block);
+    if (needed == 0 || !out || bytes < needed) return false;
+    BYTE* to = static_cast<BYTE*>(out);
+    const size_t head = HeadBytes(block);
+    memcpy(to, block->header, head);
+    const bool topDown = block->header->biHeight < 0;
+    const int height = DibHeight(block);
+    reinterpret_cast<BITMAPINFOHEADER*>(to)->biHeight = height;
+    const DWORD row = DibRowBytes(block->header);
+    reinterpret_cast<BITMAPINFOHEADER*>(to)->biSizeImage = row * static_cast<DWORD>(height);
+    BYTE* rows = to + head;
+    if (!topDown) {
+        memcpy(rows, block->pixels, static_cast<size_t>(row) * height);
+        return true;
+    }
+    // Source row i lands in row height - 1 - i.
+    for (int i = 0; i < height; ++i)
+        memcpy(rows + static_cast<size_t>(height - 1 - i) * row, block->pixels + static_cast<size_t>(i) * row, row);
+    return true;
+}
+
+DibBlock* ReadPackedDib(const void* data, size_t bytes) {
+    PackedDib dib;
+    if (!data || ReadPackedDib(data, bytes, &dib) != PackedDibFault::kOk) return nullptr;
+    if (static_cast<unsigned long long>(dib.width) * static_cast<unsigned>(dib.height) > kMaxPixels) return nullptr;
+    DibBlock* block = CreateDib(dib.width, dib.height);
+    if (!block) return nullptr;
+    PackedDibToBgra(dib, block->pixels, static_cast<size_t>(dib.width) * 4);
+    return block;
+}

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dib.h"
+
 struct PackedDib {
     int width = 0;
     int height = 0;             // rows, always positive
@@ -43,3 +45,19 @@ PackedDibFault ReadPackedDib(const void* data, size_t size, PackedDib* dib);
 // 0) into out, `stride` bytes apart; out holds at least height rows of
 // width pixels.  Colour indexes past the table read as black.
 void PackedDibToBgra(const PackedDib& dib, BYTE* out, size_t stride);
+
+// The program's own DIB blocks in packed form (the clipboard's CF_DIB).
+// Bytes of the packed form of a DIB block: header, colour table, rows.
+// 0 for a null block or a depth DibRowBytes does not know.
+size_t PackedDibBytes(const DibBlock* block);
+// Writes the packed form into out (at least PackedDibBytes bytes), always
+// bottom-up (positive height, last row first) as other programs expect.
+// False for a null block or a buffer too small.
+bool WritePackedDib(const DibBlock* block, void* out, size_t bytes);
+
+// Reads a packed bitmap of 1, 4, 8, 16, 24 or 32 bits per pixel (BI_RGB or
+// BI_BITFIELDS, bottom-up or top-down) into a new 32-bit top-down block.
+// Null for anything else: a header or table or rows longer than the given
+// bytes, a zero or negative width, a zero height, compressed rows, or a
+// picture too large to allocate.
+DibBlock* ReadPackedDib(const void* data, size_t bytes);

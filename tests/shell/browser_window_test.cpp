@@ -19,6 +19,8 @@
 #include "display.h"
 #include "document_link.h"
 #include "file_list.h"
+#include "file_operations.h"
+#include "file_transfer.h"
 #include "folder_tree.h"
 #include "frame_window.h"
 #include "icons.h"
@@ -201,6 +203,42 @@ TEST_F(BrowserWindowTest, ChoosingAFileByPathSelectsThatFileNotASibling) {
     const int focused = static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     EXPECT_EQ("photo.bmp", ListItemText(list_, focused));
     EXPECT_EQ(1, static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)));
+}
+
+// What the list's context menu does with copy, cut and paste, and the
+// thumbnail command: the selection's files on the clipboard, pasted into
+// the shown folder under free names, the cut items painted as cut.
+TEST_F(BrowserWindowTest, TheSelectionGoesToTheClipboardAndPastesIntoTheShownFolder) {
+    for (const char* name : {"a.bmp", "b.bmp"}) Picture(name);
+    Open();
+    Browse();
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_SELECTED;
+    for (int index : {1, 2}) SendMessageA(list_, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    PutSelectionOnClipboard(Program().browser, kDropCopy);
+    std::vector<std::string> paths;
+    ASSERT_TRUE(ReadClipboardFiles(nullptr, &paths));
+    EXPECT_EQ((std::vector<std::string>{folder_ + "\\a.bmp", folder_ + "\\b.bmp"}), paths);
+    made_.push_back("Copy a.bmp");
+    made_.push_back("Copy b.bmp");
+    PasteIntoShownFolder(Program().browser, kDropCopy);
+    for (const char* name : {"Copy a.bmp", "Copy b.bmp"})
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder_ + "\\" + name).c_str())) << name;
+
+    PutSelectionOnClipboard(Program().browser, kDropMove);
+    EXPECT_EQ(kDropMove, GetClipboardDropEffect(nullptr));
+    EXPECT_TRUE(IsCutItem(*ShownItem(1)));
+    EXPECT_FALSE(IsCutItem(*ShownItem(0))) << "\"..\" is never cut";
+    PutSelectionOnClipboard(Program().browser, kDropCopy);
+    EXPECT_FALSE(IsCutItem(*ShownItem(1))) << "a copy ends the cut state";
+
+    // The current item's thumbnail, as a bitmap other programs read.
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list_, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+    Pump(50);
+    SendMessageA(Program().browser, WM_COMMAND, IDC_THUMB_TO_CLIPBOARD, 0);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    ClearClipboard(nullptr);
 }
 
 TEST_F(BrowserWindowTest, OnlyPictureModeShowsThePicturesTheThumbnailPassFound) {

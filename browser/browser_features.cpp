@@ -1,8 +1,0 @@
-#include "browser_features.h"
-
-// Each handler is replaced by its feature's module; the browser already
-// routes the commands here so that its command table stays in one place.
-
-void FolderToolCommand(HWND, UINT) {}
-void FileTransferCommand(HWND, UINT) {}
-void ThumbClipboardCommand(HWND, UINT) {}
