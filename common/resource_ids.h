@@ -102,7 +102,6 @@
 #define IDS_FRAME_NAME_WRAPS 40118       // "%d" frame number, "%s" name
 #define IDS_FRAME_TEMPLATE_BAD 40119
 #define IDS_SAVE_CHOOSE_FOLDER 40120     // the folder chooser's title
-#define IDS_CLIPBOARD_BUSY 40140         // status note: another program holds the clipboard
 // The URL list's messages.
 #define IDS_URL_LIST_TITLE 40300         // their caption
 #define IDS_URL_TITLE_EQUALS 40301       // a title may not hold "="

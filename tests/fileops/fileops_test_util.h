@@ -13,8 +13,6 @@
 // A fresh, empty folder under the Windows temp folder (removed first if it
 // is there); its path without a trailing backslash.
 std::string ScratchFolder(const std::string& name);
-// Removes a folder with everything in it.
-void RemoveTree(const std::string& folder);
 void WriteFileText(const std::string& path, const std::string& text);
 std::string ReadFileText(const std::string& path);   // "<missing>" when it cannot be read
 bool Exists(const std::string& path);

@@ -91,7 +91,9 @@ std::vector<unsigned char> FileBytes(const std::string& path) {
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-void RemoveTree(const std::string& folder) {
+void RemoveTree(const std::string& path) {
+    // With or without the trailing backslash.
+    const std::string folder = path.empty() || path.back() == '\\' ? path : path + "\\";
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
     if (search != INVALID_HANDLE_VALUE) {
