@@ -3,6 +3,7 @@
 // the dialogs themselves.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 #include <objbase.h>
 
 #include <chrono>
@@ -25,8 +26,10 @@ protected:
         CoInitialize(nullptr);
         SetUpProgramState();
         FreeSendToCache();
-        sendTo_ = SendToFolderPath();
-        ASSERT_FALSE(sendTo_.empty());
+        // The folder's name even when an interrupted run left it set aside.
+        char path[MAX_PATH] = "";
+        ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_SENDTO | CSIDL_FLAG_DONT_VERIFY, nullptr, 0, path));
+        sendTo_ = std::string(path) + "\\";
         saved_ = sendTo_.substr(0, sendTo_.size() - 1) + ".saved-by-test";
         // A run that stopped halfway left the real folder set aside.
         if (Exists(saved_)) RemoveTree(sendTo_.substr(0, sendTo_.size() - 1));
