@@ -1,0 +1,82 @@
+// REMOVE16.EXE: the uninstaller's companion.  Its one argument is the
+// uninstaller's file, "@", and the folder to clear.  It waits until the
+// uninstaller has ended, deletes that file, then removes the folder's empty
+// folders, its own file and the folder itself; what Windows will not let
+// go now is handed over for deletion at the next restart.
+//
+// It acts only on an argument that names REMOVE32.EXE and a folder that
+// could hold an installation (not a root, not the Windows folder).
+
+#include "install_rules.h"
+#include "removal.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <string>
+
+namespace {
+
+constexpr DWORD kWaitForUninstaller = 30000;
+constexpr DWORD kRetryPeriod = 100;
+
+// The process that started this one (the uninstaller), waited for so that
+// its file and folder are free.
+void WaitForParent() {
+    const DWORD self = GetCurrentProcessId();
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    DWORD parent = 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    if (parent == 0) return;
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, parent);
+    if (!process) return;
+    WaitForSingleObject(process, kWaitForUninstaller);
+    CloseHandle(process);
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+void DeleteNowOrAtRestart(const std::string& path, bool folder) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const bool gone = folder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+    if (!gone && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    std::string program, folder;
+    if (!install::SplitCompanionArgument(commandLine, &program, &folder)) return 2;
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, sizeof windows);
+    if (lstrcmpiA(FileNameOf(program).c_str(), "REMOVE32.EXE") != 0 ||
+        install::CheckDestination(folder, windows) != install::Destination::kAccepted)
+        return 2;
+    SetCurrentDirectoryA(windows);
+
+    WaitForParent();
+    // The file may stay locked a moment after its process has ended.
+    const DWORD start = GetTickCount();
+    while (!DeleteFileA(program.c_str()) && GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           GetTickCount() - start < kWaitForUninstaller)
+        Sleep(kRetryPeriod);
+    if (GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteNowOrAtRestart(program, false);
+
+    const std::string top = install::NormalizePath(folder);
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    if (install::IsInside(install::NormalizePath(self), top)) DeleteNowOrAtRestart(self, false);
+    install::RemoveEmptyFolders(top);
+    if (GetFileAttributesA(top.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Only an empty folder is handed over; the user's files stay.
+        install::RemoveEmptyFolders(top);
+        DeleteNowOrAtRestart(top, true);
+    }
+    return 0;
+}
