@@ -4,10 +4,22 @@
 
 namespace install {
 
+namespace {
+
+std::string RunningProgram() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return NormalizePath(path);
+}
+
+}  // namespace
+
 Removal::Removal(const Records& records, const std::string& installFolder, const std::string& groupFolder)
     : records_(records),
       install_(NormalizePath(installFolder)),
       group_(groupFolder.empty() ? "" : NormalizePath(groupFolder)),
+      quickLaunch_(QuickLaunchFolder()),
+      self_(RunningProgram()),
       total_(static_cast<int>(records.files.size() + records.dirs.size())),
       dirRemoved_(records.dirs.size(), false) {}
 
@@ -37,7 +49,9 @@ void Removal::DeleteTree(const std::string& folder) {
                 DeleteTree(path);
             } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveDirectoryA(path.c_str());
-            } else {
+            } else if (!DeleteFileA(path.c_str())) {
+                // One call per file while it goes (thousands of cache files);
+                // the slower path only for the few that resist.
                 DeleteOneFile(path);
             }
         } while (FindNextFileA(search, &found));
@@ -53,7 +67,7 @@ void Removal::RemoveOneDirectory() {
     for (size_t i = 0; i < records_.dirs.size(); ++i) {
         if (dirRemoved_[i]) continue;
         const std::string& dir = records_.dirs[i];
-        if (!MayRemoveDirectory(dir, install_, group_)) continue;
+        if (!MayRemoveDirectory(dir, install_, group_, quickLaunch_)) continue;
         SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (RemoveDirectoryA(dir.c_str()) || GetFileAttributesA(dir.c_str()) == INVALID_FILE_ATTRIBUTES) {
             dirRemoved_[i] = true;
@@ -73,6 +87,8 @@ bool Removal::Step(DWORD budgetMs) {
             current_ = record;
             if (!MayDeleteFile(record, install_, group_)) {
                 ++refused_;
+            } else if (lstrcmpiA(NormalizePath(record).c_str(), self_.c_str()) == 0) {
+                // The running uninstaller: the companion deletes it.
             } else if (IsWildcardRecord(record)) {
                 DeleteTree(NormalizePath(record.substr(0, record.size() - 4)));
             } else {
@@ -83,6 +99,14 @@ bool Removal::Step(DWORD budgetMs) {
         }
     }
     return counter_ >= total_;
+}
+
+void Removal::RemoveLeftDirectories() {
+    for (size_t pass = 0; pass < records_.dirs.size(); ++pass) {
+        current_.clear();
+        RemoveOneDirectory();
+        if (current_.empty()) break;
+    }
 }
 
 Records Removal::Remaining() const {

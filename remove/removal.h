@@ -26,6 +26,11 @@ public:
     int ProgressSteps() const;  // counter * 128 / total, 128 when there is nothing to do
     const std::string& CurrentName() const { return current_; }
 
+    // Tries the directory records not yet removed again, deepest first (a
+    // folder that held a file deleted after the records, such as the Quick
+    // Launch shortcut, may be empty now).
+    void RemoveLeftDirectories();
+
     // What is left to do after a stop: the files not yet reached and those
     // that could not be deleted, and the directories not yet removed.
     Records Remaining() const;
@@ -40,7 +45,8 @@ private:
     void RemoveOneDirectory();
 
     Records records_;
-    std::string install_, group_;
+    std::string install_, group_, quickLaunch_;
+    std::string self_;  // the running program's own file, left to the companion
     int counter_ = 0;
     int total_ = 0;
     std::vector<bool> dirRemoved_;

@@ -4,6 +4,12 @@
 // folders, its own file and the folder itself; what Windows will not let
 // go now is handed over for deletion at the next restart.
 //
+// A running program's file cannot be deleted, and it would keep the folder
+// it lies in.  So a companion started from inside that folder first waits
+// for the uninstaller, then starts a copy of itself from the temporary
+// folder and ends; the copy does the work and leaves its own file to be
+// deleted at the next restart.
+//
 // It acts only on an argument that names REMOVE32.EXE and a folder that
 // could hold an installation (not a root, not the Windows folder).
 
@@ -48,6 +54,30 @@ void DeleteNowOrAtRestart(const std::string& path, bool folder) {
         MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+// Starts a copy of this program from the temporary folder with the same
+// argument; true when it runs.
+bool StartCopyOutside(const char* self, const char* argument) {
+    char temp[MAX_PATH] = "", copy[MAX_PATH] = "";
+    if (!GetTempPathA(sizeof temp, temp) || !GetTempFileNameA(temp, "RMV", 0, copy)) return false;
+    std::string exe = copy;
+    exe = exe.substr(0, exe.find_last_of('.')) + ".EXE";
+    DeleteFileA(copy);
+    if (!CopyFileA(self, exe.c_str(), FALSE)) return false;
+    std::string line = "\"" + exe + "\" " + argument;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, sizeof windows);
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, windows, &startup, &process)) {
+        DeleteFileA(exe.c_str());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
@@ -61,6 +91,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     SetCurrentDirectoryA(windows);
 
     WaitForParent();
+    const std::string top = install::NormalizePath(folder);
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const bool inside = install::IsInside(install::NormalizePath(self), top);
+    if (inside && StartCopyOutside(self, commandLine)) return 0;
+
     // The file may stay locked a moment after its process has ended.
     const DWORD start = GetTickCount();
     while (!DeleteFileA(program.c_str()) && GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES &&
@@ -68,10 +104,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         Sleep(kRetryPeriod);
     if (GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteNowOrAtRestart(program, false);
 
-    const std::string top = install::NormalizePath(folder);
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    if (install::IsInside(install::NormalizePath(self), top)) DeleteNowOrAtRestart(self, false);
+    if (inside) {
+        DeleteNowOrAtRestart(self, false);
+    } else {
+        // The copy in the temporary folder: deleted at the next restart.
+        MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        const std::string inFolder = top + "\\REMOVE16.EXE";
+        DeleteFileA(inFolder.c_str());
+        const std::string inInstall = install::NormalizePath(program.substr(0, program.find_last_of('\\'))) +
+                                      "\\REMOVE16.EXE";
+        DeleteFileA(inInstall.c_str());
+    }
     install::RemoveEmptyFolders(top);
     if (GetFileAttributesA(top.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // Only an empty folder is handed over; the user's files stay.

@@ -205,6 +205,7 @@ int Remove() {
 
     const std::string fastLink = settings::Read(settings::kFastLink);
     if (!fastLink.empty() && install::MayDeleteQuickLaunch(fastLink)) DeleteFileA(fastLink.c_str());
+    removal.RemoveLeftDirectories();
 
     install::RemoveEmptyFolders(install);
     const std::string top = TopCreatedFolder(records, install);

@@ -37,6 +37,20 @@ bool HasAnyOf(const std::string& text, const char* set) {
     return false;
 }
 
+// The long form of a full path: short (8.3) names of the parts that exist
+// spelled out, so that "C:\PROGRA~1\X" and "C:\Program Files\X" compare
+// equal.
+std::string LongForm(const std::string& full) {
+    char buffer[MAX_PATH * 2] = "";
+    const DWORD n = GetLongPathNameA(full.c_str(), buffer, sizeof buffer);
+    if (n > 0 && n < sizeof buffer) return buffer;
+    const size_t cut = full.find_last_of('\\');
+    if (cut == std::string::npos || cut < 2 || full.size() <= 3) return full;
+    std::string parent = LongForm(cut == 2 ? full.substr(0, 3) : full.substr(0, cut));
+    if (parent.back() != '\\') parent += '\\';
+    return parent + full.substr(cut + 1);
+}
+
 }  // namespace
 
 std::string NormalizePath(const std::string& path) {
@@ -44,7 +58,7 @@ std::string NormalizePath(const std::string& path) {
     char full[MAX_PATH * 2] = "";
     const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
     if (n == 0 || n >= sizeof full) return "";
-    std::string result = full;
+    std::string result = LongForm(full);
     while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
     return result;
 }
@@ -102,14 +116,16 @@ bool MayDeleteFile(const std::string& record, const std::string& installFolder, 
 }
 
 bool MayRemoveDirectory(const std::string& record, const std::string& installFolder,
-                        const std::string& groupFolder) {
+                        const std::string& groupFolder, const std::string& quickLaunchFolder) {
     if (!IsFullDrivePath(record) || HasAnyOf(record, "*?")) return false;
     const std::string folder = NormalizePath(record);
     if (folder.size() <= 3) return false;  // never a drive root
     const std::string install = NormalizePath(installFolder);
     if (install.size() > 3 && (IsSameOrInside(folder, install) || IsInside(install, folder))) return true;
     const std::string group = NormalizePath(groupFolder);
-    return group.size() > 3 && IsSameOrInside(folder, group);
+    if (group.size() > 3 && IsSameOrInside(folder, group)) return true;
+    const std::string quickLaunch = NormalizePath(quickLaunchFolder);
+    return quickLaunch.size() > 3 && (IsSameOrInside(folder, quickLaunch) || IsInside(quickLaunch, folder));
 }
 
 bool MayDeleteQuickLaunch(const std::string& record) {

@@ -13,7 +13,7 @@
 namespace install {
 
 // `path` made absolute (GetFullPathNameA: "." and ".." resolved, "/" read as
-// "\"), without a trailing backslash except on a drive root ("C:\").  Empty
+// "\"), short names of existing parts spelled out in full, without a trailing backslash except on a drive root ("C:\").  Empty
 // when the path is empty or cannot be made absolute.
 std::string NormalizePath(const std::string& path);
 
@@ -48,12 +48,13 @@ bool IsSafeGroupName(const std::string& name);
 //    allowed only strictly inside the installation folder (never the
 //    installation folder itself);
 //  - a directory: the installation folder, a folder inside it, the group
-//    folder, or a parent of the installation folder that is not a root
-//    (such parents are removed only when empty);
+//    folder, the Quick Launch folder, or a parent of the installation or
+//    the Quick Launch folder that is not a root (directories are removed
+//    only when empty);
 //  - the Quick Launch record: a full path ending in ".lnk".
 bool MayDeleteFile(const std::string& record, const std::string& installFolder, const std::string& groupFolder);
 bool MayRemoveDirectory(const std::string& record, const std::string& installFolder,
-                        const std::string& groupFolder);
+                        const std::string& groupFolder, const std::string& quickLaunchFolder = "");
 bool MayDeleteQuickLaunch(const std::string& record);
 
 // True when the record names a folder tree: it ends in "*.*" and has at

@@ -476,8 +476,8 @@ void CreateQuickLaunch(const std::string& installPath, install::RecordLog* log) 
     const std::string file =
         folder + "\\" + LoadText(g_chinese ? IDS_SETUP_QUICK_LAUNCH_CHINESE : IDS_SETUP_QUICK_LAUNCH);
     const std::string program = installPath + "TAVIRSEL.EXE";
+    // Recorded as "FASTLINK" alone: it lies outside the installation.
     if (install::CreateShellLink({program, "", LoadText(IDS_SETUP_GROUP), program, 0}, file)) {
-        log->AddFile(file);
         settings::Write(settings::kFastLink, install::ShortPath(file));
     }
 }

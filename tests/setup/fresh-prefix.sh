@@ -21,6 +21,8 @@ for p in "$fresh"/wineprefix*; do [ -d "$p" ] && { WINEPREFIX=$p wineserver -k 2
 rm -rf "$fresh"
 mkdir -p "$fresh"
 cp -a "$template"/wineprefix* "$fresh"/
+# Shortcuts in the Start menu must not become menu entries of the host.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The test finds the build's deliverables through this.
 export OMMAVU_SETUP_BUILD=$(echo "Z:$build" | tr / '\\')
 status=0

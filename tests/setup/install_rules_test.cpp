@@ -172,3 +172,36 @@ TEST(InstallRules, ProgressNeverDividesByZeroNorPassesTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// The settings file holds the short form of the installation folder, the
+// records hold long forms: both must name the same place.
+TEST(InstallRules, ShortAndLongNamesOfAnExistingFolderAreTheSame) {
+    char shortName[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA("C:\\Program Files", shortName, sizeof shortName), 0u);
+    const std::string shortInstall = std::string(shortName) + "\\Quenlark Ommavu\\";
+    EXPECT_TRUE(install::MayDeleteFile("C:\\Program Files\\Quenlark Ommavu\\Tavirsel.exe", shortInstall, ""))
+        << shortInstall;
+    EXPECT_TRUE(install::MayDeleteFile(std::string(shortName) + "\\Quenlark Ommavu\\Cache\\*.*",
+                                       "C:\\Program Files\\Quenlark Ommavu", ""));
+    EXPECT_FALSE(install::MayDeleteFile(std::string(shortName) + "\\x.txt", shortInstall, ""));
+}
+
+TEST(InstallRules, TheQuickLaunchFolderAndItsCreatedParentsMayGoWhenEmpty) {
+    const std::string quickLaunch = "C:\\users\\me\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch";
+    const struct {
+        const char* dir;
+        bool allowed;
+    } cases[] = {
+        {"C:\\users\\me\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch", true},
+        {"C:\\users\\me\\AppData\\Roaming\\Microsoft\\Internet Explorer", true},
+        {"C:\\users\\me\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch\\x", true},
+        {"C:\\users\\me\\AppData\\Roaming\\Microsoft\\Other", false},
+        {"C:\\", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(install::MayRemoveDirectory(c.dir, "C:\\Quenlark\\Ommavu", "", quickLaunch), c.allowed) << c.dir;
+}
+
+}  // namespace

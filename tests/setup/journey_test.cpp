@@ -67,6 +67,10 @@ struct Snapshot {
     std::set<std::string> lines;
 };
 
+const std::set<std::string> kHostFolders = {"desktop", "documents", "my documents", "downloads", "music",
+                                            "my music", "pictures", "my pictures", "videos", "my videos",
+                                            "templates"};
+
 void ListFiles(const std::string& folder, std::set<std::string>* lines) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -75,8 +79,13 @@ void ListFiles(const std::string& folder, std::set<std::string>* lines) {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = folder + "\\" + name;
-        // Wine's own scratch space changes by itself.
-        if (Lower(name) == "temp" && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        // Wine's own scratch space changes by itself, and the user's
+        // document folders are links into the host's home, shared with
+        // everything else running there.
+        const std::string lower = Lower(name);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            (lower == "temp" || (Lower(folder).find("c:\\users\\") == 0 && kHostFolders.count(lower))))
+            continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             lines->insert("dir " + Lower(path));
             ListFiles(path, lines);
@@ -177,7 +186,19 @@ long Uninstall(DWORD* elapsed = nullptr) {
     EXPECT_THAT(ControlText(confirm, IDC_REMOVE_CONFIRM_TEXT), HasSubstr("Uninstall Quenlark Ommavu"));
     const DWORD start = GetTickCount();
     Press(confirm, IDOK);
-    HWND finish = WaitForDialog(remove.Id(), 0, "Finish Uninstall");
+    if (HWND progress = WaitForDialog(remove.Id(), IDC_REMOVE_BAR, nullptr, 5000)) {
+        WaitUntilGone(progress, 20000);
+        std::printf("[ figures ] the records took %lu ms\n", GetTickCount() - start);
+    }
+    HWND finish = nullptr;
+    for (DWORD wait = GetTickCount(); !finish && GetTickCount() - wait < 20000; Sleep(10)) {
+        finish = WaitForDialog(remove.Id(), 0, "Finish Uninstall", 0);
+        if (HWND box = WaitForDialog(remove.Id(), 0, "Uninstall", 0)) {
+            if (box == confirm) continue;
+            ADD_FAILURE() << "the uninstaller says: " << BoxText(box);
+            Press(box, IDOK);
+        }
+    }
     EXPECT_NE(finish, nullptr) << "no finish dialog";
     if (elapsed) *elapsed = GetTickCount() - start;
     if (finish) Press(finish, IDOK);
