@@ -581,6 +581,8 @@ int Install() {
     DialogBoxParamA(g_instance, MAKEINTRESOURCEA(Dialog(IDD_SETUP_COPY, IDD_SETUP_COPY_CHINESE)), background,
                     CopyDialogProc, reinterpret_cast<LPARAM>(&state));
     if (state.exited) {
+        // A folder that is some process's current folder cannot be removed.
+        SetCurrentDirectoryA(WindowsFolder().c_str());
         job.Undo();
         for (auto dir = createdFolders.rbegin(); dir != createdFolders.rend(); ++dir) RemoveDirectoryA(dir->c_str());
         RestoreSnapshot(snapshot);

@@ -238,6 +238,17 @@ void MakeCache(const std::string& install, int files) {
     WriteBytes(install + "\\ICON.ICO", std::string(766, 'i'));
 }
 
+DWORD PlainDeleteTime(int files) {
+    const std::string folder = "C:\\plain-delete";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < files; ++i) WriteBytes(folder + "\\F" + std::to_string(i), "x");
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < files; ++i) DeleteFileA((folder + "\\F" + std::to_string(i)).c_str());
+    const DWORD elapsed = GetTickCount() - start;
+    RemoveDirectoryA(folder.c_str());
+    return elapsed;
+}
+
 class Journey : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -329,10 +340,29 @@ TEST_F(Journey, InstallUseAndRemoveLeaveThePrefixAsItWas) {
     for (const std::string& change : changes) listed += change + "\n";
     EXPECT_TRUE(changes.empty()) << "the prefix differs from before the installation:\n" << listed;
 
-    std::printf("[ figures ] install %lu ms (%u files); remove %lu ms with a cache of 3000 files, companion %lu ms\n",
-                timing.install, static_cast<unsigned>(names.size() + 1), timing.remove, companion);
+    // What this Wine on this machine needs to delete as many files with the
+    // plainest loop: on a loaded machine that alone can pass the budget.
+    const DWORD baseline = PlainDeleteTime(3000);
+    std::printf("[ figures ] install %lu ms (%u files); remove %lu ms with a cache of 3000 files, companion %lu ms; "
+                "a plain loop deletes 3000 files in %lu ms\n",
+                timing.install, static_cast<unsigned>(names.size() + 1), timing.remove, companion, baseline);
     EXPECT_LT(timing.install, 5000u);
-    EXPECT_LT(timing.remove + companion, 5000u);
+    EXPECT_LT(timing.remove + companion, std::max<DWORD>(5000u, baseline * 3 / 2 + 1000u));
+}
+
+TEST_F(Journey, ChineseSystemsGetTheChineseDialogs) {
+    if (GetACP() != 936) GTEST_SKIP() << "needs the ANSI code page 936 (LC_ALL=zh_CN.UTF-8)";
+    Process setup("\"" + SetupExe() + "\"");
+    HWND dialog = WaitForDialog(setup.Id(), IDC_SETUP_DESTINATION, "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2");
+    ASSERT_NE(dialog, nullptr) << "no Chinese setup dialog";
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ(setup.Wait(10000), 1);
+
+    Process remove("\"" + BinFolder() + "REMOVE32.EXE\"");
+    HWND error = WaitForDialog(remove.Id(), 0, "\xB4\xED\xCE\xF3");
+    ASSERT_NE(error, nullptr) << "no Chinese error dialog";
+    Press(error, IDOK);
+    EXPECT_EQ(remove.Wait(10000), 2);
 }
 
 TEST_F(Journey, RootsRelativePathsAndTheWindowsFolderAreRefusedHoweverTyped) {
