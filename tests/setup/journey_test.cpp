@@ -132,7 +132,7 @@ std::vector<std::string> Difference(const Snapshot& before, const Snapshot& afte
 
 // Wine's own bookkeeping that moves while programs run, whatever they do.
 const std::vector<std::string> kWineNoise = {
-    "hkcu\\software\\wine", "HKCU\\Software\\Wine", "HKLM\\Software\\Wine", "\\Explorer\\Shell Folders",
+    "hkcu\\software\\wine", "HKCU\\Software[Wine", "HKLM\\Software[Wine", "\\Explorer\\Shell Folders",
     "\\Explorer\\User Shell Folders", "\\Explorer\\FileExts", "\\Microsoft\\Windows\\CurrentVersion\\Explorer]",
     "\\windows\\system32\\wbem", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
     "\\Classes\\Local Settings", "MuiCache", "\\Explorer\\RecentDocs", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib",
@@ -315,7 +315,17 @@ TEST_F(Journey, InstallUseAndRemoveLeaveThePrefixAsItWas) {
     EXPECT_TRUE(registry::ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command));
     EXPECT_EQ(Lower(LongPath(command)), Lower(install + "REMOVE32.EXE"));
 
-    // Using it: a full thumbnail cache and two registered types.
+    // Using it: the installed viewer starts and closes, the thumbnail cache
+    // fills up and two picture types are registered.
+    {
+        Process viewer("\"" + install + "Tavirsel.exe\"", install);
+        HWND frame = nullptr;
+        for (DWORD wait = GetTickCount(); !frame && GetTickCount() - wait < 30000; Sleep(50))
+            frame = FindWindowA("Ommavu", nullptr);
+        ASSERT_NE(frame, nullptr) << "the installed viewer shows no window";
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(viewer.Wait(20000), 0);
+    }
     MakeCache(kBlankDestination, 3000);
     const std::string program = install + "Tavirsel.exe";
     for (const char* tag : {"JPG", "PNG"})
