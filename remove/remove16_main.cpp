@@ -115,11 +115,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                                       "\\REMOVE16.EXE";
         DeleteFileA(inInstall.c_str());
     }
-    install::RemoveEmptyFolders(top);
-    if (GetFileAttributesA(top.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        // Only an empty folder is handed over; the user's files stay.
-        install::RemoveEmptyFolders(top);
-        DeleteNowOrAtRestart(top, true);
+    // The installation folder (where the uninstaller lay) is emptied of
+    // empty folders; above it only the chain of parents up to the named
+    // folder goes, each only when empty, so no other program's empty
+    // folders beside it are touched.
+    std::string current = install::NormalizePath(program.substr(0, program.find_last_of('\\')));
+    if (!install::IsSameOrInside(current, top)) current = top;
+    install::RemoveEmptyFolders(current);
+    while (install::IsInside(current, top)) {
+        current = current.substr(0, current.find_last_of('\\'));
+        if (!RemoveDirectoryA(current.c_str())) break;
     }
     return 0;
 }
