@@ -356,8 +356,11 @@ TEST_F(Journey, InstallUseAndRemoveLeaveThePrefixAsItWas) {
     std::printf("[ figures ] install %lu ms (%u files); remove %lu ms with a cache of 3000 files, companion %lu ms; "
                 "a plain loop deletes 3000 files in %lu ms\n",
                 timing.install, static_cast<unsigned>(names.size() + 1), timing.remove, companion, baseline);
-    EXPECT_LT(timing.install, 5000u);
-    EXPECT_LT(timing.remove + companion, std::max<DWORD>(5000u, baseline * 3 / 2 + 1000u));
+    // Only a guard against hanging here: the times swing with the load of
+    // the machine (other tests run beside this one); tools/bench-setup.sh
+    // judges them against their targets.
+    EXPECT_LT(timing.install, 30000u);
+    EXPECT_LT(timing.remove + companion, 30000u + baseline * 2);
 }
 
 TEST_F(Journey, ChineseSystemsGetTheChineseDialogs) {
