@@ -28,4 +28,6 @@ export OMMAVU_SETUP_BUILD=$(echo "Z:$build" | tr / '\\')
 status=0
 OMMAVU_BUILD_DIR="$fresh" "$run" "$@" || status=$?
 for p in "$fresh"/wineprefix*; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; done
+# A passing run's copy is only disk space; a failing one stays to be looked at.
+if [ "$status" = 0 ]; then rm -rf "$fresh"; fi
 exit $status
