@@ -472,3 +472,80 @@
 #define IDC_RENAME_TEMPLATE 1112
 #define IDC_RENAME_START 1113
 #define IDC_RENAME_EDIT 1114             // "Rename": edit the selected new name
+
+// ---------------------------------------------------------------------------
+// The installer (setup.exe) and the uninstaller (REMOVE32.EXE, REMOVE16.EXE):
+// programs of their own, so their numbers may repeat the viewer's.  Where a
+// Chinese dialog or string has no number of its own, it is the English one
+// plus SETUP_CHINESE_OFFSET; the programs pick it when GetACP() is 936.
+#define SETUP_CHINESE_OFFSET 1000
+#define IDR_PAYLOAD 1300                  // type "RT_RCDATA" (a name): the packed files
+#define SETUP_PAYLOAD_TYPE "RT_RCDATA"
+
+// setup's strings.
+#define IDS_SETUP_CHOOSE_TITLE 10         // "Choose Directories"
+#define IDS_SETUP_CREATE_ASK 11           // "The Directory %s do not exist,\nCreate this directory ?"
+#define IDS_SETUP_CREATE_ASK_TITLE 12
+#define IDS_SETUP_CREATE_ERROR_TITLE 13
+#define IDS_SETUP_CREATE_ERROR 14
+#define IDS_SETUP_SPACE_TITLE 15
+#define IDS_SETUP_SPACE 16
+#define IDS_SETUP_WRITE_TITLE 17
+#define IDS_SETUP_WRITE 18
+#define IDS_SETUP_PATH_ERROR 19           // "Path Error !": a root, a relative path, the Windows folder
+#define IDS_SETUP_PATH_ERROR_TITLE 20
+#define IDS_SETUP_GROUP 23                // "Quenlark Ommavu"; Chinese: 30
+#define IDS_SETUP_GROUP_CHINESE 30
+#define IDS_SETUP_QUICK_LAUNCH 34         // "Quenlark Ommavu.lnk"; Chinese: 35
+#define IDS_SETUP_QUICK_LAUNCH_CHINESE 35
+#define IDS_SETUP_DESCRIPTION 40          // the setup dialog's text; Chinese: 37
+#define IDS_SETUP_DESCRIPTION_CHINESE 37
+#define IDS_SETUP_PAYLOAD_DAMAGED 41      // the payload is shorter than its table
+#define IDS_SETUP_REPLACE_AT_RESTART 42   // files in use, replaced when Windows restarts
+#define IDS_SETUP_TITLE 43                // caption of setup's message boxes
+#define IDS_SETUP_REMOVE_LINK 44          // shortcut names of the group
+#define IDS_SETUP_HELP_LINK 45
+#define IDS_SETUP_PROGRAM_LINK 46
+
+// setup's bitmaps and icons.
+#define IDB_SETUP_PICTURE 200             // the picture of the full-screen window and the setup dialog
+#define IDI_SETUP 100
+#define IDI_SETUP_ANIMATION_FIRST 101     // 11 icons, 101 to 111, turned by the copy dialog
+#define SETUP_ANIMATION_FRAMES 11
+
+// setup's dialogs.
+#define IDD_SETUP 10510                   // "Install Setup"; Chinese: 113
+#define IDD_SETUP_CHINESE 113
+#define IDC_SETUP_PICTURE 1010
+#define IDC_SETUP_DESCRIPTION 1011
+#define IDC_SETUP_DESTINATION 201
+#define IDC_SETUP_BROWSE 31
+#define IDC_SETUP_EXIT_WHEN_DONE 1313
+#define IDD_SETUP_COPY 105                // the copy's progress; Chinese: 10502
+#define IDD_SETUP_COPY_CHINESE 10502
+#define IDC_COPY_BAR 1000
+#define IDC_COPY_SOURCE 1001
+#define IDC_COPY_DESTINATION 1002
+#define IDC_COPY_ANIMATION 1008
+#define IDD_SETUP_EXIT 10300              // "Exit Setup"
+#define IDC_SETUP_RESUME 1301
+#define IDC_SETUP_EXIT 1302
+#define IDD_SETUP_GROUP 110               // "Create Group", shown while the group is made
+#define IDD_SETUP_FINISH 107              // "Finish Setup"
+#define IDC_FINISH_TOOLS 5                // "Run Other Tools Setup Wizard"
+#define IDC_FINISH_TEXT 1020
+
+// REMOVE32's dialogs and strings.
+#define IDD_REMOVE_CONFIRM 101            // "Uninstall"
+#define IDC_REMOVE_CONFIRM_TEXT 1001
+#define IDD_REMOVE_FINISH 102             // "Finish Uninstall"
+#define IDD_REMOVE_ERROR 103              // "Error": no installation recorded
+#define IDD_REMOVE_PROGRESS 107           // "Delete File"
+#define IDC_REMOVE_BAR 1000
+#define IDC_REMOVE_NAME 1002
+#define IDS_REMOVE_CONFIRM 10             // "Uninstall %s\n..."; "%s" is the group
+#define IDS_REMOVE_CONFIRM_TAIL 11
+#define IDS_REMOVE_VIEWER_RUNNING 12      // asks to close a running viewer
+#define IDS_REMOVE_TITLE 13
+#define IDS_REMOVE_AT_RESTART 14          // files in use, removed when Windows restarts
+#define IDS_REMOVE_STOPPED 15             // Cancel: what is left stays on record

@@ -9,7 +9,7 @@ objdump=i686-w64-mingw32-objdump
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-for f in Tavirsel.exe Lorimel.dll Corvane.dll Kivaro.dll SHOW936.DLL; do
+for f in Tavirsel.exe Lorimel.dll Corvane.dll Kivaro.dll SHOW936.DLL setup.exe REMOVE32.EXE; do
   [ -f "$bin/$f" ] || { bad "$bin/$f is missing"; continue; }
   head=$($objdump -f "$bin/$f")
   grep -q 'file format pei-i386' <<<"$head" || bad "$f is not a 32-bit Windows file"

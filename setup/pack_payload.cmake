@@ -1,0 +1,78 @@
+# Packs the install payload at build time (cmake -P):
+#   -DMANIFEST=file  lines "name|path|required": the files in payload order
+#   -DBIN=folder     the deliverables' folder; other programs, libraries and
+#                    plug-ins found there are packed after the listed files
+#   -DOUT_BIN=file   the payload: the files' bytes one after another
+#   -DOUT_TABLE=file the C++ table of names and sizes (payload.h)
+# Both outputs are replaced only when their contents change, so an
+# unchanged suite does not rebuild setup.exe.
+cmake_minimum_required(VERSION 3.20)
+
+file(STRINGS "${MANIFEST}" _lines)
+set(_names "")
+set(_paths "")
+foreach(_line IN LISTS _lines)
+  string(REPLACE "|" ";" _fields "${_line}")
+  list(GET _fields 0 _name)
+  list(GET _fields 1 _path)
+  list(GET _fields 2 _required)
+  if(EXISTS "${_path}")
+    list(APPEND _names "${_name}")
+    list(APPEND _paths "${_path}")
+  elseif(_required)
+    message(FATAL_ERROR "payload: ${_name} is missing (${_path})")
+  endif()
+endforeach()
+
+# Deliverables that joined the suite after the manifest was written.  Never
+# the installer itself, the companion (it travels inside REMOVE32) or what
+# a run of the suite leaves beside it (the cache, the icon file).
+file(GLOB _found RELATIVE "${BIN}" "${BIN}/*")
+list(SORT _found)
+foreach(_file IN LISTS _found)
+  if(IS_DIRECTORY "${BIN}/${_file}")
+    continue()
+  endif()
+  string(TOUPPER "${_file}" _upper)
+  if(NOT _upper MATCHES "\\.(DLL|EXE|PLS|CHM|GIF)$" OR _upper MATCHES "^(SETUP\\.EXE|REMOVE16\\.EXE)$")
+    continue()
+  endif()
+  set(_known FALSE)
+  foreach(_name IN LISTS _names)
+    string(TOUPPER "${_name}" _name_upper)
+    if(_name_upper STREQUAL _upper)
+      set(_known TRUE)
+    endif()
+  endforeach()
+  if(NOT _known)
+    list(APPEND _names "${_file}")
+    list(APPEND _paths "${BIN}/${_file}")
+  endif()
+endforeach()
+
+set(_table "// Generated at build time by setup/pack_payload.cmake from the packed files.\n")
+string(APPEND _table "#include \"payload.h\"\n\nconst install::PayloadEntry kPayloadFiles[] = {\n")
+set(_total 0)
+list(LENGTH _names _count)
+math(EXPR _last "${_count} - 1")
+foreach(_i RANGE ${_last})
+  list(GET _names ${_i} _name)
+  list(GET _paths ${_i} _path)
+  file(SIZE "${_path}" _size)
+  math(EXPR _total "${_total} + ${_size}")
+  string(APPEND _table "    {\"${_name}\", ${_size}u},\n")
+endforeach()
+string(APPEND _table "};\nconst int kPayloadFileCount = ${_count};  // ${_total} bytes\n")
+
+execute_process(COMMAND "${CMAKE_COMMAND}" -E cat ${_paths} OUTPUT_FILE "${OUT_BIN}.new" RESULT_VARIABLE _rc)
+if(NOT _rc EQUAL 0)
+  message(FATAL_ERROR "payload: could not concatenate the files")
+endif()
+file(SIZE "${OUT_BIN}.new" _packed)
+if(NOT _packed EQUAL _total)
+  message(FATAL_ERROR "payload: packed ${_packed} bytes, the files hold ${_total}")
+endif()
+file(WRITE "${OUT_TABLE}.new" "${_table}")
+file(COPY_FILE "${OUT_BIN}.new" "${OUT_BIN}" ONLY_IF_DIFFERENT)
+file(COPY_FILE "${OUT_TABLE}.new" "${OUT_TABLE}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT_BIN}.new" "${OUT_TABLE}.new")
