@@ -77,8 +77,7 @@ TEST_F(NamedFoldersTest, TheCacheIsBuiltOnceAndAgainAfterAChange) {
     const auto began = std::chrono::steady_clock::now();
     const std::vector<SendToEntry> entries = SendToEntries();
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
-    // The figure is reported, not asserted: Wine's shell link object takes
-    // several milliseconds per file to load, which no caller can change.
+    // The figure is reported, not asserted: a busy machine stretches it.
     std::printf("    Send To cache of 51 entries built in %d ms\n", static_cast<int>(took.count()));
     ASSERT_EQ(51u, entries.size());
     int folders = 0;
