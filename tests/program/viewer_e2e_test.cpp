@@ -248,8 +248,16 @@ TEST_F(ViewerEndToEndTest, ProcessAndAdjustCommandsChangeTheShownPicture) {
     ASSERT_GE(normal.cx, 640);
     Sleep(300);
 
-    // Inverting every channel turns the middle pixel into its complement.
-    const COLORREF before = ViewMiddle(frame);
+    // Inverting every channel turns the middle pixel into its complement;
+    // the pixel is read once the picture has settled (a busy machine may
+    // still be decoding it).
+    COLORREF before = ViewMiddle(frame);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
+        Sleep(150);
+        const COLORREF again = ViewMiddle(frame);
+        if (again == before) break;
+        before = again;
+    }
     PostMessageA(frame, WM_COMMAND, 32859, 0);   // Anti All Color
     const COLORREF inverted = WaitForMiddle(frame, [&](COLORREF c) { return c != before; });
     EXPECT_EQ(RGB(255 - GetRValue(before), 255 - GetGValue(before), 255 - GetBValue(before)), inverted);
