@@ -4,6 +4,7 @@
 
 #include "effect_preview.h"
 #include "resource_ids.h"
+#include "trackbar.h"
 
 namespace {
 
@@ -35,9 +36,7 @@ struct OffsetDialog {
         CopyDib(unchanged.get(), adjusted.get());
         for (int i = 0; i < 3; ++i) {
             HWND track = GetDlgItem(dialog, kTracks[i]);
-            SendMessageA(track, TBM_SETRANGEMIN, FALSE, -128);
-            SendMessageA(track, TBM_SETRANGEMAX, FALSE, 127);
-            SendMessageA(track, TBM_SETPOS, TRUE, 0);
+            SetUpTrackbar(track, -128, 127, 0);
             SendMessageA(track, TBM_SETPAGESIZE, 0, 2);
             SendMessageA(track, TBM_SETTICFREQ, 1, 0);
             SetDlgItemInt(dialog, kValues[i], 0, TRUE);

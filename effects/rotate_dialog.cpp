@@ -7,6 +7,7 @@
 #include "effect_preview.h"
 #include "resource_ids.h"
 #include "transforms.h"
+#include "trackbar.h"
 
 namespace {
 
@@ -38,11 +39,9 @@ struct RotateDialog {
         preview.Reset(ScaleDib(picture, size.cx, size.cy));
         if (!preview) return false;
         HWND track = GetDlgItem(dialog, IDC_ROTATE_TRACK);
-        SendMessageA(track, TBM_SETRANGEMIN, FALSE, kLowest);
-        SendMessageA(track, TBM_SETRANGEMAX, FALSE, kHighest);
         SendMessageA(track, TBM_SETPAGESIZE, 0, 10);
         SendMessageA(track, TBM_SETTICFREQ, 1, 0);
-        SendMessageA(track, TBM_SETPOS, TRUE, angle);
+        SetUpTrackbar(track, kLowest, kHighest, angle);
         settingText = true;
         SetDlgItemInt(dialog, IDC_ROTATE_EDIT, static_cast<UINT>(angle), TRUE);
         settingText = false;

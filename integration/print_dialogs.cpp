@@ -6,6 +6,7 @@
 
 #include "effect_preview.h"
 #include "resource_ids.h"
+#include "trackbar.h"
 
 namespace {
 
@@ -56,14 +57,8 @@ struct PrintChoiceDialog {
             CheckDlgButton(dialog, Buttons()[i].id, Buttons()[i].depth == choice.depth ? BST_CHECKED : BST_UNCHECKED);
         if (mono) {
             HWND track = GetDlgItem(dialog, IDC_PRINT_LIGHT);
-            SendMessageA(track, TBM_SETRANGEMIN, TRUE, kLightLow);
-            SendMessageA(track, TBM_SETRANGEMAX, TRUE, kLightHigh);
+            SetUpTrackbar(track, kLightLow, kLightHigh, choice.light);
             SendMessageA(track, TBM_SETPAGESIZE, 0, kLightPage);
-            // The thumb is placed anew only when the position changes: a
-            // light of 0 would leave it where the default range put 0, at
-            // the left end.
-            SendMessageA(track, TBM_SETPOS, TRUE, kLightLow);
-            SendMessageA(track, TBM_SETPOS, TRUE, choice.light);
             SetDlgItemInt(dialog, IDC_PRINT_LIGHT_VALUE, static_cast<UINT>(choice.light), TRUE);
         }
         Apply(dialog);

@@ -70,10 +70,20 @@ TEST_F(EffectDialogTest, RgbOffsetsShowInThePreviewAndOkAppliesThem) {
 TEST_F(EffectDialogTest, CancelLeavesThePictureAlone) {
     OwnedBlock picture(9, 7, 0x102030);
     Driver driver(IDC_OFFSET_TRACK_1);
+    // An offset of 0 opens with the thumb in the middle of -128..127.
+    int thumbMiddle = 0, channelMiddle = 0;
+    driver.Then([&](HWND d) {
+        RECT thumb = {}, channel = {};
+        SendDlgItemMessageA(d, IDC_OFFSET_TRACK_1, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        SendDlgItemMessageA(d, IDC_OFFSET_TRACK_1, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+        thumbMiddle = (thumb.left + thumb.right) / 2;
+        channelMiddle = (channel.left + channel.right) / 2;
+    });
     driver.Slide(IDC_OFFSET_TRACK_2, 50).Press(IDCANCEL);
     bool applied = true;
     driver.Run([&] { applied = RunOffsetDialog(nullptr, IDD_MODIFY_YUV, AdjustPixelsYuv, picture.get()); });
     EXPECT_FALSE(applied);
+    EXPECT_NEAR(thumbMiddle, channelMiddle, 3);
     EXPECT_EQ(0x102030u, picture.At(4, 3));
     EXPECT_FALSE(RunOffsetDialog(nullptr, IDD_MODIFY_YUV, AdjustPixelsYuv, nullptr)) << "no picture, no dialog";
 }
