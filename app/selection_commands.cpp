@@ -1,7 +1,5 @@
 #include "selection_commands.h"
 
-#include <string.h>
-
 #include "browser_window.h"
 #include "commands.h"
 #include "document_link.h"
@@ -9,6 +7,7 @@
 #include "frame_window.h"
 #include "loader.h"
 #include "navigation.h"
+#include "picture_clipboard.h"
 #include "picture_view.h"
 #include "program.h"
 #include "save_dialog.h"
@@ -34,58 +33,6 @@ DibBlock* CutSelectedArea() {
     if (!ViewShowsCurrentPicture(view, picture) || !GetViewSelectionInPicture(view, &area)) return nullptr;
     return CropDib(picture->working, area.left, area.top, area.right, area.bottom);
 }
-
-HGLOBAL PackDibBottomUp(const DibBlock* block) {
-    if (!block || !block->header || !block->pixels) return nullptr;
-    const BITMAPINFOHEADER* header = block->header;
-    const int height = DibHeight(block);
-    const DWORD rowBytes = DibRowBytes(header);
-    if (height <= 0 || rowBytes == 0) return nullptr;
-    // Header and colour table (or masks): everything in front of the rows.
-    const SIZE_T headBytes = static_cast<SIZE_T>(block->pixels - reinterpret_cast<const BYTE*>(header));
-    const SIZE_T pixelBytes = static_cast<SIZE_T>(rowBytes) * static_cast<SIZE_T>(height);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, headBytes + pixelBytes);
-    if (!memory) return nullptr;
-    BYTE* packed = static_cast<BYTE*>(GlobalLock(memory));
-    if (!packed) {
-        GlobalFree(memory);
-        return nullptr;
-    }
-    memcpy(packed, header, headBytes);
-    auto* copy = reinterpret_cast<BITMAPINFOHEADER*>(packed);
-    copy->biHeight = height;
-    copy->biSizeImage = static_cast<DWORD>(pixelBytes);
-    // The block is top-down whatever its header says: source row i becomes
-    // row height - 1 - i.
-    BYTE* rows = packed + headBytes;
-    for (int i = 0; i < height; ++i)
-        memcpy(rows + static_cast<SIZE_T>(height - 1 - i) * rowBytes, block->pixels + static_cast<SIZE_T>(i) * rowBytes,
-               rowBytes);
-    GlobalUnlock(memory);
-    return memory;
-}
-
-HGLOBAL SelectedAreaAsPackedDib() {
-    DibBlock* area = CutSelectedArea();
-    HGLOBAL packed = PackDibBottomUp(area);
-    FreeDib(area);
-    return packed;
-}
-
-bool PutPackedDibOnClipboard(HWND owner, HGLOBAL packed) {
-    if (!packed) return false;
-    if (!OpenClipboard(owner)) {
-        GlobalFree(packed);
-        return false;
-    }
-    EmptyClipboard();
-    const bool placed = SetClipboardData(CF_DIB, packed) != nullptr;
-    CloseClipboard();
-    if (!placed) GlobalFree(packed);
-    return placed;
-}
-
-bool CopySelectionToClipboard(HWND owner) { return PutPackedDibOnClipboard(owner, SelectedAreaAsPackedDib()); }
 
 void ZoomToSelection(const FrameParts& parts) {
     if (!parts.view || !ViewHasPicture(parts.view)) return;
@@ -125,9 +72,10 @@ void SelectionCommand(HWND frame, UINT id) {
     case IDC_COPY_SELECTION_TO_CLIP:
         // The one way this fails with a selection: another program keeps
         // the clipboard open.  The user reads so; the clipboard is as it was.
-        if (HGLOBAL packed = SelectedAreaAsPackedDib()) {
-            if (!PutPackedDibOnClipboard(frame, packed))
+        if (DibBlock* area = CutSelectedArea()) {
+            if (CopyPictureToClipboard(frame, area) == kPictureClipboardBusy)
                 ShowStatusNote(FrameStatusBar(), ResourceString(IDS_CLIPBOARD_BUSY));
+            FreeDib(area);
         }
         break;
     case IDC_COPY_SELECTION_TO_FILE:

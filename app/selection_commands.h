@@ -14,23 +14,6 @@
 // selection.  The caller frees it (FreeDib).
 DibBlock* CutSelectedArea();
 
-// A block as a packed device-independent bitmap, the layout of CF_DIB:
-// BITMAPINFOHEADER (height positive), colour table, rows from the bottom up,
-// in a movable shareable global block.  Null for a null block or no memory.
-HGLOBAL PackDibBottomUp(const DibBlock* block);
-
-// CutSelectedArea packed as above; null without a selection.
-HGLOBAL SelectedAreaAsPackedDib();
-
-// Puts a packed DIB on the emptied clipboard as CF_DIB, which then owns it.
-// False when the clipboard cannot be opened (another program holds it): the
-// block is freed and the clipboard keeps what it had.
-bool PutPackedDibOnClipboard(HWND owner, HGLOBAL packed);
-
-// Puts the selected pixels on the clipboard as CF_DIB.  False without a
-// selection or when the clipboard cannot be opened (nothing changes then).
-bool CopySelectionToClipboard(HWND owner);
-
 // Zooms so that the selected area fills the screen, lays the frame out and
 // scrolls to it; without a selection one Zoom In step.
 void ZoomToSelection(const FrameParts& parts);

@@ -14,8 +14,8 @@
 
 #include "dib.h"
 
-// The bytes of the file for a block of 1, 4, 8, 24 or 32 bits per pixel
-// (top-down or bottom-up in memory); empty for another depth or a null block.
+// The bytes of the file for a block of any depth blocks are formatted for
+// (top-down or bottom-up in memory); empty for a null block.
 std::vector<BYTE> BitmapFileBytes(const DibBlock* dib);
 
 // Writes bytes to path through a temporary file in the same folder.  True

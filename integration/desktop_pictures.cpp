@@ -4,6 +4,7 @@
 
 #include "bitmap_file.h"
 #include "quantize.h"
+#include "registry.h"
 #include "settings.h"
 
 namespace {
@@ -11,32 +12,20 @@ namespace {
 constexpr char kDesktopKey[] = "Control Panel\\desktop";
 constexpr int kLogoWidth = 320, kLogoHeight = 400;
 
-// A string value of the desktop key; found false when it is missing.
+// A string value of the desktop key, at most `limit` characters; found
+// false when it is missing.
 std::string ReadDesktopValue(const char* name, DWORD limit, bool* found = nullptr) {
-    if (found) *found = false;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "";
-    std::string value(limit + 1, '\0');
-    DWORD type = 0, size = limit + 1;
-    const LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
-    if (found) *found = true;
-    value.resize(size < value.size() ? size : value.size());
-    value.resize(std::char_traits<char>::length(value.c_str()));
+    std::string value;
+    const bool present = registry::ReadString(HKEY_CURRENT_USER, kDesktopKey, name, &value);
+    if (found) *found = present;
+    if (value.size() > limit) value.resize(limit);
     return value;
 }
 
 bool WriteDesktopValues(const std::vector<std::pair<const char*, std::string>>& values) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
     bool ok = true;
     for (const auto& value : values)
-        ok = RegSetValueExA(key, value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
-                            static_cast<DWORD>(value.second.size() + 1)) == ERROR_SUCCESS && ok;
-    RegCloseKey(key);
+        ok = registry::WriteString(HKEY_CURRENT_USER, kDesktopKey, value.first, value.second.c_str()) && ok;
     return ok;
 }
 

@@ -22,15 +22,6 @@ namespace {
 
 constexpr char kDesktop[] = "Control Panel\\desktop";
 
-std::vector<BYTE> Bytes(const std::string& path) {
-    std::vector<BYTE> bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<BYTE>(c));
-        std::fclose(f);
-    }
-    return bytes;
-}
-
 void WriteBytes(const std::string& path, const std::string& text) {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_TRUE(f);
@@ -106,7 +97,7 @@ protected:
 
 TEST_F(DesktopPictures, WallpaperFileIsAClassicBitmapBottomRowFirst) {
     ASSERT_EQ(SaveWallpaperBitmap(picture, wallpaper), 1);
-    const std::vector<BYTE> bytes = Bytes(wallpaper);
+    const std::vector<BYTE> bytes = FileBytes(wallpaper);
     ASSERT_EQ(bytes.size(), 54u + 5 * 3 * 4);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
@@ -159,7 +150,7 @@ TEST_F(DesktopPictures, ADesktopWithoutWallpaperCanBeRestoredToNone) {
 TEST_F(DesktopPictures, AFailedWriteLeavesTheWallpaperAndItsSettingsAlone) {
     ASSERT_TRUE(SaveWallpaperBitmap(picture, wallpaper));
     DesktopShows(wallpaper.c_str());
-    const std::vector<BYTE> before = Bytes(wallpaper);
+    const std::vector<BYTE> before = FileBytes(wallpaper);
     // The file held open without sharing cannot be replaced.
     HANDLE held = CreateFileA(wallpaper.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -167,7 +158,7 @@ TEST_F(DesktopPictures, AFailedWriteLeavesTheWallpaperAndItsSettingsAlone) {
     EXPECT_FALSE(SetWallpaper(other, wallpaper, kWallpaperStretch));
     CloseHandle(held);
     FreeDib(other);
-    EXPECT_EQ(Bytes(wallpaper), before);
+    EXPECT_EQ(FileBytes(wallpaper), before);
     EXPECT_EQ(Value("WallPaperStyle"), "0");
     EXPECT_EQ(Value("PrevWallPaper"), "<none>");
     EXPECT_TRUE(NoTemporaryFiles(folder));
@@ -190,7 +181,7 @@ TEST_F(DesktopPictures, TheDialogSetsTheChosenModeAndCancelChangesNothing) {
     EXPECT_FALSE(ok.timedOut);
     EXPECT_EQ(Value("WallPaper"), ours);
     EXPECT_EQ(GetWallpaperMode(), kWallpaperStretch);
-    EXPECT_EQ(Bytes(ours).size(), 54u + 5 * 3 * 4);
+    EXPECT_EQ(FileBytes(ours).size(), 54u + 5 * 3 * 4);
 }
 
 TEST(WallpaperPreview, SizeFollowsTheScreenAndIsAtLeastFour) {
@@ -220,7 +211,7 @@ TEST_F(DesktopPictures, LogosAre320By400At256ColoursAndTheSystemsOwnAreKept) {
         ASSERT_TRUE(SetShutdownPictures(picture, paths));
     }
     for (const char* name : {"Logo.SYS", "Logos.Sys", "Logow.Sys"}) {
-        const std::vector<BYTE> bytes = Bytes(folder + name);
+        const std::vector<BYTE> bytes = FileBytes(folder + name);
         ASSERT_EQ(bytes.size(), 14u + 40 + 1024 + 320 * 400) << name;
         BITMAPINFOHEADER header;
         std::memcpy(&header, bytes.data() + 14, 40);
@@ -231,11 +222,11 @@ TEST_F(DesktopPictures, LogosAre320By400At256ColoursAndTheSystemsOwnAreKept) {
     }
     EXPECT_TRUE(HasShutdownBackup(paths));
     ASSERT_TRUE(RestoreShutdownPictures(paths));
-    EXPECT_EQ(Bytes(folder + "Logos.Sys"), std::vector<BYTE>({'s', 'y', 's', 't', 'e', 'm', ' ', 's'}));
-    EXPECT_EQ(Bytes(folder + "Logow.Sys"), std::vector<BYTE>({'s', 'y', 's', 't', 'e', 'm', ' ', 'w'}));
+    EXPECT_EQ(FileBytes(folder + "Logos.Sys"), std::vector<BYTE>({'s', 'y', 's', 't', 'e', 'm', ' ', 's'}));
+    EXPECT_EQ(FileBytes(folder + "Logow.Sys"), std::vector<BYTE>({'s', 'y', 's', 't', 'e', 'm', ' ', 'w'}));
     EXPECT_FALSE(HasShutdownBackup(paths));
     ASSERT_TRUE(DefaultStartupLogo(paths));
-    EXPECT_EQ(Bytes(paths.startupLogo), std::vector<BYTE>({'t', 'h', 'e', 'i', 'r', 's'}));
+    EXPECT_EQ(FileBytes(paths.startupLogo), std::vector<BYTE>({'t', 'h', 'e', 'i', 'r', 's'}));
     ASSERT_TRUE(DefaultStartupLogo(paths));
     EXPECT_FALSE(FileExists(paths.startupLogo));
 }
