@@ -5,25 +5,13 @@
 
 #include <cstring>
 
+#include "type_registry.h"
+
 namespace {
 
 void Put16(std::vector<uint8_t>& out, size_t at, uint16_t value) { memcpy(&out[at], &value, 2); }
 void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) { memcpy(&out[at], &value, 4); }
 
-struct TypeIcon {
-    const char* tag;
-    int index;
-};
-// Indices among the program's icon groups (group 143 is index 0).
-const TypeIcon kTypeIcons[] = {
-    {"BMP", 7},   {"GIF", 8},   {"ICON", 9},  {"JPEG", 10}, {"PCD", 11},  {"PCX", 12},
-    {"PICT", 13}, {"PNG", 14},  {"PSD", 15},  {"TGA", 16},  {"TIFF", 17}, {"WMF", 18},
-    {"YUV", 19},  {"AVS", 20},  {"FITS", 21}, {"AVI", 22},  {"JBIG", 23}, {"XWD", 24},
-    {"CMYK", 25}, {"EMF", 26},  {"PNM", 27},  {"RLE", 28},  {"MIFF", 29}, {"MTV", 30},
-    {"RGB", 31},  {"SGI", 32},  {"SUN", 33},  {"TIM", 34},  {"VIFF", 35}, {"XBM", 36},
-    {"XPM", 37},  {"GRAY", 38},
-};
-constexpr int kNoTypeIcon = 6;
 
 }  // namespace
 
@@ -82,11 +70,9 @@ bool BuildIconFile(const uint32_t* pixels, int width, int height, std::vector<ui
     return true;
 }
 
-int TypeIconIndex(const std::string& tag) {
-    for (const TypeIcon& type : kTypeIcons)
-        if (lstrcmpiA(type.tag, tag.c_str()) == 0) return type.index;
-    return kNoTypeIcon;
-}
+// The registration's own table: the icons the extension falls back to are
+// the ones the types were registered with.
+int TypeIconIndex(const std::string& tag) { return TypeIconIndex(tag.c_str()); }
 
 bool ParseIconLocation(const std::string& text, std::string* file, int* index) {
     size_t comma = text.rfind(',');
