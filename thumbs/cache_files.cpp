@@ -96,6 +96,14 @@ bool OpenCache(FolderCache& cache, const std::string& folder, bool create) {
                 // counted ones; they are dead and the next entry goes over them.
                 cache.foundCount = header.entryCount;
                 cache.entriesEnd = static_cast<uint32_t>(end);
+            } else if (header.entriesOffset <= cache.entries.Size()) {
+                // The entry file was cut short: the entries before the cut
+                // are kept (the first lookup counts them), the next entry
+                // goes after them.
+                header.entriesSize = cache.entries.Size() - header.entriesOffset;
+                cache.SetHeader(header);
+                cache.foundCount = header.entryCount;
+                cache.entriesEnd = cache.entries.Size();
             } else {
                 // The record claims more than the file holds: start afresh at the end.
                 header.entriesOffset = cache.entriesEnd = cache.entries.Size();
@@ -137,9 +145,9 @@ void LoadEntries(FolderCache& cache) {
     CacheFolderHeader header = cache.Header();
     header.entryCount = cache.foundCount;
     ReadFolderEntries(cache.entries, header, &cache.entryList);
-    if (cache.entryList.starts.size() < cache.foundCount) {
-        // Damage ends the folder's entries: the next entry goes over it and
-        // the record then counts what can be read.
+    if (cache.entryList.starts.size() != cache.foundCount || cache.entryList.end != header.entriesSize) {
+        // Damage at the end of the folder's entries: the next entry goes over
+        // it and the record then counts what can be read.
         cache.foundCount = static_cast<uint32_t>(cache.entryList.starts.size());
         header.entryCount = cache.foundCount;
         header.entriesSize = cache.entryList.end;
@@ -148,11 +156,11 @@ void LoadEntries(FolderCache& cache) {
     }
 }
 
-const uint8_t* FindEntry(FolderCache& cache, const std::string& name, bool compareKeys,
-                         uint32_t timeLow, uint32_t timeHigh, uint32_t fileSize) {
+std::vector<const uint8_t*> FindEntries(FolderCache& cache, const std::string& name, bool compareKeys,
+                                        uint32_t timeLow, uint32_t timeHigh, uint32_t fileSize) {
     LoadEntries(cache);
     CacheKeys keys = {timeLow, timeHigh, fileSize};
-    return FindCacheEntry(cache.entryList, name, compareKeys ? &keys : nullptr, cache.zoomEnd);
+    return FindCacheEntries(cache.entryList, name, compareKeys ? &keys : nullptr, cache.zoomEnd);
 }
 
 void ClearResult() {
@@ -161,23 +169,34 @@ void ClearResult() {
     g_result = CacheLoadResult{0, nullptr, nullptr};
 }
 
+void DropResult() {
+    for (DibBlock* made : g_resultThumbs) FreeDib(made);
+    ClearResult();
+}
+
+// The entry's frames, or null when memory runs out or the pixels are not
+// those the entry was written with.
 const CacheLoadResult* ReadFrames(FolderCache& cache, const uint8_t* bytes) {
     ClearResult();
     CacheEntryHeader entry = EntryHeaderOf(bytes);
+    uint32_t crc = 0;
     for (uint32_t f = 0; f < entry.frameCount; ++f) {
         CacheFrameRecord frame = FrameRecordOf(bytes, f);
         DibBlock* thumb = CreateDib(static_cast<int>(frame.thumbWidth), static_cast<int>(frame.thumbHeight));
         if (!thumb) {
-            for (DibBlock* made : g_resultThumbs) FreeDib(made);
-            ClearResult();
+            DropResult();
             return nullptr;
         }
-        ReadThumbPixels(cache.zoom, frame, reinterpret_cast<uint32_t*>(thumb->pixels));
+        ReadThumbPixels(cache.zoom, frame, reinterpret_cast<uint32_t*>(thumb->pixels), &crc);
         g_resultThumbs.push_back(thumb);
         CacheFrameInfo info = {static_cast<int32_t>(f), static_cast<int32_t>(frame.width),
                                static_cast<int32_t>(frame.height), 0,
                                static_cast<int32_t>(frame.bitsPerPixel), 0};
         g_resultInfos.push_back(info);
+    }
+    if (!EntryPixelsHold(bytes, crc)) {
+        DropResult();
+        return nullptr;
     }
     g_result.frameCount = static_cast<int>(entry.frameCount);
     g_result.thumbnails = g_resultThumbs.data();
@@ -227,6 +246,7 @@ CacheAddResult AddEntry(FolderCache& cache, const std::string& name, uint32_t ti
     memcpy(bytes.data() + entry.nameOffset, name.data(), name.size());
 
     std::vector<uint8_t> planes;
+    uint32_t crc = 0;
     for (uint32_t f = 0; f < frames; ++f) {
         DibBlock* thumb = thumbnails[f];
         uint32_t width = static_cast<uint32_t>(DibWidth(thumb));
@@ -245,9 +265,11 @@ CacheAddResult AddEntry(FolderCache& cache, const std::string& name, uint32_t ti
                                   cache.zoomEnd, 3 * pixels};
         if (!cache.zoom.WriteAt(cache.zoomEnd, planes.data(), frame.pixelBytes))
             return CacheAddResult::WriteFailed;
+        crc = CacheCrc32(planes.data(), frame.pixelBytes, crc);
         cache.zoomEnd += frame.pixelBytes;
         memcpy(bytes.data() + sizeof(CacheEntryHeader) + f * sizeof frame, &frame, sizeof frame);
     }
+    SealCacheEntry(bytes.data(), crc);
     if (!cache.entries.WriteAt(cache.entriesEnd, bytes.data(), size))
         return CacheAddResult::WriteFailed;
     cache.entriesEnd += size;
@@ -260,6 +282,9 @@ CacheAddResult AddEntry(FolderCache& cache, const std::string& name, uint32_t ti
 void CloseCache(FolderCache& cache) {
     if (cache.open && cache.Header().entryCount > 0 && cache.index.IsOpen()) {
         uint32_t size = static_cast<uint32_t>(cache.record.size());
+        CacheFolderHeader header = cache.Header();
+        header.check = FolderRecordCheck(cache.record.data(), size);
+        cache.SetHeader(header);
         if (cache.index.WriteAt(cache.recordOffset, cache.record.data(), size) && cache.newRecord)
             cache.index.TruncateAt(cache.recordOffset + size);   // drops an unreadable tail
     }
@@ -291,8 +316,9 @@ int LookupInFolderCache(const std::string& picturePath, uint32_t timeLow, uint32
     if (!g_folder.open) return -1;
     std::string name;
     SplitPicturePath(picturePath, nullptr, &name);
-    const uint8_t* bytes = FindEntry(g_folder, name, true, timeLow, timeHigh, fileSize);
-    if (!bytes) return -1;
+    std::vector<const uint8_t*> found = FindEntries(g_folder, name, true, timeLow, timeHigh, fileSize);
+    if (found.empty()) return -1;
+    const uint8_t* bytes = found.front();
     CacheEntryHeader entry;
     memcpy(&entry, bytes, sizeof entry);
     if (entry.frameCount == 0) return 0;
@@ -306,12 +332,14 @@ const CacheLoadResult* LoadThumbsFromFolderCache(const std::string& picturePath,
     if (!g_folder.open) return nullptr;
     std::string name;
     SplitPicturePath(picturePath, nullptr, &name);
-    const uint8_t* bytes = FindEntry(g_folder, name, true, timeLow, timeHigh, fileSize);
-    if (!bytes) return nullptr;
-    CacheEntryHeader entry;
-    memcpy(&entry, bytes, sizeof entry);
-    if (!SameText(EntryFormatOf(entry).c_str(), format.c_str())) return nullptr;
-    return ReadFrames(g_folder, bytes);
+    // A later entry of the same picture stands in for one whose pixels were damaged.
+    for (const uint8_t* bytes : FindEntries(g_folder, name, true, timeLow, timeHigh, fileSize)) {
+        CacheEntryHeader entry;
+        memcpy(&entry, bytes, sizeof entry);
+        if (!SameText(EntryFormatOf(entry).c_str(), format.c_str())) continue;
+        if (const CacheLoadResult* result = ReadFrames(g_folder, bytes)) return result;
+    }
+    return nullptr;
 }
 
 CacheAddResult AddThumbEntry(const std::string& pictureName, uint32_t timeLow, uint32_t timeHigh,
@@ -336,8 +364,15 @@ const CacheLoadResult* LoadThumbsByName(const std::string& picturePath, uint32_t
     SplitPicturePath(picturePath, &folder, &name);
     FolderCache cache;
     if (!OpenCache(cache, folder, false)) return nullptr;
-    const uint8_t* bytes = FindEntry(cache, name, false, 0, 0, 0);
-    const CacheLoadResult* result = bytes ? ReadFrames(cache, bytes) : nullptr;
+    const uint8_t* bytes = nullptr;
+    const CacheLoadResult* result = nullptr;
+    for (const uint8_t* candidate : FindEntries(cache, name, false, 0, 0, 0)) {
+        result = ReadFrames(cache, candidate);
+        if (result) {
+            bytes = candidate;
+            break;
+        }
+    }
     if (result) {
         CacheEntryHeader entry;
         memcpy(&entry, bytes, sizeof entry);

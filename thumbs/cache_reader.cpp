@@ -54,36 +54,143 @@ std::string CacheEntryFileName(const std::string& cacheDir, uint32_t number) {
     return cacheDir + name;
 }
 
+namespace {
+
+// Where a folder record of the index may start: a size within bounds that
+// the bytes hold and that agrees with the path length.
+bool RecordFitsAt(const std::vector<uint8_t>& bytes, uint32_t have, uint32_t at) {
+    if (at > have || have - at < sizeof(CacheFolderHeader)) return false;
+    CacheFolderHeader header;
+    memcpy(&header, bytes.data() + at, sizeof header);
+    return header.recordSize >= kFolderRecordExtra && header.recordSize <= kMaxFolderRecord &&
+           header.recordSize <= have - at && header.pathLength + kFolderRecordExtra <= header.recordSize;
+}
+
+bool RecordCheckHolds(const std::vector<uint8_t>& bytes, uint32_t at) {
+    CacheFolderHeader header;
+    memcpy(&header, bytes.data() + at, sizeof header);
+    return header.check == 0 || header.check == FolderRecordCheck(bytes.data() + at, header.recordSize);
+}
+
+bool IsCheckedRecordAt(const std::vector<uint8_t>& bytes, uint32_t have, uint32_t at) {
+    if (!RecordFitsAt(bytes, have, at)) return false;
+    CacheFolderHeader header;
+    memcpy(&header, bytes.data() + at, sizeof header);
+    return header.check != 0 && RecordCheckHolds(bytes, at);
+}
+
+// Where an entry may start: sizes that agree with each other and fit.
+bool EntryFitsAt(const std::vector<uint8_t>& bytes, uint32_t have, uint32_t at) {
+    if (at > have || have - at < kEntryExtra) return false;
+    CacheEntryHeader entry;
+    memcpy(&entry, bytes.data() + at, sizeof entry);
+    if (entry.entrySize < kEntryExtra || entry.entrySize > have - at) return false;
+    uint32_t room = (entry.entrySize - kEntryExtra) / sizeof(CacheFrameRecord);
+    return entry.frameCount <= room &&
+           entry.nameLength == entry.entrySize - CacheEntrySize(entry.frameCount, 0) &&
+           entry.nameOffset == kEntryNameOffsetBase + sizeof(CacheFrameRecord) * entry.frameCount;
+}
+
+CacheEntryCheck EntryCheckOf(const uint8_t* entry) {
+    CacheEntryHeader header;
+    memcpy(&header, entry, sizeof header);
+    CacheEntryCheck check;
+    memcpy(&check, entry + sizeof header + sizeof(CacheFrameRecord) * header.frameCount, sizeof check);
+    return check;
+}
+
+bool IsUnchecked(const CacheEntryCheck& check) {
+    static const CacheEntryCheck zero = {};
+    return memcmp(&check, &zero, sizeof check) == 0;
+}
+
+uint32_t EntryCrc(const uint8_t* entry) {
+    CacheEntryHeader header;
+    memcpy(&header, entry, sizeof header);
+    const uint32_t at = sizeof header + sizeof(CacheFrameRecord) * header.frameCount;
+    static const uint8_t zero[sizeof(CacheEntryCheck)] = {};
+    uint32_t crc = CacheCrc32(entry, at);
+    crc = CacheCrc32(zero, sizeof zero, crc);
+    return CacheCrc32(entry + at + sizeof zero, header.entrySize - at - sizeof zero, crc);
+}
+
+bool EntryCheckHolds(const uint8_t* entry) {
+    const CacheEntryCheck check = EntryCheckOf(entry);
+    if (IsUnchecked(check)) return true;
+    return check.mark == kEntryCheckMark && check.entryCheck == EntryCrc(entry);
+}
+
+bool IsCheckedEntryAt(const std::vector<uint8_t>& bytes, uint32_t have, uint32_t at) {
+    return EntryFitsAt(bytes, have, at) && EntryCheckOf(bytes.data() + at).mark == kEntryCheckMark &&
+           EntryCheckHolds(bytes.data() + at);
+}
+
+}  // namespace
+
+uint32_t CacheCrc32(const void* bytes, size_t size, uint32_t crc) {
+    static uint32_t table[256];
+    static volatile LONG built = 0;
+    if (!built) {
+        // Every thread that gets here first computes the same table.
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+        InterlockedExchange(&built, 1);
+    }
+    const uint8_t* p = static_cast<const uint8_t*>(bytes);
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+uint32_t FolderRecordCheck(const uint8_t* record, uint32_t size) {
+    if (size < sizeof(CacheFolderHeader)) return 1;
+    static const uint8_t zero[4] = {};
+    uint32_t crc = CacheCrc32(record, 4);
+    crc = CacheCrc32(zero, 4, crc);
+    crc = CacheCrc32(record + 8, size - 8, crc);
+    return crc ? crc : 1;
+}
+
 bool FindFolderRecord(CacheFile& index, const std::string& folder, uint32_t serial,
                       std::vector<uint8_t>* record, uint32_t* offset, uint32_t* number) {
     // The index is small (a record per folder): one read, then a walk in memory.
     uint32_t fileSize = index.Size();
     std::vector<uint8_t> bytes(fileSize);
     uint32_t have = fileSize ? index.ReadAt(0, bytes.data(), fileSize) : 0;
-    uint32_t at = 0, count = 0;
-    for (;;) {
-        uint32_t size = 0;
-        if (at > have || have - at < sizeof(CacheFolderHeader)) break;
-        memcpy(&size, bytes.data() + at, 4);
-        if (size < kFolderRecordExtra || size > kMaxFolderRecord || size > have - at) break;
+    uint32_t at = 0, count = 0, nextFree = 0;
+    while (at < have) {
+        if (!RecordFitsAt(bytes, have, at) || !RecordCheckHolds(bytes, at)) {
+            // Damage: go on at the next record that proves itself by its check.
+            uint32_t next = at + 1;
+            while (next < have && !IsCheckedRecordAt(bytes, have, next)) ++next;
+            if (next >= have) break;
+            at = next;
+            ++count;
+            continue;
+        }
         CacheFolderHeader header;
         memcpy(&header, bytes.data() + at, sizeof header);
-        if (header.pathLength == folder.size() && header.pathLength + kFolderRecordExtra <= size &&
-            header.volumeSerial == serial) {
+        if (header.folderNumber >= nextFree && header.folderNumber < 0xFFFFFFFFu) nextFree = header.folderNumber + 1;
+        if (header.pathLength == folder.size() && header.volumeSerial == serial) {
             std::string path(reinterpret_cast<const char*>(bytes.data()) + at + sizeof header,
                              header.pathLength);
             if (SameText(path, folder)) {
-                record->assign(bytes.begin() + at, bytes.begin() + at + size);
+                record->assign(bytes.begin() + at, bytes.begin() + at + header.recordSize);
                 *offset = at;
                 *number = count;
                 return true;
             }
         }
-        at += size;
+        at += header.recordSize;
         ++count;
     }
     *offset = at;
-    *number = count;
+    // A number no readable record uses.  A damaged record's entry file may
+    // get it again; the new folder's entries then start at that file's end.
+    *number = count > nextFree ? count : nextFree;
     return false;
 }
 
@@ -96,22 +203,23 @@ void ReadFolderEntries(CacheFile& entries, const CacheFolderHeader& folder, Cach
     list->starts.clear();
     uint32_t have = want ? entries.ReadAt(folder.entriesOffset, list->bytes.data(), want) : 0;
     list->bytes.resize(have);
-    uint32_t at = 0;
-    for (uint32_t i = 0; i < folder.entryCount; ++i) {
-        uint32_t left = have - at;
+    uint32_t at = 0, end = 0;
+    while (at < have && list->starts.size() < folder.entryCount) {
+        if (!EntryFitsAt(list->bytes, have, at)) {
+            // Damage: go on at the next entry that proves itself by its check.
+            uint32_t next = at + 1;
+            while (next < have && !IsCheckedEntryAt(list->bytes, have, next)) ++next;
+            if (next >= have) break;
+            at = next;
+            continue;
+        }
         CacheEntryHeader entry;
-        if (left < kEntryExtra) break;
         memcpy(&entry, list->bytes.data() + at, sizeof entry);
-        if (entry.entrySize < kEntryExtra || entry.entrySize > left) break;
-        uint32_t room = (entry.entrySize - kEntryExtra) / sizeof(CacheFrameRecord);
-        if (entry.frameCount > room ||
-            entry.nameLength != entry.entrySize - CacheEntrySize(entry.frameCount, 0) ||
-            entry.nameOffset != kEntryNameOffsetBase + sizeof(CacheFrameRecord) * entry.frameCount)
-            break;
         list->starts.push_back(at);
         at += entry.entrySize;
+        end = at;
     }
-    list->end = at;
+    list->end = end;
 }
 
 CacheEntryHeader EntryHeaderOf(const uint8_t* entry) {
@@ -130,8 +238,9 @@ std::string EntryFormatOf(const CacheEntryHeader& entry) {
     return std::string(entry.format, strnlen(entry.format, kCacheFormatBytes));
 }
 
-const uint8_t* FindCacheEntry(const CacheEntryList& list, const std::string& name,
-                              const CacheKeys* keys, uint32_t zoomSize) {
+std::vector<const uint8_t*> FindCacheEntries(const CacheEntryList& list, const std::string& name,
+                                             const CacheKeys* keys, uint32_t zoomSize) {
+    std::vector<const uint8_t*> found;
     for (uint32_t start : list.starts) {
         const uint8_t* bytes = list.bytes.data() + start;
         CacheEntryHeader entry = EntryHeaderOf(bytes);
@@ -140,19 +249,36 @@ const uint8_t* FindCacheEntry(const CacheEntryList& list, const std::string& nam
                      entry.timeHigh != keys->timeHigh))
             continue;
         std::string stored(reinterpret_cast<const char*>(bytes) + entry.nameOffset, entry.nameLength);
-        if (!SameText(stored, name)) continue;
+        if (!SameText(stored, name) || !EntryCheckHolds(bytes)) continue;
         bool readable = true;
         for (uint32_t f = 0; f < entry.frameCount && readable; ++f)
             readable = FrameIsReadable(FrameRecordOf(bytes, f), zoomSize);
-        if (readable) return bytes;
+        if (readable) found.push_back(bytes);
     }
-    return nullptr;
+    return found;
 }
 
-void ReadThumbPixels(CacheFile& zoom, const CacheFrameRecord& frame, uint32_t* out) {
+void SealCacheEntry(uint8_t* entry, uint32_t pixelCheck) {
+    CacheEntryHeader header;
+    memcpy(&header, entry, sizeof header);
+    CacheEntryCheck check = {};
+    check.mark = kEntryCheckMark;
+    check.entryCheck = EntryCrc(entry);
+    check.pixelCheck = pixelCheck;
+    memcpy(entry + sizeof header + sizeof(CacheFrameRecord) * header.frameCount, &check, sizeof check);
+}
+
+bool EntryPixelsHold(const uint8_t* entry, uint32_t pixelCheck) {
+    const CacheEntryCheck check = EntryCheckOf(entry);
+    return IsUnchecked(check) || check.pixelCheck == pixelCheck;
+}
+
+void ReadThumbPixels(CacheFile& zoom, const CacheFrameRecord& frame, uint32_t* out, uint32_t* crc) {
     uint32_t pixels = frame.thumbWidth * frame.thumbHeight;
     std::vector<uint8_t> planes(frame.pixelBytes, 0);
     zoom.ReadAt(frame.pixelOffset, planes.data(), frame.pixelBytes);
+    if (crc) *crc = CacheCrc32(planes.data(), planes.size(), *crc);
+    if (!out) return;
     for (uint32_t p = 0; p < pixels; ++p)
         out[p] = uint32_t(planes[p]) << 16 | uint32_t(planes[pixels + p]) << 8 | planes[2 * pixels + p];
 }
@@ -177,14 +303,19 @@ bool ReadCachedThumb(const std::string& cacheDir, const std::string& picturePath
         return false;
     CacheEntryList list;
     ReadFolderEntries(entries, header, &list);
-    const uint8_t* bytes = FindCacheEntry(list, name, keys, zoom.Size());
-    if (!bytes) return false;
-    CacheEntryHeader entry = EntryHeaderOf(bytes);
-    if (entry.frameCount == 0) return false;
-    out->keys = CacheKeys{entry.timeLow, entry.timeHigh, entry.fileSize};
-    out->format = EntryFormatOf(entry);
-    out->frame = FrameRecordOf(bytes, 0);
-    out->pixels.assign(size_t(out->frame.thumbWidth) * out->frame.thumbHeight, 0);
-    ReadThumbPixels(zoom, out->frame, out->pixels.data());
-    return true;
+    for (const uint8_t* bytes : FindCacheEntries(list, name, keys, zoom.Size())) {
+        CacheEntryHeader entry = EntryHeaderOf(bytes);
+        if (entry.frameCount == 0) continue;
+        out->frame = FrameRecordOf(bytes, 0);
+        out->pixels.assign(size_t(out->frame.thumbWidth) * out->frame.thumbHeight, 0);
+        // Every frame's planes are read for the check; only the first is kept.
+        uint32_t crc = 0;
+        ReadThumbPixels(zoom, out->frame, out->pixels.data(), &crc);
+        for (uint32_t f = 1; f < entry.frameCount; ++f) ReadThumbPixels(zoom, FrameRecordOf(bytes, f), nullptr, &crc);
+        if (!EntryPixelsHold(bytes, crc)) continue;
+        out->keys = CacheKeys{entry.timeLow, entry.timeHigh, entry.fileSize};
+        out->format = EntryFormatOf(entry);
+        return true;
+    }
+    return false;
 }

@@ -27,16 +27,25 @@ uint32_t FolderVolumeSerial(const std::string& folder);
 // "<cacheDir>FILE%04X.CAH"; cacheDir ends with a backslash.
 std::string CacheEntryFileName(const std::string& cacheDir, uint32_t number);
 
+// CRC-32 (the zip polynomial) of bytes, continuing from crc.
+uint32_t CacheCrc32(const void* bytes, size_t size, uint32_t crc = 0);
+
+// The check a folder record carries in its second word: the CRC-32 of the
+// record with that word 0, and 1 where the CRC-32 is 0 (0 means unchecked).
+uint32_t FolderRecordCheck(const uint8_t* record, uint32_t size);
+
 // Walks PATHINDX.CAH.  Returns true with the whole record, its offset and
 // its index when the folder is found; otherwise *offset is where the walk
-// stopped (the end of the readable records) and *number the number of
-// records read.  A torn or implausible record ends the walk.
+// stopped (the end of the readable records) and *number a number no
+// readable record uses.  A record whose check fails is skipped; where a
+// record's size cannot be right, the walk looks for the next checked record
+// further on, so that one damaged record does not hide those behind it.
 bool FindFolderRecord(CacheFile& index, const std::string& folder, uint32_t serial,
                       std::vector<uint8_t>* record, uint32_t* offset, uint32_t* number);
 
 // A folder's entries read into memory, with the offsets of those whose sizes
-// hold together.  The walk stops at the first that does not; `end` is the
-// number of bytes the readable entries take.
+// hold together.  Past bytes that hold no entry the walk goes on at the next
+// entry that carries its check; `end` is where the last readable entry ends.
 struct CacheEntryList {
     std::vector<uint8_t> bytes;
     std::vector<uint32_t> starts;
@@ -52,12 +61,19 @@ struct CacheKeys {
     uint32_t fileSize;
 };
 
-// The first entry with the picture's name (without regard to case) and,
-// when keys is not null, those keys, whose frames all lie within the first
-// zoomSize bytes of ZOOMDATA.CAH; null when there is none.  The result
-// points into list.bytes.
-const uint8_t* FindCacheEntry(const CacheEntryList& list, const std::string& name,
-                              const CacheKeys* keys, uint32_t zoomSize);
+// The entries with the picture's name (without regard to case) and, when
+// keys is not null, those keys, whose own check holds and whose frames all
+// lie within the first zoomSize bytes of ZOOMDATA.CAH, first written first.
+// The results point into list.bytes.
+std::vector<const uint8_t*> FindCacheEntries(const CacheEntryList& list, const std::string& name,
+                                             const CacheKeys* keys, uint32_t zoomSize);
+
+// Fills the check block of a complete entry (name and frame records in
+// place) with the mark, the entry's CRC-32 and pixelCheck.
+void SealCacheEntry(uint8_t* entry, uint32_t pixelCheck);
+// True when the CRC-32 of the entry's planes (read in frame order) is the
+// one the entry carries, or the entry carries no check.
+bool EntryPixelsHold(const uint8_t* entry, uint32_t pixelCheck);
 
 CacheEntryHeader EntryHeaderOf(const uint8_t* entry);
 CacheFrameRecord FrameRecordOf(const uint8_t* entry, uint32_t frame);
@@ -65,9 +81,11 @@ CacheFrameRecord FrameRecordOf(const uint8_t* entry, uint32_t frame);
 std::string EntryFormatOf(const CacheEntryHeader& entry);
 
 // Reads one thumbnail's three planes from ZOOMDATA.CAH and rebuilds its
-// width x height 32-bit pixels (0x00RRGGBB) into out, in the order the
-// planes hold them (top row first).  A short read leaves zeros.
-void ReadThumbPixels(CacheFile& zoom, const CacheFrameRecord& frame, uint32_t* out);
+// width x height 32-bit pixels (0x00RRGGBB) into out (may be null), in the
+// order the planes hold them (top row first).  A short read leaves zeros.
+// The planes' CRC-32 is added to *crc (may be null).
+void ReadThumbPixels(CacheFile& zoom, const CacheFrameRecord& frame, uint32_t* out,
+                     uint32_t* crc = nullptr);
 
 // One picture's first thumbnail as the shell extension uses it.
 struct CachedThumb {
@@ -81,6 +99,6 @@ struct CachedThumb {
 // opens the files without creating anything, finds the picture's folder and
 // its entry (by name and, when keys is not null, by those keys), reads the
 // first frame and closes the files again.  False when the picture has no
-// entry with at least one frame.
+// entry with at least one frame whose checks hold.
 bool ReadCachedThumb(const std::string& cacheDir, const std::string& picturePath,
                      const CacheKeys* keys, CachedThumb* out);

@@ -57,6 +57,11 @@ protected:
         memcpy(bytes.data() + at, &value, 4);
         Write(name, bytes);
     }
+    // A change to the first folder record as a writer without checks makes it.
+    void PatchUncheckedRecord(size_t at, uint32_t value) {
+        Patch("PATHINDX.CAH", at, value);
+        Patch("PATHINDX.CAH", 4, 0);
+    }
     bool Exists(const char* name) { return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
     // Stores `frames` thumbnails of 2 x 1 pixels (frame f: 0x00RRGGBB values
@@ -137,12 +142,18 @@ TEST_F(CacheFilesTest, FirstFolderLayoutPlanesAndReadBack) {
     // Frame 2: bpp, picture size, thumbnail size, pixel offset and bytes.
     const uint32_t frame2[7] = {24, 642, 480, 2, 1, 12, 6};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(U32(entry, 44 + 56 + 4 * i), frame2[i]) << i;
-    for (int i = 0; i < 28; ++i) EXPECT_EQ(entry[44 + 84 + i], 0) << i;
+    // The check block: mark, the entry's CRC-32, the CRC-32 of its planes.
+    EXPECT_EQ(0xCBF43926u, CacheCrc32("123456789", 9)) << "the zip CRC-32";
+    EXPECT_EQ(U32(entry, 44 + 84), 0x314B4843u);
+    EXPECT_NE(U32(entry, 44 + 84 + 4), 0u);
+    for (int i = 12; i < 28; ++i) EXPECT_EQ(entry[44 + 84 + i], 0) << i;
+    EXPECT_EQ(U32(index, 4), FolderRecordCheck(index.data(), 43));
     EXPECT_STREQ(reinterpret_cast<const char*>(entry.data() + 156), "a.png");
 
     // Frame 0 pixels 0x010203 and 0xA0B0C0: red plane, green plane, blue plane.
     Bytes zoom = Read("ZOOMDATA.CAH");
     ASSERT_EQ(zoom.size(), 18u);
+    EXPECT_EQ(U32(entry, 44 + 84 + 8), CacheCrc32(zoom.data(), zoom.size()));
     EXPECT_EQ(Bytes(zoom.begin(), zoom.begin() + 6), (Bytes{0x01, 0xA0, 0x02, 0xB0, 0x03, 0xC0}));
 
     ASSERT_EQ(OpenFolderCache("c:\\PICS"), 1);   // paths compare without case
@@ -182,7 +193,7 @@ TEST_F(CacheFilesTest, FolderNumbersAndVolumeSerials) {
     DWORD serial = 0;
     GetVolumeInformationA("C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
     ASSERT_EQ(Store("C:\\pics\\a.png", 1, 1), CacheAddResult::Added);
-    Patch("PATHINDX.CAH", 12, serial ^ 1);
+    PatchUncheckedRecord(12, serial ^ 1);
     EXPECT_EQ(Lookup("C:\\pics\\a.png", 1, 1), -1);
     ASSERT_EQ(Store("C:\\pics\\a.png", 1, 1), CacheAddResult::Added);
     Bytes index = Read("PATHINDX.CAH");
@@ -284,7 +295,7 @@ TEST_F(CacheFilesTest, DamagedCacheCountsAsNotCached) {
     ClearCacheFiles();
     ASSERT_EQ(Store("C:\\pics\\a.png", 1, 1), CacheAddResult::Added);
     ASSERT_EQ(Store("C:\\pics\\b.png", 1, 1), CacheAddResult::Added);
-    Patch("PATHINDX.CAH", 16, 1000000);
+    PatchUncheckedRecord(16, 1000000);
     EXPECT_EQ(Lookup("C:\\pics\\b.png", 1, 1), 1);
     EXPECT_EQ(Lookup("C:\\pics\\c.png", 1, 1), -1);
 }

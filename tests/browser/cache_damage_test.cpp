@@ -1,0 +1,243 @@
+// The thumbnail cache damaged between two runs of the worker over a folder
+// (bytes flipped and files cut short at seeded places): every thumbnail
+// shown afterwards is the one made from the picture, the damaged entries are
+// made again and the others still come from the cache.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cache_files.h"
+#include "file_list.h"
+#include "item_model.h"
+#include "list_shared.h"
+#include "load.h"
+#include "messages.h"
+#include "picture.h"
+#include "program.h"
+#include "settings.h"
+#include "thumbnail_maker.h"
+#include "worker.h"
+
+// Defined in worker_test.cpp.
+namespace worker_support {
+HWND CreateSinkWindow(DWORD style);
+void PumpFor(DWORD ms);
+void ForgetPosted();
+int CountPosted(HWND window, UINT message);
+bool WaitForPosted(HWND window, UINT message, DWORD timeout, DWORD* tick = nullptr);
+std::string ScratchFolder(const char* name);
+void RemoveTree(const std::string& path);
+void RequestPath(const std::string& path);
+}  // namespace worker_support
+
+namespace {
+
+using namespace worker_support;
+using Bytes = std::vector<char>;
+
+std::string ExeDirectory() {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return std::string(exe, strrchr(exe, '\\') + 1);
+}
+
+Bytes ReadBytes(const std::string& path) {
+    Bytes bytes;
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) return bytes;
+    char chunk[4096];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(in);
+    return bytes;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+}
+
+// What the user sees of an item: its text and its thumbnail's colours.
+struct Shown {
+    std::string info;
+    int frames = 0;
+    int width = 0, height = 0;
+    std::vector<DWORD> rgb;
+    bool operator==(const Shown& o) const {
+        return info == o.info && frames == o.frames && width == o.width && height == o.height && rgb == o.rgb;
+    }
+};
+
+std::map<std::string, Shown> ShownItems() {
+    std::map<std::string, Shown> shown;
+    ItemModelLock hold;
+    for (const BrowserItem& item : Items().items) {
+        if (item.state != kItemPicture || !item.thumbnail) continue;
+        Shown s;
+        s.info = item.info;
+        s.frames = item.frameCount;
+        const DibBlock* dib = item.thumbnail->working;
+        s.width = DibWidth(dib);
+        s.height = DibHeight(dib);
+        const DWORD* pixels = reinterpret_cast<const DWORD*>(dib->pixels);
+        for (int i = 0; i < s.width * s.height; ++i) s.rgb.push_back(pixels[i] & 0xFFFFFF);
+        shown[item.name] = s;
+    }
+    return shown;
+}
+
+const char* const kSamples[] = {"photo.jpg", "bmp-24bit.bmp", "bmp-4bit.bmp", "bmp-8bit.bmp", "alpha.png",
+                                "rose.tif",  "icon.ico",      "animated.gif", "multipage.tif"};
+constexpr int kPictures = sizeof kSamples / sizeof *kSamples;
+
+class CacheDamageTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::string bin = ExeDirectory() + "..\\bin\\";
+        bound_ = BindLorimel(api_, (bin + "Lorimel.dll").c_str()) && api_.InitImageLibrary(bin.c_str()) == 1;
+    }
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ASSERT_TRUE(bound_) << "the picture file library did not load";
+        savedInitialDir_ = settings::Read(settings::kInitialDir);
+        savedDefaultPath_ = settings::Read(settings::kDefaultPath);
+        SetImageLibrary(&api_);
+        cacheHome_ = ExeDirectory() + "scratch-damage-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(cacheHome_.c_str(), nullptr);
+        SetCacheDirectory(cacheHome_);
+        ClearCacheFiles();
+        SetVisibleListRange(0, kPictures);
+        TakeRangeChanged();
+        list_ = CreateSinkWindow(0);
+        browser_ = CreateSinkWindow(0);
+        folder_ = ScratchFolder("damage");
+        for (const char* sample : kSamples)
+            ASSERT_TRUE(CopyFileA((ExeDirectory() + "..\\samples\\" + sample).c_str(),
+                                  (folder_ + "\\" + sample).c_str(), FALSE))
+                << sample;
+        ASSERT_TRUE(StartWatcher(list_, browser_));
+        ForgetPosted();
+    }
+    void TearDown() override {
+        StopWatcher();
+        ClearItemModel();
+        SetModelFolder(nullptr, nullptr);
+        Program().openList.Clear();
+        CloseCacheFiles();
+        ClearCacheFiles();
+        RemoveDirectoryA(GetCacheDirectory().c_str());
+        RemoveDirectoryA(cacheHome_.c_str());
+        SetImageLibrary(nullptr);
+        SetVisibleListRange(0, 1);
+        TakeRangeChanged();
+        DestroyWindow(list_);
+        DestroyWindow(browser_);
+        RemoveTree(folder_);
+        settings::Write(settings::kInitialDir, savedInitialDir_);
+        settings::Write(settings::kDefaultPath, savedDefaultPath_);
+        ForgetPosted();
+        CoUninitialize();
+    }
+
+    // One run of the browser over the folder: what it shows and how many
+    // pictures it had to decode.
+    std::map<std::string, Shown> Run(long* decodes) {
+        const long before = ThumbnailDecodeCount();
+        ForgetPosted();
+        RequestPath(folder_);
+        EXPECT_TRUE(WaitForPosted(browser_, kMsgFolderLoaded, 30000));
+        const DWORD start = GetTickCount();
+        while (CountPosted(browser_, kMsgReplaceOpenList) < 2 && GetTickCount() - start < 30000) PumpFor(10);
+        EXPECT_EQ(2, CountPosted(browser_, kMsgReplaceOpenList)) << "the thumbnail pass ends";
+        PumpFor(20);
+        *decodes = ThumbnailDecodeCount() - before;
+        return ShownItems();
+    }
+
+    static LorimelApi api_;
+    static bool bound_;
+    HWND list_ = nullptr, browser_ = nullptr;
+    std::string folder_, cacheHome_;
+    std::string savedInitialDir_, savedDefaultPath_;
+};
+
+LorimelApi CacheDamageTest::api_;
+bool CacheDamageTest::bound_ = false;
+
+TEST_F(CacheDamageTest, DamagedEntriesAreMadeAgainAndTheRestKept) {
+    // flips > 0: that many bytes get one bit flipped each, at places drawn
+    // with the seed.  flips == 0: the file is cut to `keep` bytes (negative:
+    // that many fewer than it holds).
+    struct Damage {
+        const char* file;
+        int flips;
+        unsigned seed;
+        long keep;
+        int fewest, most;   // pictures decoded again
+    };
+    const Damage damages[] = {
+        {"PATHINDX.CAH", 1, 1, 0, kPictures, kPictures},
+        {"PATHINDX.CAH", 1, 2, 0, kPictures, kPictures},
+        {"PATHINDX.CAH", 1, 3, 0, kPictures, kPictures},
+        {"PATHINDX.CAH", 0, 0, 20, kPictures, kPictures},
+        {"FILE0000.CAH", 1, 1, 0, 1, 1},
+        {"FILE0000.CAH", 1, 2, 0, 1, 1},
+        {"FILE0000.CAH", 1, 3, 0, 1, 1},
+        {"FILE0000.CAH", 1, 4, 0, 1, 1},
+        {"FILE0000.CAH", 1, 5, 0, 1, 1},
+        {"FILE0000.CAH", 3, 6, 0, 1, 3},
+        {"FILE0000.CAH", 0, 0, -1, 1, 1},
+        {"FILE0000.CAH", 0, 0, 500, 1, kPictures - 1},
+        {"FILE0000.CAH", 0, 0, 0, kPictures, kPictures},
+        {"ZOOMDATA.CAH", 1, 1, 0, 1, 1},
+        {"ZOOMDATA.CAH", 1, 2, 0, 1, 1},
+        {"ZOOMDATA.CAH", 1, 3, 0, 1, 1},
+        {"ZOOMDATA.CAH", 4, 4, 0, 1, 4},
+        {"ZOOMDATA.CAH", 0, 0, -1, 1, 1},
+        {"ZOOMDATA.CAH", 0, 0, 30000, 1, kPictures - 1},
+        {"ZOOMDATA.CAH", 0, 0, 0, kPictures, kPictures},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(std::string(damage.file) + " flips " + std::to_string(damage.flips) + " seed " +
+                     std::to_string(damage.seed) + " keep " + std::to_string(damage.keep));
+        ASSERT_GE(ClearCacheFiles(), 0);
+        long decodes = 0;
+        const std::map<std::string, Shown> made = Run(&decodes);
+        ASSERT_EQ(static_cast<size_t>(kPictures), made.size());
+        ASSERT_EQ(kPictures, decodes);
+
+        const std::string path = GetCacheDirectory() + damage.file;
+        Bytes bytes = ReadBytes(path);
+        ASSERT_FALSE(bytes.empty());
+        std::string where = std::to_string(bytes.size()) + " bytes, flipped at";
+        if (damage.flips > 0) {
+            std::mt19937 random(damage.seed);
+            for (int i = 0; i < damage.flips; ++i) {
+                const size_t at = random() % bytes.size();
+                bytes[at] ^= static_cast<char>(1 << (random() % 8));
+                where += " " + std::to_string(at);
+            }
+        } else {
+            const long keep = damage.keep < 0 ? static_cast<long>(bytes.size()) + damage.keep : damage.keep;
+            ASSERT_LT(keep, static_cast<long>(bytes.size()));
+            bytes.resize(static_cast<size_t>(keep));
+        }
+        WriteBytes(path, bytes);
+
+        EXPECT_EQ(made, Run(&decodes)) << "every thumbnail is the picture's";
+        EXPECT_GE(decodes, damage.fewest) << "the damaged entries are made again; " << where;
+        EXPECT_LE(decodes, damage.most) << "the others come from the cache; " << where;
+        EXPECT_EQ(made, Run(&decodes));
+        EXPECT_EQ(0, decodes) << "the mended cache serves every picture";
+    }
+}
+
+}  // namespace
