@@ -92,9 +92,13 @@ void OnSize(HWND frame) {
 // pictures already there.  The worker's request 4 releases the next waiting
 // instance once its thumbnails are made.
 void ReceivePath(HWND frame, const std::string& path) {
-    if (path.empty()) return;
-    const std::string target = ResolveShortcut(path);
-    if (!IsPictureFile(target)) return;
+    const std::string target = path.empty() ? path : ResolveShortcut(path);
+    if (target.empty() || !IsPictureFile(target)) {
+        // No thumbnail work follows, so nothing else would release the next
+        // waiting instance.
+        if (Program().handOverEvent) SetEvent(Program().handOverEvent);
+        return;
+    }
     FillModelFromFiles({target}, true);
     PostMessageA(frame, kMsgRefreshInfo, reinterpret_cast<WPARAM>(g_statusBar), 0);
     if (Program().browser) PostMessageA(Program().browser, kMsgRefreshInfo, 0, 0);

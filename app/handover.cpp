@@ -19,18 +19,28 @@ void SendPath(HWND window, const std::string& path) {
 HandOverResult RunHandOver(const CommandLine& line, HANDLE* event, DWORD wait) {
     if (event) *event = nullptr;
     if (!line.share) return HandOverResult::NotShared;
-    OwnedHandle existing(OpenEventA(EVENT_ALL_ACCESS, FALSE, kHandOverEvent));
-    if (!existing.valid()) {
-        HANDLE created = CreateEventA(nullptr, FALSE, FALSE, kHandOverEvent);
-        if (event) *event = created;
-        else if (created) CloseHandle(created);
-        return HandOverResult::FirstInstance;
+    HANDLE handle = OpenEventA(EVENT_ALL_ACCESS, FALSE, kHandOverEvent);
+    if (!handle) {
+        // Instances started together may all find no event.  Creating it is
+        // atomic: the one that made it is the shared instance, the others
+        // got the same event and wait on it like later starts.
+        handle = CreateEventA(nullptr, FALSE, FALSE, kHandOverEvent);
+        if (!handle || GetLastError() != ERROR_ALREADY_EXISTS) {
+            if (event) *event = handle;
+            else if (handle) CloseHandle(handle);
+            return HandOverResult::FirstInstance;
+        }
     }
+    OwnedHandle existing(handle);
     // A time-out counts like the signal: hand the files over anyway.
     WaitForSingleObject(existing.get(), wait);
     HWND frame = FindWindowA(FrameClassName(true).c_str(), nullptr);
     if (frame)
         for (const std::string& file : line.files) SendPath(frame, file);
+    // The shared instance signals once the thumbnails of what it received
+    // are made; an instance that handed nothing over gives no such work, so
+    // it passes the turn on itself instead of leaving the next waiting.
+    if (!frame || line.files.empty()) SetEvent(existing.get());
     return HandOverResult::HandedOver;
 }
 

@@ -61,11 +61,21 @@ TEST(HandOverTest, SecondSharedInstanceSendsItsFilesAndEnds) {
     EXPECT_EQ("C:\\Pictures\\one.jpg", g_received[0]);
     EXPECT_EQ("C:\\My Pictures\\two.png", g_received[1]);
 
-    // No signal and no window: the wait runs out and the files go nowhere.
+    // An instance with nothing to hand over gives the shared one no work
+    // that would end in a signal: it passes the turn on itself.
+    CommandLine bare;
+    bare.share = true;
+    SetEvent(first);
+    EXPECT_EQ(HandOverResult::HandedOver, RunHandOver(bare, nullptr, 5000));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first, 0)) << "the next waiting instance is released";
+
+    // No signal and no window: the wait runs out and the files go nowhere;
+    // the turn passes on.
     DestroyWindow(frame);
     g_received.clear();
     EXPECT_EQ(HandOverResult::HandedOver, RunHandOver(shared, nullptr, 50));
     EXPECT_TRUE(g_received.empty());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first, 0));
     CloseHandle(first);
     UnregisterClassA("Ommavu[SHARE]", wc.hInstance);
 }

@@ -75,6 +75,44 @@ long Running::Wait(DWORD ms) const {
     return static_cast<long>(code);
 }
 
+long Running::LifetimeMs() const {
+    FILETIME created, ended, kernel, user;
+    if (Wait(0) < 0 || !GetProcessTimes(info_.hProcess, &created, &ended, &kernel, &user)) return -1;
+    ULARGE_INTEGER from, to;
+    from.LowPart = created.dwLowDateTime;
+    from.HighPart = created.dwHighDateTime;
+    to.LowPart = ended.dwLowDateTime;
+    to.HighPart = ended.dwHighDateTime;
+    return static_cast<long>((to.QuadPart - from.QuadPart) / 10000);
+}
+
+std::string RemoteListText(HWND list, int index) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(list, &process);
+    HANDLE other = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (!other) return "<no process>";
+    struct Block {
+        LVITEMA item;
+        char text[260];
+    } block = {};
+    std::string text;
+    auto* remote = static_cast<Block*>(VirtualAllocEx(other, nullptr, sizeof block, MEM_COMMIT, PAGE_READWRITE));
+    if (remote) {
+        block.item.pszText = remote->text;
+        block.item.cchTextMax = sizeof block.text;
+        if (WriteProcessMemory(other, remote, &block, sizeof block, nullptr)) {
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote));
+            if (ReadProcessMemory(other, remote, &block, sizeof block, nullptr)) {
+                block.text[sizeof block.text - 1] = '\0';
+                text = block.text;
+            }
+        }
+        VirtualFreeEx(other, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(other);
+    return text;
+}
+
 std::string StatusText(HWND window) {
     HWND bar = GetDlgItem(window, 116);
     if (!bar) return "<no status bar>";

@@ -25,11 +25,17 @@ public:
     HWND Window(const char* className, DWORD ms = 20000) const;
     // Exit code, or -1 when the process has not ended within ms.
     long Wait(DWORD ms) const;
+    // Milliseconds from the process's creation to its end; -1 while it runs.
+    long LifetimeMs() const;
 
 private:
     PROCESS_INFORMATION info_ = {};
     bool started_ = false;
 };
+
+// An item's text in another process's list view (read through that
+// process's memory, as for the status bar).
+std::string RemoteListText(HWND list, int index);
 
 // Text of status bar part 0 of a window (its status bar is child 116).
 std::string StatusText(HWND window);
