@@ -139,6 +139,16 @@ bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
     }
     SetItemName(item, found && find.cFileName[0] ? std::string(find.cFileName)
                                                  : DisplayNameOf(folder, relative, SHGDN_INFOLDER));
+    // A name with letters the code page lacks is reached through its short
+    // form (see PidlPath); without one the file cannot be opened here, and
+    // the item says so where a picture shows its size.
+    if (std::strchr(item.name, '?') && std::strchr(PidlPath(item.absolute).c_str(), '?')) {
+        char note[sizeof item.info] = "";
+        if (!Program().resourceModule ||
+            LoadStringA(Program().resourceModule, IDS_NAME_OUTSIDE_CODE_PAGE, note, sizeof note) <= 0)
+            lstrcpynA(note, "Name outside code page", sizeof note);
+        lstrcpynA(item.info, note, sizeof item.info);
+    }
     // Asking the shell for the icon is the slowest part of an item; it is
     // fetched when the item is first drawn (ItemIconIndex).
     item.iconIndex = kIconNotFetched;

@@ -76,10 +76,41 @@ bool SamePidl(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     return size == PidlSize(b) && (size == 0 || std::memcmp(a, b, size) == 0);
 }
 
+namespace {
+
+// The text in the ANSI code page, false when a character has no exact
+// counterpart there.
+bool ToAnsiExactly(const WCHAR* wide, std::string* ansi) {
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, &lossy);
+    if (n <= 0 || lossy) return false;
+    ansi->resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, &(*ansi)[0], n, nullptr, &lossy);
+    ansi->resize(static_cast<size_t>(n - 1));
+    return !lossy;
+}
+
+}  // namespace
+
+std::string AnsiReachablePath(const std::wstring& path, ShortPathLookup shortPath) {
+    std::string ansi;
+    if (ToAnsiExactly(path.c_str(), &ansi)) return ansi;
+    WCHAR shortForm[MAX_PATH] = {};
+    const DWORD n = shortPath ? shortPath(path.c_str(), shortForm, MAX_PATH) : 0;
+    if (n == 0 || n >= MAX_PATH || !ToAnsiExactly(shortForm, &ansi)) return std::string();
+    return ansi;
+}
+
 std::string PidlPath(LPCITEMIDLIST absolute) {
     char path[MAX_PATH] = {};
     if (!absolute || !SHGetPathFromIDListA(absolute, path)) return std::string();
-    return path;
+    // "?" is never part of a file name: it stands for a character the code
+    // page lacks, and the path opens nothing as it is.
+    if (!std::strchr(path, '?')) return path;
+    WCHAR wide[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(absolute, wide)) return path;
+    const std::string reachable = AnsiReachablePath(wide);
+    return reachable.empty() ? std::string(path) : reachable;
 }
 
 std::string StrRetText(STRRET* value, LPCITEMIDLIST relative) {

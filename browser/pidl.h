@@ -24,6 +24,15 @@ bool SamePidl(LPCITEMIDLIST a, LPCITEMIDLIST b);
 
 // The file-system path of an absolute list, or "" when it has none.
 std::string PidlPath(LPCITEMIDLIST absolute);
+
+// A path in a form the ANSI functions open: the path itself when the code
+// page has every character of it, else its short form (all of whose
+// characters it has, as the file system makes them); empty when the path
+// has neither.  PidlPath goes through this for a path with characters
+// outside the code page, so that such a file is listed, decoded and opened
+// under its short name.  shortPath stands in for GetShortPathNameW.
+typedef DWORD(WINAPI* ShortPathLookup)(LPCWSTR path, LPWSTR shortPath, DWORD size);
+std::string AnsiReachablePath(const std::wstring& path, ShortPathLookup shortPath = GetShortPathNameW);
 // A STRRET as ANSI text (freeing what it owns).
 std::string StrRetText(STRRET* value, LPCITEMIDLIST relative);
 // The display name of an object of a folder (SHGDN_* flags).

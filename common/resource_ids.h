@@ -108,6 +108,10 @@
 #define IDS_URL_REFUSED 40302            // "%s": an address that is not opened
 #define IDS_URL_SAVE_FAILED 40303        // "%s": the list file that could not be written
 
+// A browser item whose name has letters outside the code page and no short
+// form to open it by (shown where a picture shows its size).
+#define IDS_NAME_OUTSIDE_CODE_PAGE 40400
+
 // Printing: a printer that takes no DIB, and a job the printer refused.
 #define IDS_PRINT_NO_DIB 40200
 #define IDS_PRINT_NO_DIB_TITLE 40201

@@ -1,7 +1,7 @@
-// The thumbnail cache damaged between two runs of the worker over a folder
-// (bytes flipped and files cut short at seeded places): every thumbnail
-// shown afterwards is the one made from the picture, the damaged entries are
-// made again and the others still come from the cache.
+// Runs of the worker over a folder of pictures, as the browser makes them:
+// the thumbnail cache damaged between two runs (bytes flipped and files cut
+// short at seeded places), and pictures named in letters outside the code
+// page.  Every thumbnail shown is the one made from the picture.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,6 +19,7 @@
 #include "load.h"
 #include "messages.h"
 #include "picture.h"
+#include "pidl.h"
 #include "program.h"
 #include "settings.h"
 #include "thumbnail_maker.h"
@@ -98,7 +99,7 @@ const char* const kSamples[] = {"photo.jpg", "bmp-24bit.bmp", "bmp-4bit.bmp", "b
                                 "rose.tif",  "icon.ico",      "animated.gif", "multipage.tif"};
 constexpr int kPictures = sizeof kSamples / sizeof *kSamples;
 
-class CacheDamageTest : public ::testing::Test {
+class FolderRunTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         const std::string bin = ExeDirectory() + "..\\bin\\";
@@ -169,10 +170,12 @@ protected:
     std::string savedInitialDir_, savedDefaultPath_;
 };
 
-LorimelApi CacheDamageTest::api_;
-bool CacheDamageTest::bound_ = false;
+LorimelApi FolderRunTest::api_;
+bool FolderRunTest::bound_ = false;
 
-TEST_F(CacheDamageTest, DamagedEntriesAreMadeAgainAndTheRestKept) {
+// Damage between runs: the damaged entries are made again and the others
+// still come from the cache.
+TEST_F(FolderRunTest, DamagedCacheEntriesAreMadeAgainAndTheRestKept) {
     // flips > 0: that many bytes get one bit flipped each, at places drawn
     // with the seed.  flips == 0: the file is cut to `keep` bytes (negative:
     // that many fewer than it holds).
@@ -238,6 +241,74 @@ TEST_F(CacheDamageTest, DamagedEntriesAreMadeAgainAndTheRestKept) {
         EXPECT_EQ(made, Run(&decodes));
         EXPECT_EQ(0, decodes) << "the mended cache serves every picture";
     }
+}
+
+// Copies of two samples named in Chinese letters and with an emoji: the
+// ANSI code page of the test has neither, the file system gives short names.
+// Both are listed and get the thumbnails of the pictures they copy, and
+// their paths (the short ones) open.
+TEST_F(FolderRunTest, NamesOutsideTheCodePageGetThumbnailsThroughShortNames) {
+    const std::wstring folder(folder_.begin(), folder_.end());
+    struct Copy {
+        const wchar_t* name;
+        const char* listed;   // as the ANSI list shows it
+        const char* sample;
+    };
+    const Copy copies[] = {
+        {L"\x732B\x54AA\x7167\x7247.bmp", "????.bmp", "bmp-24bit.bmp"},
+        {L"\xD83D\xDE00 smile.png", "?? smile.png", "alpha.png"},
+    };
+    for (const Copy& copy : copies) {
+        const std::wstring sample(folder + L"\\" + std::wstring(copy.sample, copy.sample + strlen(copy.sample)));
+        ASSERT_TRUE(CopyFileW(sample.c_str(), (folder + L"\\" + copy.name).c_str(), FALSE)) << copy.listed;
+    }
+    long decodes = 0;
+    const std::map<std::string, Shown> shown = Run(&decodes);
+    for (const Copy& copy : copies) {
+        SCOPED_TRACE(copy.listed);
+        ASSERT_EQ(1u, shown.count(copy.listed)) << "listed with a thumbnail";
+        ASSERT_EQ(1u, shown.count(copy.sample));
+        EXPECT_EQ(shown.at(copy.sample), shown.at(copy.listed)) << "the thumbnail of the picture it copies";
+    }
+    std::vector<std::string> opened;
+    for (int i = 0; i < Program().openList.Count(); ++i)
+        if (Program().openList.At(i).find('~') != std::string::npos) opened.push_back(Program().openList.At(i));
+    ASSERT_EQ(2u, opened.size()) << "both in the open list by their short names";
+    for (const std::string& path : opened) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
+        CloseHandle(file);
+    }
+}
+
+// Where a name has no short form the ANSI path stays out of reach and is
+// reported as such (empty); the file systems of the tests always give one.
+TEST(AnsiReachablePathTest, LongFormShortFormOrNone) {
+    struct Case {
+        const wchar_t* path;
+        int lookup;   // 0: no short form, 1: an ASCII one, 2: the long path back
+        const char* expected;
+    };
+    struct Lookups {
+        static DWORD WINAPI None(LPCWSTR, LPWSTR, DWORD) { return 0; }
+        static DWORD WINAPI Ascii(LPCWSTR, LPWSTR out, DWORD size) {
+            lstrcpynW(out, L"C:\\PICS\\____~SLU.BMP", static_cast<int>(size));
+            return static_cast<DWORD>(lstrlenW(out));
+        }
+        static DWORD WINAPI Same(LPCWSTR in, LPWSTR out, DWORD size) {
+            lstrcpynW(out, in, static_cast<int>(size));
+            return static_cast<DWORD>(lstrlenW(out));
+        }
+    };
+    const ShortPathLookup lookups[] = {Lookups::None, Lookups::Ascii, Lookups::Same};
+    const Case cases[] = {
+        {L"C:\\pics\\plain.jpg", 0, "C:\\pics\\plain.jpg"},
+        {L"C:\\pics\\\x732B\x54AA.bmp", 1, "C:\\PICS\\____~SLU.BMP"},
+        {L"C:\\pics\\\x732B\x54AA.bmp", 0, ""},
+        {L"C:\\pics\\\x732B\x54AA.bmp", 2, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, AnsiReachablePath(c.path, lookups[c.lookup])) << c.expected << " " << c.lookup;
 }
 
 }  // namespace
