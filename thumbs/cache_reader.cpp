@@ -117,6 +117,9 @@ uint32_t EntryCrc(const uint8_t* entry) {
 bool EntryCheckHolds(const uint8_t* entry) {
     const CacheEntryCheck check = EntryCheckOf(entry);
     if (IsUnchecked(check)) return true;
+    // Every byte counts: the spare words are written as zeros.
+    for (uint32_t word : check.unused)
+        if (word != 0) return false;
     return check.mark == kEntryCheckMark && check.entryCheck == EntryCrc(entry);
 }
 

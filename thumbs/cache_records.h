@@ -53,7 +53,7 @@ struct CacheEntryCheck {
     uint32_t mark;            // kEntryCheckMark
     uint32_t entryCheck;      // CRC-32 of the whole entry with this block zeroed
     uint32_t pixelCheck;      // CRC-32 of every frame's planes, in frame order
-    uint32_t unused[4];
+    uint32_t unused[4];       // zeros
 };
 static_assert(sizeof(CacheEntryCheck) == 28, "check block is 28 bytes");
 constexpr uint32_t kEntryCheckMark = 0x314B4843;   // "CHK1"

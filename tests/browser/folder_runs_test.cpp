@@ -178,7 +178,8 @@ bool FolderRunTest::bound_ = false;
 TEST_F(FolderRunTest, DamagedCacheEntriesAreMadeAgainAndTheRestKept) {
     // flips > 0: that many bytes get one bit flipped each, at places drawn
     // with the seed.  flips == 0: the file is cut to `keep` bytes (negative:
-    // that many fewer than it holds).
+    // that many fewer than it holds).  flips < 0: the last byte of the first
+    // entry's check block is flipped (spare bytes count too).
     struct Damage {
         const char* file;
         int flips;
@@ -197,6 +198,7 @@ TEST_F(FolderRunTest, DamagedCacheEntriesAreMadeAgainAndTheRestKept) {
         {"FILE0000.CAH", 1, 4, 0, 1, 1},
         {"FILE0000.CAH", 1, 5, 0, 1, 1},
         {"FILE0000.CAH", 3, 6, 0, 1, 3},
+        {"FILE0000.CAH", -1, 0, 0, 1, 1},
         {"FILE0000.CAH", 0, 0, -1, 1, 1},
         {"FILE0000.CAH", 0, 0, 500, 1, kPictures - 1},
         {"FILE0000.CAH", 0, 0, 0, kPictures, kPictures},
@@ -221,7 +223,13 @@ TEST_F(FolderRunTest, DamagedCacheEntriesAreMadeAgainAndTheRestKept) {
         Bytes bytes = ReadBytes(path);
         ASSERT_FALSE(bytes.empty());
         std::string where = std::to_string(bytes.size()) + " bytes, flipped at";
-        if (damage.flips > 0) {
+        if (damage.flips < 0) {
+            uint32_t frames = 0;
+            std::memcpy(&frames, bytes.data() + 40, 4);
+            const size_t at = 44 + 28 * frames + 27;
+            bytes[at] ^= 1;
+            where += " " + std::to_string(at);
+        } else if (damage.flips > 0) {
             std::mt19937 random(damage.seed);
             for (int i = 0; i < damage.flips; ++i) {
                 const size_t at = random() % bytes.size();
@@ -279,6 +287,8 @@ TEST_F(FolderRunTest, NamesOutsideTheCodePageGetThumbnailsThroughShortNames) {
         EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
         CloseHandle(file);
     }
+    // The folder's removal goes by ANSI names: these go by their own.
+    for (const Copy& copy : copies) DeleteFileW((folder + L"\\" + copy.name).c_str());
 }
 
 // Where a name has no short form the ANSI path stays out of reach and is
