@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -49,21 +50,12 @@ std::string ExeDirectory() {
 }
 
 Bytes ReadBytes(const std::string& path) {
-    Bytes bytes;
-    FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) return bytes;
-    char chunk[4096];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(in);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // What the user sees of an item: its text and its thumbnail's colours.
