@@ -62,10 +62,19 @@ bool IsPartOfCanvas(const Image* image) {
 }
 
 // Brings a decoded page to the asked size; returns the page itself when it
-// already has it, else a new image the caller destroys.
+// already has it, else a new image the caller destroys.  A page too large
+// for the core's memory has its pixels in a cache file: the filtered resize
+// would read that file in overlapping windows and build an intermediate
+// image nearly as large, so such a page is averaged down in one pass over
+// its rows instead, which needs a few rows of memory.
 Image* FitToSize(Image* page, LONG width, LONG height, ExceptionInfo* exception) {
     if (static_cast<LONG>(page->columns) == width && static_cast<LONG>(page->rows) == height)
         return page;
+    const CacheType cache = GetImagePixelCacheType(page);
+    const bool reducing = width <= static_cast<LONG>(page->columns) &&
+                          height <= static_cast<LONG>(page->rows);
+    if (reducing && (cache == DiskCache || cache == MapCache))
+        return ScaleImage(page, width, height, exception);
     return ResizeImage(page, width, height, TriangleFilter, 1.0, exception);
 }
 
