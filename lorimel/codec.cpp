@@ -289,6 +289,7 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
     target.height = height;
     target.page = page;
     target.copyRows = !coalesce && !smaller;
+    target.reduceRows = !coalesce && smaller;
     AttachDecodeHooks(info, &target);
     ExceptionInfo* exception = AcquireExceptionInfo();
     Image* images = ReadImage(info, exception);
@@ -313,6 +314,10 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
         } else if (RowsAlreadyCopied(target, chosen)) {
             // The coder's rows went straight into the caller's buffer, every
             // one in its final form: no second copy.
+            result = 1;
+        } else if (RowsAlreadyReduced(target, chosen)) {
+            // A page in a cache file was averaged into the buffer as it
+            // arrived: nothing to read back.
             result = 1;
         } else if (chosen) {
             Image* fitted = FitToSize(chosen, width, height, exception);
