@@ -112,10 +112,20 @@ LONG WINAPI OnRowDecoded(LONG, const char*, LONG row, LONG) {
     return Interrupted() ? 0 : 1;
 }
 
-// The row callback of a page read reduced: the core reports the rows of the
-// whole page while the reduced pixels arrive only at the end, so there is
-// nothing to show yet; a new request still stops the decode.
-LONG WINAPI OnReducedRowDecoded(LONG, const char*, LONG, LONG) { return Interrupted() ? 0 : 1; }
+// The row callback of a page read reduced: the core reports rows of the page
+// as it decodes it (of rows in all).  Once the page has come as far as the
+// end of a row of the reduced picture, that row is reported as decoded: the
+// library averages a page that large into the picture as it arrives, and
+// where it resizes after the read the rows are shown again at the end.
+LONG g_reducedRows = 0;  // rows of the reduced picture reported so far
+
+LONG WINAPI OnReducedRowDecoded(LONG task, const char* text, LONG row, LONG rows) {
+    if (rows > 0 && row >= 0 && row < rows) {
+        const LONG done = static_cast<LONG>(static_cast<long long>(row + 1) * g_rows.rows.height / rows);
+        while (g_reducedRows < done && !Interrupted()) OnRowDecoded(task, text, g_reducedRows++, 0);
+    }
+    return Interrupted() ? 0 : 1;
+}
 
 // The picture a page of width x height is held in, and its size: the
 // budgeted size, or, when the address space has no room that large left,
@@ -286,24 +296,18 @@ void LoadFile() {
     HoldDecoding();
     if (Interrupted()) return EndAttempt();
     const bool reduced = held.cx != width || held.cy != height;
-    LONG read;
-    if (reduced) {
-        api->SetImageProgressCallback(g_attempt.file, OnReducedRowDecoded);
-        read = api->ReadImagePixels(g_attempt.file, picture->working->pixels, held.cx, held.cy,
-                                    g_attempt.page);
-    } else {
-        g_rows.picture = picture;
-        g_rows.rows.Start(height);
-        api->SetImageProgressCallback(g_attempt.file, OnRowDecoded);
-        read = api->ReadImagePixels(g_attempt.file, picture->working->pixels, width, height,
-                                    g_attempt.page);
-    }
+    g_rows.picture = picture;
+    g_rows.rows.Start(held.cy);
+    g_reducedRows = 0;
+    api->SetImageProgressCallback(g_attempt.file, reduced ? OnReducedRowDecoded : OnRowDecoded);
+    const LONG read = api->ReadImagePixels(g_attempt.file, picture->working->pixels, held.cx,
+                                           held.cy, g_attempt.page);
     api->SetImageProgressCallback(g_attempt.file, nullptr);
     g_rows.picture = nullptr;
     if (Interrupted()) return EndAttempt();
-    // A whole page that failed may still have shown the rows that arrived;
-    // a reduced one has nothing until the end, so a failed read there is a
-    // picture that cannot be decoded.
+    // A whole page that failed keeps the rows that arrived; a reduced page
+    // that failed is a picture that cannot be decoded (where the library
+    // resizes after the read, nothing of it ever reached the picture).
     if (reduced && !read) return ReportUndecodable();
     // Some coders report rows before the pixels reach the buffer (or report
     // none); the whole display copy is made again before the page is shown.

@@ -9,7 +9,6 @@
 #include <magick/cache-private.h>
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -46,13 +45,12 @@ void ReduceRows(DecodeTarget* target, const Image* image, const NexusInfo* nexus
         target->reducer.Break();
         return;
     }
-    thread_local std::vector<BYTE> row;
-    row.resize(static_cast<size_t>(image->columns) * 4);
     const RectangleInfo& region = nexus->region;
+    BYTE* row = target->reducer.RowBuffer();
     for (size_t r = 0; r < region.height; ++r) {
-        StoreRow(row.data(), nexus->pixels + r * region.width, static_cast<LONG>(region.width),
+        StoreRow(row, nexus->pixels + r * region.width, static_cast<LONG>(region.width),
                  image->matte != MagickFalse);
-        target->reducer.AddRow(static_cast<LONG>(region.y + r), row.data());
+        target->reducer.AddRow(static_cast<LONG>(region.y + r), row);
     }
 }
 

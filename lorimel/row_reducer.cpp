@@ -18,6 +18,7 @@ bool RowReducer::Start(LONG pageWidth, LONG pageHeight, BYTE* out, LONG width, L
         columnPixels_[ox] = end - first;
     }
     sums_.assign(static_cast<size_t>(width) * 3, 0);
+    row_.resize(static_cast<size_t>(pageWidth) * 4);
     out_ = out;
     return true;
 }

@@ -16,6 +16,8 @@ public:
     // Row y of the page in the caller's blue, green, red, spare layout.  A
     // row that is not the next one breaks the reduction for good.
     void AddRow(LONG y, const BYTE* row);
+    // Room for one row of the page in that layout (valid once started).
+    BYTE* RowBuffer() { return row_.data(); }
     void Break() { broken_ = true; }
     bool Started() const { return out_ != nullptr; }
     // Every row of the page arrived once and in order: the buffer is whole.
@@ -36,4 +38,5 @@ private:
     std::vector<LONG> column_;  // output column of each page column
     std::vector<LONG> columnPixels_;
     std::vector<unsigned long long> sums_;  // blue, green, red per output column
+    std::vector<BYTE> row_;
 };

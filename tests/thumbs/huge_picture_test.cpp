@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kWidth = 600, kHeight = 400;
+constexpr int kWidth = 1200, kHeight = 800;
 // Quadrants: red, blue above; green, white below (a flip or a mirror shows).
 constexpr DWORD kQuadrants[4] = {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF};
 
@@ -55,7 +55,12 @@ void ExpectQuadrants(const DibBlock* block, const char* what) {
 struct Ends {
     HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::string how;
+    int lastRowsDone = 0, rowsTotal = 0;  // of the last row report
     ~Ends() { CloseHandle(ended); }
+    static void Rows(void* c, const LoadRows* rows) {
+        static_cast<Ends*>(c)->lastRowsDone = rows->rowsDone;
+        static_cast<Ends*>(c)->rowsTotal = rows->rowsTotal;
+    }
     static void Loaded(void* c) { static_cast<Ends*>(c)->End("loaded"); }
     static void Failed(void* c, const char*) { static_cast<Ends*>(c)->End("decode-error"); }
     static void Unreadable(void* c, const char*) { static_cast<Ends*>(c)->End("unreadable"); }
@@ -82,7 +87,7 @@ protected:
         map_ = GetMagickResourceLimit(MapResource);
         disk_ = GetMagickResourceLimit(DiskResource);
         SetPictureBudget(kWidth * kHeight / 4);
-        LoaderSink sink = {&ends_, nullptr, nullptr, nullptr, nullptr, Ends::Loaded, Ends::Unreadable,
+        LoaderSink sink = {&ends_, nullptr, nullptr, Ends::Rows, nullptr, Ends::Loaded, Ends::Unreadable,
                            Ends::Failed};
         SetPictureLoaderSink(sink);
     }
@@ -128,6 +133,7 @@ protected:
     std::string View(const std::string& path) {
         ResetEvent(ends_.ended);
         ends_.how.clear();
+        ends_.lastRowsDone = ends_.rowsTotal = 0;
         if (!RequestPicture(path.c_str())) return "not started";
         if (WaitForSingleObject(ends_.ended, 60000) != WAIT_OBJECT_0) return "no end";
         StopPictureLoader();
@@ -160,8 +166,8 @@ TEST_F(HugePictureTest, OverTheBudgetTheThumbnailAndAReducedPictureAreMade) {
         {"TIFF", "tif", true},
     };
     const SIZE held = BudgetedPictureSize(kWidth, kHeight);
-    ASSERT_EQ(300, held.cx);
-    ASSERT_EQ(200, held.cy);
+    ASSERT_EQ(600, held.cx);
+    ASSERT_EQ(400, held.cy);
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.format) + (row.cacheFile ? " through a cache file" : ""));
         const std::string path = Write(row.format, row.extension);
@@ -171,7 +177,7 @@ TEST_F(HugePictureTest, OverTheBudgetTheThumbnailAndAReducedPictureAreMade) {
         ASSERT_EQ(ThumbnailResult::Made, Thumbnail(path, &set));
         EXPECT_EQ(48, DibWidth(set.frames[0]));
         EXPECT_EQ(32, DibHeight(set.frames[0]));
-        EXPECT_EQ(0u, set.infoText.find("600x400")) << set.infoText;
+        EXPECT_EQ(0u, set.infoText.find("1200x800")) << set.infoText;
         ExpectQuadrants(set.frames[0], "thumbnail");
         FreeThumbnailSet(&set);
 
@@ -183,6 +189,9 @@ TEST_F(HugePictureTest, OverTheBudgetTheThumbnailAndAReducedPictureAreMade) {
         EXPECT_EQ(kWidth, doc.fileWidth);
         EXPECT_EQ(kHeight, doc.fileHeight);
         EXPECT_EQ(doc.picture, doc.reducedPicture);
+        // The status bar's progress counts rows of the picture shown.
+        EXPECT_EQ(held.cy, ends_.rowsTotal);
+        EXPECT_GT(ends_.lastRowsDone, held.cy / 2);
         ExpectQuadrants(doc.picture->working, "viewer picture");
 
         SetMagickResourceLimit(MemoryResource, memory_);
