@@ -94,6 +94,9 @@ DocumentFacts CurrentDocumentFacts() {
         facts.width = DibWidth(document.picture->working);
         facts.height = DibHeight(document.picture->working);
         facts.bitsPerPixel = document.pageBitsPerPixel;
+        facts.reduced = document.reducedPicture == document.picture;
+        facts.fileWidth = facts.reduced ? document.fileWidth : facts.width;
+        facts.fileHeight = facts.reduced ? document.fileHeight : facts.height;
     }
     return facts;
 }

@@ -29,6 +29,11 @@ struct DocumentFacts {
     int listLength = 0;
     DWORD loadTimeMs = 0;
     bool hasPicture = false;
+    // The picture holds the page reduced (it did not fit the memory
+    // budget); fileWidth x fileHeight is the page's own size.
+    bool reduced = false;
+    int fileWidth = 0;
+    int fileHeight = 0;
 };
 DocumentFacts CurrentDocumentFacts();
 

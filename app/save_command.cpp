@@ -50,6 +50,12 @@ void SavePictureCommand(HWND frame, UINT) {
     if (!document.picture || !document.picture->working) return;
     const std::string file = document.fileName;
     const DibBlock* current = document.picture->working;
+    // A picture held reduced is not the file's picture: it is saved as a new
+    // file, and replacing any file (the original too) is asked first.
+    if (document.reducedPicture == document.picture) {
+        SavePictureDialogForDib(frame, current, FolderForNames(file));
+        return;
+    }
     if (document.pageCount >= 2 && document.pages && document.pageSlots >= 2) {
         FrameList frames{document.pageSlots, PreloadedFrame, &document};
         std::string folder = BrowsedFolderPath();

@@ -63,8 +63,12 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
         if (bar) texts[1] = StatusPartText(bar, 1);
         texts[2] = FileNameOf(facts.file);
         texts[3] = SizeTextOf(facts.file);
-        std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_PICTURE_INFO).c_str(), facts.width, facts.height,
-                      facts.bitsPerPixel, facts.format.c_str());
+        if (facts.reduced)
+            std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_PICTURE_REDUCED).c_str(), facts.width,
+                          facts.height, facts.fileWidth, facts.fileHeight, facts.bitsPerPixel, facts.format.c_str());
+        else
+            std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_PICTURE_INFO).c_str(), facts.width,
+                          facts.height, facts.bitsPerPixel, facts.format.c_str());
         texts[4] = buffer;
         if (facts.loadTimeMs > 0) {
             std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_LOAD_TIME).c_str(),

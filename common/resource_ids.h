@@ -90,6 +90,8 @@
 #define IDS_MODIFY_HSI_TITLE 40077       // the YUV dialog's caption when it adjusts HSI
 #define IDS_STILL_LOADING 40091          // status note: a picture command came while loading
 #define IDS_STATUS_UNREADABLE 40090      // "%s" file name the viewer could not read
+#define IDS_STATUS_PICTURE_REDUCED 40092 // shown width, height, then the file's width,
+                                         // height, bits, format name
 // Saving pictures: the failure message names the file and the reason.
 #define IDS_SAVE_FAILED_TITLE 40110
 #define IDS_SAVE_FAILED 40111            // "%s" file name, "%s" reason

@@ -38,6 +38,14 @@ struct PictureDocument {
     int pageSlots;             // length of the three arrays
     bool pagesDifferInSize;
 
+    // The shown page's own size in the file, and the picture that holds it
+    // reduced because the whole page would not fit the picture budget (null
+    // when it is held whole).  A picture made later by processing is not
+    // that picture: it is simply what is shown.
+    int fileWidth;
+    int fileHeight;
+    const Picture* reducedPicture;
+
     DWORD loadTimeMs;          // time the last load took; 0 when it failed
     volatile LONG loadControl; // kLoadGoOn, kLoadRestart or kLoadStop
 

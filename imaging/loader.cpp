@@ -66,6 +66,9 @@ struct Arriving {
     int pageCount;
     int page;
     int bitsPerPixel;
+    int fileWidth;   // the page's own size; the picture is smaller when reduced
+    int fileHeight;
+    bool reduced;
 };
 Arriving g_arriving = {};
 
@@ -109,6 +112,35 @@ LONG WINAPI OnRowDecoded(LONG, const char*, LONG row, LONG) {
     return Interrupted() ? 0 : 1;
 }
 
+// The row callback of a page read reduced: the core reports rows of the page
+// as it decodes it (of rows in all).  Once the page has come as far as the
+// end of a row of the reduced picture, that row is reported as decoded: the
+// library averages a page that large into the picture as it arrives, and
+// where it resizes after the read the rows are shown again at the end.
+LONG g_reducedRows = 0;  // rows of the reduced picture reported so far
+
+LONG WINAPI OnReducedRowDecoded(LONG task, const char* text, LONG row, LONG rows) {
+    if (rows > 0 && row >= 0 && row < rows) {
+        const LONG done = static_cast<LONG>(static_cast<long long>(row + 1) * g_rows.rows.height / rows);
+        while (g_reducedRows < done && !Interrupted()) OnRowDecoded(task, text, g_reducedRows++, 0);
+    }
+    return Interrupted() ? 0 : 1;
+}
+
+// The picture a page of width x height is held in, and its size: the
+// budgeted size, or, when the address space has no room that large left,
+// half and then a quarter of it on each side.  Null when none can be had.
+Picture* CreateHeldPicture(int width, int height, SIZE* held) {
+    *held = BudgetedPictureSize(width, height);
+    for (int step = 0; step < 3; ++step) {
+        if (Picture* picture = CreatePicture(held->cx, held->cy)) return picture;
+        if (held->cx < 2 || held->cy < 2) break;
+        held->cx /= 2;
+        held->cy /= 2;
+    }
+    return nullptr;
+}
+
 void CloseAttemptFile() {
     if (!g_attempt.file) return;
     ImageLibrary()->CloseImageFile(g_attempt.file);
@@ -135,6 +167,9 @@ void ReportUnreadable() {
         doc.formatName[0] = '\0';
         doc.pageCount = 0;
         doc.pageBitsPerPixel = 0;
+        doc.fileWidth = 0;
+        doc.fileHeight = 0;
+        doc.reducedPicture = nullptr;
         doc.loadTimeMs = 0;
     }
     ReleaseDecoding();
@@ -149,10 +184,10 @@ void ReportUndecodable() {
     if (g_sink.decodeError) g_sink.decodeError(g_sink.context, g_attempt.path);
 }
 
-// One page of the open file as a new picture, decoded without row reports,
-// under the decoding lock the loader already holds.  (LoadPagePicture would
-// take a second level of the lock, which a fatal decoder error would leave
-// held for good.)
+// One page of the open file as a new picture (reduced when it does not fit
+// the picture budget), decoded without row reports, under the decoding lock
+// the loader already holds.  (LoadPagePicture would take a second level of
+// the lock, which a fatal decoder error would leave held for good.)
 Picture* DecodeWholePage(int page) {
     const LorimelApi* api = ImageLibrary();
     LorimelPageInfo info[2] = {};  // 24 bytes, zeroed, as the library expects
@@ -160,11 +195,11 @@ Picture* DecodeWholePage(int page) {
     if (!api->GetImagePageInfo(g_attempt.file, &info[0]) || info[0].width <= 0 ||
         info[0].height <= 0)
         return nullptr;
-    Picture* picture = CreatePicture(info[0].width, info[0].height);
+    SIZE held;
+    Picture* picture = CreateHeldPicture(info[0].width, info[0].height, &held);
     if (!picture) return nullptr;
     // A page that stops early stays, the rest of it black.
-    api->ReadImagePixels(g_attempt.file, picture->working->pixels, info[0].width, info[0].height,
-                         page);
+    api->ReadImagePixels(g_attempt.file, picture->working->pixels, held.cx, held.cy, page);
     RefreshPictureDisplay(picture);
     return picture;
 }
@@ -232,7 +267,12 @@ void LoadFile() {
     if (g_sink.detachViews) g_sink.detachViews(g_sink.context);
     HoldDecoding();
     if (Interrupted()) return EndAttempt();
-    Picture* picture = sized ? CreatePicture(width, height) : nullptr;
+    // A page larger than the picture budget is held reduced: the library
+    // decodes it at the smaller size (the JPEG decoder scales inside the
+    // decoder; other pages too large for the core's memory go through a
+    // cache file) and the picture never has the page's full size.
+    SIZE held = {0, 0};
+    Picture* picture = sized ? CreateHeldPicture(width, height, &held) : nullptr;
     if (!picture) {
         // The current picture stays; the views show none.
         doc.loadTimeMs = 0;
@@ -245,7 +285,8 @@ void LoadFile() {
     // document and the loader does it.
     {
         ControlGuard guard;
-        g_arriving = {picture, {}, pages, g_attempt.page, info[0].bitsPerPixel};
+        g_arriving = {picture, {}, pages, g_attempt.page, info[0].bitsPerPixel, width, height,
+                      held.cx != width || held.cy != height};
         lstrcpynA(g_arriving.format, format, sizeof g_arriving.format);
     }
     ReleaseDecoding();
@@ -254,13 +295,20 @@ void LoadFile() {
 
     HoldDecoding();
     if (Interrupted()) return EndAttempt();
+    const bool reduced = held.cx != width || held.cy != height;
     g_rows.picture = picture;
-    g_rows.rows.Start(height);
-    api->SetImageProgressCallback(g_attempt.file, OnRowDecoded);
-    api->ReadImagePixels(g_attempt.file, picture->working->pixels, width, height, g_attempt.page);
+    g_rows.rows.Start(held.cy);
+    g_reducedRows = 0;
+    api->SetImageProgressCallback(g_attempt.file, reduced ? OnReducedRowDecoded : OnRowDecoded);
+    const LONG read = api->ReadImagePixels(g_attempt.file, picture->working->pixels, held.cx,
+                                           held.cy, g_attempt.page);
     api->SetImageProgressCallback(g_attempt.file, nullptr);
     g_rows.picture = nullptr;
     if (Interrupted()) return EndAttempt();
+    // A whole page that failed keeps the rows that arrived; a reduced page
+    // that failed is a picture that cannot be decoded (where the library
+    // resizes after the read, nothing of it ever reached the picture).
+    if (reduced && !read) return ReportUndecodable();
     // Some coders report rows before the pixels reach the buffer (or report
     // none); the whole display copy is made again before the page is shown.
     RefreshPictureDisplay(picture);
@@ -350,6 +398,9 @@ void AdoptLoadedPicture(Picture* picture) {
     doc.pageCount = g_arriving.pageCount;
     doc.currentPage = g_arriving.page;
     doc.pageBitsPerPixel = g_arriving.bitsPerPixel;
+    doc.fileWidth = g_arriving.fileWidth;
+    doc.fileHeight = g_arriving.fileHeight;
+    doc.reducedPicture = g_arriving.reduced ? picture : nullptr;
     SetCurrentPicture(picture);
     g_arriving.picture = nullptr;
 }

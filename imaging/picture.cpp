@@ -2,11 +2,14 @@
 
 #include <stdio.h>
 
+#include <cmath>
+
 #include "convert.h"
 
 namespace {
 
 int g_displayDepth = 32;
+long long g_budgetPixels = kDefaultPictureBudgetPixels;
 
 // Display copies hold at least this many pixel bytes.
 constexpr unsigned long long kDisplayMinBytes = 2048;
@@ -26,6 +29,31 @@ bool DisplayDepthConverts(int depth) {
 }
 
 }  // namespace
+
+void SetPictureBudget(long long pixels) {
+    g_budgetPixels = pixels > 0 ? pixels : kDefaultPictureBudgetPixels;
+}
+long long PictureBudget() { return g_budgetPixels; }
+
+SIZE BudgetedPictureSize(int width, int height) {
+    SIZE size = {0, 0};
+    if (width <= 0 || height <= 0) return size;
+    size.cx = width;
+    size.cy = height;
+    const double pixels = static_cast<double>(width) * height;
+    if (pixels <= static_cast<double>(g_budgetPixels)) return size;
+    const double factor = std::sqrt(static_cast<double>(g_budgetPixels) / pixels);
+    size.cx = static_cast<LONG>(width * factor);
+    size.cy = static_cast<LONG>(height * factor);
+    // Rounding must not carry the product over the budget.
+    while (size.cx > 1 && size.cy > 1 &&
+           static_cast<long long>(size.cx) * size.cy > g_budgetPixels) {
+        if (size.cx >= size.cy) --size.cx; else --size.cy;
+    }
+    if (size.cx < 1) size.cx = 1;
+    if (size.cy < 1) size.cy = 1;
+    return size;
+}
 
 void SetPictureDisplayDepth(int depth) { g_displayDepth = depth; }
 int GetPictureDisplayDepth() { return g_displayDepth; }

@@ -28,6 +28,22 @@ Picture* CreatePictureFromDib(const DibBlock* block);
 // display copy is not refreshed.  Null for a zero size or failure.
 Picture* ScalePicture(const Picture* picture, int width, int height);
 
+// The memory budget of one picture held whole: the most pixels a working
+// copy may have (its display copy comes on top, at most 3 bytes a pixel).
+// A page with more is held reduced to fit, so that a 30000 x 20000 page
+// (2.4 GB as a 32-bit block) still opens in a 2 GB process.  48 M pixels
+// make a 336 MB picture, which leaves room in the address space for a second
+// one of the same size (every effect builds its result beside the picture);
+// the 64-bit build keeps the same rule.  Tests lower it; 0 or less restores
+// the default.
+constexpr long long kDefaultPictureBudgetPixels = 48ll * 1000 * 1000;
+void SetPictureBudget(long long pixels);
+long long PictureBudget();
+// The size a width x height page is held at: its own when it fits the
+// budget, else the largest size within the budget with the page's aspect
+// (each side at least 1).  {0, 0} for a size of 0 or less.
+SIZE BudgetedPictureSize(int width, int height);
+
 // Converts the working copy (all of it, or one row) into the display copy
 // for display depths 4, 8, 15, 16 and 24; for any other depth the display
 // copy is left untouched.  RefreshPictureDisplay returns 1.

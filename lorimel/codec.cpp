@@ -62,10 +62,19 @@ bool IsPartOfCanvas(const Image* image) {
 }
 
 // Brings a decoded page to the asked size; returns the page itself when it
-// already has it, else a new image the caller destroys.
+// already has it, else a new image the caller destroys.  A page too large
+// for the core's memory has its pixels in a cache file: the filtered resize
+// would read that file in overlapping windows and build an intermediate
+// image nearly as large, so such a page is averaged down in one pass over
+// its rows instead, which needs a few rows of memory.
 Image* FitToSize(Image* page, LONG width, LONG height, ExceptionInfo* exception) {
     if (static_cast<LONG>(page->columns) == width && static_cast<LONG>(page->rows) == height)
         return page;
+    const CacheType cache = GetImagePixelCacheType(page);
+    const bool reducing = width <= static_cast<LONG>(page->columns) &&
+                          height <= static_cast<LONG>(page->rows);
+    if (reducing && (cache == DiskCache || cache == MapCache))
+        return ScaleImage(page, width, height, exception);
     return ResizeImage(page, width, height, TriangleFilter, 1.0, exception);
 }
 
@@ -280,6 +289,7 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
     target.height = height;
     target.page = page;
     target.copyRows = !coalesce && !smaller;
+    target.reduceRows = !coalesce && smaller;
     AttachDecodeHooks(info, &target);
     ExceptionInfo* exception = AcquireExceptionInfo();
     Image* images = ReadImage(info, exception);
@@ -304,6 +314,10 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
         } else if (RowsAlreadyCopied(target, chosen)) {
             // The coder's rows went straight into the caller's buffer, every
             // one in its final form: no second copy.
+            result = 1;
+        } else if (RowsAlreadyReduced(target, chosen)) {
+            // A page in a cache file was averaged into the buffer as it
+            // arrived: nothing to read back.
             result = 1;
         } else if (chosen) {
             Image* fitted = FitToSize(chosen, width, height, exception);

@@ -23,6 +23,22 @@ void QuietHandler(const ExceptionType, const char*, const char*) {}
 // one they are recorded like any other error and the operation fails.
 void FatalHandler(const ExceptionType, const char*, const char*) { JumpToRecoveryPoint(); }
 
+// The core keeps a page's pixels in memory up to these many bytes (all pages
+// being decoded at the time together) and maps at most as many bytes of
+// cache files; a larger page has its pixel cache in a temporary file, read
+// and written a region at a time.  Left to itself the core would take half
+// the machine's memory, which a 32-bit process cannot even address: one
+// 20000 x 14000 page alone is 1.1 GB.  The core's own environment variables
+// (MAGICK_MEMORY_LIMIT, MAGICK_MAP_LIMIT) still win when they are set.
+constexpr MagickSizeType kCoreMemoryLimit = 256ull * 1024 * 1024;
+constexpr MagickSizeType kCoreMapLimit = 256ull * 1024 * 1024;
+
+void LimitCoreResource(ResourceType type, const char* variable, MagickSizeType limit) {
+    char set[8];
+    if (GetEnvironmentVariableA(variable, set, sizeof set) > 0) return;
+    SetMagickResourceLimit(type, limit);
+}
+
 FormatEntry* Entry(LorimelFormat entry) { return static_cast<FormatEntry*>(entry); }
 
 // The open mode as the C runtime needs it: lower case and always binary, so
@@ -72,6 +88,8 @@ LONG WINAPI InitImageLibrary(const char* directory) {
         SetErrorHandler(QuietHandler);
         SetWarningHandler(QuietHandler);
         SetFatalErrorHandler(FatalHandler);
+        LimitCoreResource(MemoryResource, "MAGICK_MEMORY_LIMIT", kCoreMemoryLimit);
+        LimitCoreResource(MapResource, "MAGICK_MAP_LIMIT", kCoreMapLimit);
         g_coreStarted = true;
     }
     // The coders are linked into the core; the directory is where the core

@@ -25,6 +25,35 @@ bool RowsAreDisplayable(const Image* image) {
            RowsAreGrey(image);
 }
 
+// Averages the rows of one synchronised region into a reduced target.  The
+// reduction starts with the first region of a page held in a cache file
+// (one in memory is resized after the read as before) and follows that
+// image alone.
+void ReduceRows(DecodeTarget* target, const Image* image, const NexusInfo* nexus) {
+    if (target->copiedFrom != image) {
+        const CacheType type = GetImagePixelCacheType(image);
+        if (type != DiskCache && type != MapCache) return;
+        if (!target->reducer.Start(static_cast<LONG>(image->columns), static_cast<LONG>(image->rows),
+                                   target->pixels, target->width, target->height))
+            return;
+        target->copiedFrom = image;
+        target->copiedColorspace = image->colorspace;
+        target->copiedAlpha = image->matte != MagickFalse;
+    }
+    if (target->copiedColorspace != image->colorspace ||
+        target->copiedAlpha != (image->matte != MagickFalse)) {
+        target->reducer.Break();
+        return;
+    }
+    const RectangleInfo& region = nexus->region;
+    BYTE* row = target->reducer.RowBuffer();
+    for (size_t r = 0; r < region.height; ++r) {
+        StoreRow(row, nexus->pixels + r * region.width, static_cast<LONG>(region.width),
+                 image->matte != MagickFalse);
+        target->reducer.AddRow(static_cast<LONG>(region.y + r), row);
+    }
+}
+
 // Called by the core instead of its own row synchronisation for images read
 // with the hooks attached; does the core's work, then reports the rows.
 MagickBooleanType SyncRowsHook(Image* image, ExceptionInfo* exception) {
@@ -35,7 +64,12 @@ MagickBooleanType SyncRowsHook(Image* image, ExceptionInfo* exception) {
     if (!target || ok == MagickFalse) return ok;
 
     const RectangleInfo& region = nexus->region;
-    if (region.width != image->columns || region.x != 0 || region.height == 0) return ok;
+    const bool samePage = static_cast<LONG>(image->scene) == target->page;
+    if (region.width != image->columns || region.x != 0 || region.height == 0) {
+        // Part of a row cannot be averaged in: the page is reduced after the read.
+        if (target->reducer.Started() && target->copiedFrom == image) target->reducer.Break();
+        return ok;
+    }
     const LONG lastRow = static_cast<LONG>(region.y + region.height) - 1;
     if (target->copyRows && static_cast<LONG>(image->columns) == target->width &&
         static_cast<LONG>(image->rows) == target->height && lastRow < target->height &&
@@ -56,6 +90,8 @@ MagickBooleanType SyncRowsHook(Image* image, ExceptionInfo* exception) {
             target->copiedOutOfOrder = true;
         target->copiedColorspace = image->colorspace;
         target->copiedAlpha = image->matte != MagickFalse;
+    } else if (target->reduceRows && samePage && RowsAreDisplayable(image)) {
+        ReduceRows(target, image, nexus);
     }
     target->rowsReported = true;
     LorimelProgress callback = g_callback;
@@ -94,6 +130,12 @@ bool RowsAlreadyCopied(const DecodeTarget& target, const Image* image) {
            static_cast<LONG>(image->columns) == target.width && static_cast<LONG>(image->rows) == target.height &&
            target.copiedColorspace == image->colorspace && target.copiedAlpha == (image->matte != MagickFalse) &&
            RowsAreDisplayable(image);
+}
+
+bool RowsAlreadyReduced(const DecodeTarget& target, const Image* image) {
+    return target.reduceRows && !target.cancelled && image && target.copiedFrom == image &&
+           target.reducer.Complete() && target.copiedColorspace == image->colorspace &&
+           target.copiedAlpha == (image->matte != MagickFalse) && RowsAreDisplayable(image);
 }
 
 bool AttachDecodeHooks(ImageInfo* info, DecodeTarget* target) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "lorimel.h"
+#include "row_reducer.h"
 
 struct _Image;
 struct _ImageInfo;
@@ -30,11 +31,19 @@ struct DecodeTarget {
     bool copiedOutOfOrder = false;
     int copiedColorspace = 0;
     bool copiedAlpha = false;
+    // The buffer is smaller than the page: a page the core keeps in a cache
+    // file is averaged into the buffer row by row as it arrives (copiedFrom
+    // and the form above then describe it), so that it is never read back.
+    bool reduceRows = false;
+    RowReducer reducer;
 };
 
 // True when the hook copied every row of image into the target as it stands
 // now (see DecodeTarget).
 bool RowsAlreadyCopied(const DecodeTarget& target, const _Image* image);
+// True when the hook averaged every row of image, as it stands now, into the
+// target's buffer.
+bool RowsAlreadyReduced(const DecodeTarget& target, const _Image* image);
 
 // Attaches the hooks to an image info used for one read; the target must
 // outlive the read.  Detach after the read, before the target goes away.

@@ -78,10 +78,16 @@ bool TakeFromCache(const CacheLoadResult* loaded, const std::string& format, Thu
     return true;
 }
 
+// Pages with more pixels than this are never read whole into a block of
+// their own: a quarter of what the viewer may hold, so that the block and the
+// core's copy of the page together stay well inside a 32-bit process.
+long long WholeReadPixels() { return PictureBudget() / 4; }
+
 // One page of the open file reduced to width x height.  Formats that can
-// decode at a smaller size (and pages that fit as they are) are read
-// straight into the thumbnail; otherwise, or when that fails, the page is
-// read at full size and resampled.
+// decode at a smaller size, pages that fit as they are and pages too large
+// to read whole are read straight into the thumbnail (the library reduces
+// them); otherwise, or when that fails, the page is read at full size and
+// resampled.
 DibBlock* ReducePage(Work* work, int page, int fullWidth, int fullHeight, int width, int height,
                      bool reducedDecode) {
     const LorimelApi* api = work->api;
@@ -90,13 +96,14 @@ DibBlock* ReducePage(Work* work, int page, int fullWidth, int fullHeight, int wi
     work->pending[0] = small;
     api->SetImageProgressCallback(work->file, nullptr);
     const bool sameSize = width == fullWidth && height == fullHeight;
-    if ((reducedDecode || sameSize) &&
+    const bool tooLarge = static_cast<long long>(fullWidth) * fullHeight > WholeReadPixels();
+    if ((reducedDecode || sameSize || tooLarge) &&
         api->ReadImagePixels(work->file, small->pixels, width, height, page)) {
         work->pending[0] = nullptr;
         return small;
     }
     bool made = false;
-    if (!sameSize) {
+    if (!sameSize && !tooLarge) {
         DibBlock* full = CreateDib(fullWidth, fullHeight);
         if (full) {
             work->pending[1] = full;

@@ -457,4 +457,32 @@ TEST_F(SaveDialogTest, SaveAsOpensSavePicturesOnlyForAFileOfSeveralFrames) {
     }
 }
 
+TEST_F(SaveDialogTest, APictureHeldReducedNeverReplacesItsFileUnasked) {
+    const std::string original = Scratch("held-reduced.BMP");
+    FILE* f = std::fopen(original.c_str(), "wb");
+    std::fputs("original bytes", f);
+    std::fclose(f);
+    PictureDocument& document = CurrentDocument();
+    lstrcpyA(document.fileName, original.c_str());
+    document.pageCount = 1;
+    SetCurrentPicture(CreatePicture(6, 4));
+    document.reducedPicture = document.picture;
+    Driver driver(IDC_SAVE_FORMATS);
+    std::string suggested;
+    bool open = false;
+    driver.Then([&](HWND d) { suggested = Text(d, IDC_SAVE_NAME); })
+        .Then(SelectFormat("BMP")).Type(IDC_SAVE_NAME, original.c_str()).Press(IDOK)
+        .Then([&](HWND) { open = true; }).Press(IDCANCEL);
+    driver.Run([] { SavePictureCommand(nullptr, IDC_SAVE_AS); });
+    EXPECT_EQ(std::string::npos, suggested.find("held-reduced")) << suggested;
+    EXPECT_TRUE(open);
+    EXPECT_EQ((std::vector<std::string>{"Overwtite Exist: Over Write the Exist File ?"}), driver.boxes);
+    const std::vector<unsigned char> after = FileBytes(original);
+    EXPECT_EQ("original bytes", std::string(after.begin(), after.end()));
+    document.reducedPicture = nullptr;
+    FreeCurrentPicture();
+    document.pageCount = 0;
+    document.fileName[0] = '\0';
+}
+
 }  // namespace
