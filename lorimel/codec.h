@@ -22,8 +22,13 @@ bool DescribePage(const _Image* image, LorimelPageInfo& info);
 LONG StoredBmpBits(ImageFileRecord& file);
 LONG PageDelayMilliseconds(const _Image* image);
 
-// Counts the pages of the description just read: up to the first page that
-// has no size or is wider or higher than 32768 pixels.
+// The longest side a counted page may have.
+constexpr LONG kMaxPageSidePixels = 0x8000;
+
+// The description read covers the first 1024 pages of a file.  Counts the
+// pages of the description just read: up to the first page that
+// has no size, is wider or higher than 32768 pixels, or declares far more
+// pixels than its file could hold.
 LONG CountPages(ImageFileRecord& file);
 bool RowsAreGrey(const _Image* image);
 

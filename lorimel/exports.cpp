@@ -72,6 +72,12 @@ LONG WINAPI InitImageLibrary(const char* directory) {
         SetErrorHandler(QuietHandler);
         SetWarningHandler(QuietHandler);
         SetFatalErrorHandler(FatalHandler);
+        // No page wider or higher than 32768 pixels is ever counted; the core
+        // refuses such a picture when it sizes its pixel cache, before it
+        // reads (or, for a few coders, zero-fills) rows it will never be
+        // asked for.
+        SetMagickResourceLimit(WidthResource, kMaxPageSidePixels);
+        SetMagickResourceLimit(HeightResource, kMaxPageSidePixels);
         g_coreStarted = true;
     }
     // The coders are linked into the core; the directory is where the core

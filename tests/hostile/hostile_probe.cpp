@@ -6,7 +6,8 @@
 //
 // LISTFILE holds one path a line; the probe works from line FIRST on.
 // Before each reader it prints "<line> <reader>", after the file
-// "<line> done <library outcome> <thumbnail outcome> <viewer outcome>", so
+// "<line> done <library outcome> <thumbnail outcome> <viewer outcome>
+// <milliseconds of each>", so
 // that the watcher can name the file and the reader when the probe crashes
 // or stops answering.  An outcome that starts with '!' is an unclean one.
 #include <windows.h>
@@ -185,13 +186,18 @@ int main(int argc, char** argv) {
     std::string path;
     for (long line = 0; std::getline(list, path); ++line) {
         if (line < first || path.empty()) continue;
+        const DWORD t0 = GetTickCount();
         Say(line, "library");
         const std::string library = ThroughLibrary(path.c_str());
+        const DWORD t1 = GetTickCount();
         Say(line, "thumbnail");
         const std::string thumbnail = ThroughThumbnailMaker(path.c_str());
+        const DWORD t2 = GetTickCount();
         Say(line, "viewer");
         const std::string viewer = ThroughViewerLoader(path.c_str());
-        std::printf("%ld done %s %s %s\n", line, library.c_str(), thumbnail.c_str(), viewer.c_str());
+        const DWORD t3 = GetTickCount();
+        std::printf("%ld done %s %s %s %lu/%lu/%lu\n", line, library.c_str(), thumbnail.c_str(),
+                    viewer.c_str(), t1 - t0, t2 - t1, t3 - t2);
         std::fflush(stdout);
     }
     CloseCacheFiles();
