@@ -72,12 +72,13 @@ LONG WINAPI InitImageLibrary(const char* directory) {
         SetErrorHandler(QuietHandler);
         SetWarningHandler(QuietHandler);
         SetFatalErrorHandler(FatalHandler);
-        // No page wider or higher than 32768 pixels is ever counted; the core
-        // refuses such a picture when it sizes its pixel cache, before it
-        // reads (or, for a few coders, zero-fills) rows it will never be
-        // asked for.
-        SetMagickResourceLimit(WidthResource, kMaxPageSidePixels);
-        SetMagickResourceLimit(HeightResource, kMaxPageSidePixels);
+        // No page read here is wider or higher than 32768 pixels, and none
+        // written is beyond 65535; the core refuses larger sides when it
+        // sizes its pixel cache, before it reads rows nobody will ask for.
+        // Some coders multiply the sides in 32 bits, so that 65536 x 65536
+        // passes their own size checks and then has gigabytes zero-filled.
+        SetMagickResourceLimit(WidthResource, kMaxCoreSidePixels);
+        SetMagickResourceLimit(HeightResource, kMaxCoreSidePixels);
         g_coreStarted = true;
     }
     // The coders are linked into the core; the directory is where the core

@@ -729,10 +729,10 @@ def png_damage(seeds):
     out['pngpal.no-palette'] = png_file(w, h, 3, pal, None)
     out['pngpal.palette300'] = png_file(w, h, 3, pal, PALETTE16 * 19)
     out['pngpal.trns-long'] = png_file(w, h, 3, pal, PALETTE16[:4], trns=bytes(200))
-    # Declares 8000 x 8000 grey and carries a few kilobytes that inflate to
-    # the whole 64 MB of rows.
-    bomb_rows = zlib.compress(b'\x00' * (8001 * 8000), 9)
-    bomb = b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', struct.pack('>IIBBBBB', 8000, 8000, 8, 0, 0, 0, 0))
+    # Declares 6000 x 6000 grey and carries a few kilobytes that inflate to
+    # the whole 36 MB of rows.
+    bomb_rows = zlib.compress(b'\x00' * (6001 * 6000), 9)
+    bomb = b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', struct.pack('>IIBBBBB', 6000, 6000, 8, 0, 0, 0, 0))
     out['png.inflate-bomb'] = bomb + png_chunk(b'IDAT', bomb_rows) + png_chunk(b'IEND', b'')
     good = seeds['pngrgba']
     out['pngrgba.bad-crc'] = put(good, '>I', 29, 0xDEADBEEF)
@@ -848,10 +848,10 @@ def jpeg_damage(seeds):
     out['jpeg.data-all-ff'] = good[:sos + 14] + b'\xFF' * 400 + b'\xFF\xD9'
     out['jpeg.two-sof'] = good[:sos] + good[sof:dht] + good[sos:]
     # Progressive files with thousands of scans, one small and one declaring
-    # 4096 x 4096 so that every scan walks 262144 blocks.
+    # 2048 x 2048 so that every scan walks 65536 blocks.
     out['jpegprog.scans-5000'] = jpeg_file(16, 16, grey=True, progressive_scans=5000)
-    out['jpegprog.scans-800-4096'] = jpeg_file(16, 16, grey=True, progressive_scans=800,
-                                               declared=(4096, 4096))
+    out['jpegprog.scans-800-2048'] = jpeg_file(16, 16, grey=True, progressive_scans=800,
+                                               declared=(2048, 2048))
     return out
 
 
