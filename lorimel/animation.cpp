@@ -14,8 +14,6 @@ struct Composer {
     LONG at = -1;
 };
 
-Composer g_kept;
-
 void DropCanvas(Composer& c) {
     if (c.canvas) DestroyImage(c.canvas);
     if (c.underlay) DestroyImage(c.underlay);
@@ -29,6 +27,46 @@ void Drop(Composer& c) {
     if (c.frames) DestroyImageList(c.frames);
     c.frames = nullptr;
     c.owner = nullptr;
+}
+
+// What the file asked last left behind.  A read takes it out (under the
+// lock, briefly) and puts it back when done, so that two threads never work
+// on one canvas; one that finds it taken reads its own frames.
+Composer g_kept;
+
+CRITICAL_SECTION* KeptLock() {
+    struct Lock {
+        CRITICAL_SECTION section;
+        Lock() { InitializeCriticalSection(&section); }
+    };
+    static Lock lock;
+    return &lock.section;
+}
+
+class KeptGuard {
+public:
+    KeptGuard() { EnterCriticalSection(KeptLock()); }
+    ~KeptGuard() { LeaveCriticalSection(KeptLock()); }
+    KeptGuard(const KeptGuard&) = delete;
+    KeptGuard& operator=(const KeptGuard&) = delete;
+};
+
+Composer TakeKept() {
+    KeptGuard guard;
+    Composer taken = g_kept;
+    g_kept = Composer();
+    return taken;
+}
+
+// Keeps c for the next read, in place of whatever another thread left.
+void PutBack(Composer& c) {
+    Composer replaced;
+    {
+        KeptGuard guard;
+        replaced = g_kept;
+        g_kept = c;
+    }
+    Drop(replaced);
 }
 
 // Makes the covered area see-through again (a frame disposed to the
@@ -116,29 +154,33 @@ bool Step(Composer& c, ExceptionInfo* exception) {
 
 Image* ComposeAnimationPage(ImageFileRecord& file, LONG page, ReadAllFramesOp readAllFrames,
                             ExceptionInfo* exception) {
-    Composer& c = g_kept;
+    // A fatal error inside the core leaves this frame by a jump: what was
+    // taken out is then lost, never left half-made for the next read.
+    Composer c = TakeKept();
     if (c.owner != file.coreImage || !c.frames) {
         Drop(c);
         c.frames = readAllFrames(file, exception);
         if (!c.frames) return nullptr;
         c.owner = file.coreImage;
     }
-    if (page < 0) return nullptr;
-    if (c.at < 0 || c.at > page) {
-        if (!Start(c, exception)) {
-            DropCanvas(c);
-            return nullptr;
-        }
+    Image* composed = nullptr;
+    if (page >= 0) {
+        bool ok = (c.at >= 0 && c.at <= page) || Start(c, exception);
+        while (ok && c.at < page) ok = Step(c, exception);
+        if (ok) composed = CloneImage(c.canvas, 0, 0, MagickTrue, exception);
+        else DropCanvas(c);
     }
-    while (c.at < page) {
-        if (!Step(c, exception)) {
-            DropCanvas(c);
-            return nullptr;
-        }
-    }
-    return CloneImage(c.canvas, 0, 0, MagickTrue, exception);
+    PutBack(c);
+    return composed;
 }
 
 void ForgetAnimation(const ImageFileRecord& file) {
-    if (g_kept.owner && g_kept.owner == file.coreImage) Drop(g_kept);
+    Composer dropped;
+    {
+        KeptGuard guard;
+        if (!g_kept.owner || g_kept.owner != file.coreImage) return;
+        dropped = g_kept;
+        g_kept = Composer();
+    }
+    Drop(dropped);
 }

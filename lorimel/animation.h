@@ -6,8 +6,9 @@
 // once: asking for page k no longer decodes and composes frames 0..k anew,
 // which made a file of thousands of frames take hours.
 //
-// Like every decode of the library, calls are serialised by the caller (the
-// suite's decoding lock); the kept state belongs to one file at a time.
+// What is kept belongs to one file at a time.  A read takes it out under a
+// lock of its own and puts it back when done, so reads on several threads
+// never share a canvas.
 #pragma once
 
 #include <windows.h>
