@@ -7,10 +7,11 @@
 // LISTFILE holds one path a line; the probe works from line FIRST on.
 // Before each reader it prints "<line> <reader>", after the file
 // "<line> done <library outcome> <thumbnail outcome> <viewer outcome>
-// <milliseconds of each>", so
+// <milliseconds of each> <kilobytes committed>", so
 // that the watcher can name the file and the reader when the probe crashes
 // or stops answering.  An outcome that starts with '!' is an unclean one.
 #include <windows.h>
+#include <psapi.h>
 
 #include <setjmp.h>
 
@@ -196,8 +197,11 @@ int main(int argc, char** argv) {
         Say(line, "viewer");
         const std::string viewer = ThroughViewerLoader(path.c_str());
         const DWORD t3 = GetTickCount();
-        std::printf("%ld done %s %s %s %lu/%lu/%lu\n", line, library.c_str(), thumbnail.c_str(),
-                    viewer.c_str(), t1 - t0, t2 - t1, t3 - t2);
+        PROCESS_MEMORY_COUNTERS memory = {};
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+        std::printf("%ld done %s %s %s %lu/%lu/%lu %lu\n", line, library.c_str(), thumbnail.c_str(),
+                    viewer.c_str(), t1 - t0, t2 - t1, t3 - t2,
+                    static_cast<unsigned long>(memory.PagefileUsage / 1024));
         std::fflush(stdout);
     }
     CloseCacheFiles();
