@@ -13,6 +13,7 @@ decoder breaks it on every run and every machine.  OUTDIR is emptied first.
 Each file is named SEED.DAMAGE.EXT; the extension is the one a user would
 see, because some formats (TGA) are known by their extension alone.
 """
+import math
 import os
 import random
 import struct
@@ -383,8 +384,7 @@ def put_value(bits, v):
         bits.put(v if v > 0 else v + (1 << s) - 1, s)
 
 
-COS = [[__import__('math').cos((2 * x + 1) * u * __import__('math').pi / 16) for x in range(8)]
-       for u in range(8)]
+COS = [[math.cos((2 * x + 1) * u * math.pi / 16) for x in range(8)] for u in range(8)]
 
 
 def fdct_quantised(block, q):
@@ -578,7 +578,7 @@ def tga_file(w, h, kind, data, bits, colour_map=b'', map_length=0, map_bits=0, d
     return head + colour_map + data
 
 
-def tga_rle(pixels, size):
+def tga_rle(pixels):
     """pixels: flat list of byte strings; run packets where values repeat."""
     out = bytearray()
     i = 0
@@ -613,7 +613,7 @@ def other_seeds():
     seeds['pcx24'] = pcx_file(w, h, 3, [[[p[c] for p in row] for c in range(3)] for row in rgb])
     bgr = [bytes((b, g, r)) for row in rgb for r, g, b in row]
     seeds['tga24'] = tga_file(w, h, 2, b''.join(bgr), 24)
-    seeds['tgarle'] = tga_file(w, h, 10, tga_rle(bgr, 3), 24)
+    seeds['tgarle'] = tga_file(w, h, 10, tga_rle(bgr), 24)
     cmap = b''.join(bytes((b, g, r)) for r, g, b in PALETTE16)
     seeds['tgamap'] = tga_file(w, h, 1, bytes(v for row in idx for v in row), 8, cmap, 16, 24)
     seeds['ppm'] = b'P6\n%d %d\n255\n' % (w, h) + b''.join(bytes(p) for row in rgb for p in row)
@@ -732,7 +732,8 @@ def png_damage(seeds):
     # Declares 6000 x 6000 grey and carries a few kilobytes that inflate to
     # the whole 36 MB of rows.
     bomb_rows = zlib.compress(b'\x00' * (6001 * 6000), 9)
-    bomb = b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', struct.pack('>IIBBBBB', 6000, 6000, 8, 0, 0, 0, 0))
+    bomb = b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR',
+                                        struct.pack('>IIBBBBB', 6000, 6000, 8, 0, 0, 0, 0))
     out['png.inflate-bomb'] = bomb + png_chunk(b'IDAT', bomb_rows) + png_chunk(b'IEND', b'')
     good = seeds['pngrgba']
     out['pngrgba.bad-crc'] = put(good, '>I', 29, 0xDEADBEEF)
@@ -863,8 +864,8 @@ def icon_damage(seeds):
     out['ico.entry-past-end'] = put(ico, '<I', 6 + 12, len(ico) + 100)
     out['ico.entry-size-2g'] = put(ico, '<I', 6 + 8, 0x7FFFFFFF)
     out['ico.entry-size0'] = put(ico, '<I', 6 + 8, 0)
-    out['ico.entries-same-offset'] = put(ico, '<I', 6 + 16 + 12, struct.unpack_from('<I', ico, 18)[0])
     first = struct.unpack_from('<I', ico, 18)[0]
+    out['ico.entries-same-offset'] = put(ico, '<I', 6 + 16 + 12, first)
     out['ico.bitmap-h65535'] = put(ico, '<ii', first + 4, 65535, 131070)
     out['ico.bitmap-2g'] = put(ico, '<ii', first + 4, 0x7FFFFFFF, 0x7FFFFFFF)
     out['ico.bitmap-bits7'] = put(ico, '<H', first + 14, 7)
