@@ -274,10 +274,13 @@ void LoadFile() {
     SIZE held = {0, 0};
     Picture* picture = sized ? CreateHeldPicture(width, height, &held) : nullptr;
     if (!picture) {
-        // The current picture stays; the views show none.
+        // The current picture stays; the views show none, and the user hears
+        // that this file could not be decoded (its page has no size, or one
+        // far too large for the memory left).
         doc.loadTimeMs = 0;
         EndAttempt();
         if (g_sink.showPicture) g_sink.showPicture(g_sink.context, nullptr);
+        if (g_sink.decodeError) g_sink.decodeError(g_sink.context, g_attempt.path);
         return;
     }
     // The viewer makes the new picture current on its own thread, inside

@@ -51,9 +51,11 @@ struct LoaderSink {
     // picture freed first: the document has no picture now.  Not called when
     // another file was requested meanwhile.
     void (*unreadable)(void* context, const char* path);
-    // path looked like a picture but could not be opened or has no page, or
-    // a fatal decoder error came back to the recovery point while it was
-    // loading: the viewer shows its "Decode Picture Error" message.
+    // path looked like a picture but could not be opened, has no page, or
+    // its page has no size or no memory was left for it (after showPicture
+    // with null), or a fatal decoder error came back to the recovery point
+    // while it was loading: the viewer shows its "Decode Picture Error"
+    // message.
     void (*decodeError)(void* context, const char* path);
 };
 

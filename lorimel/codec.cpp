@@ -1,5 +1,6 @@
 #include "codec.h"
 
+#include "animation.h"
 #include "dib.h"
 #include "handle.h"
 #include "magick.h"
@@ -14,7 +15,8 @@
 
 namespace {
 
-constexpr size_t kMaxPageSide = 0x8000;
+constexpr size_t kMaxPageSide = kMaxPageSidePixels;
+constexpr size_t kMaxPages = 1024;
 
 char* CopyText(const char* text) {
     if (!text) return nullptr;
@@ -59,6 +61,26 @@ ImageInfo* InfoForReading(const ImageFileRecord& file) {
 // A page of an animation that is smaller than the animation's canvas.
 bool IsPartOfCanvas(const Image* image) {
     return image->page.width > image->columns || image->page.height > image->rows;
+}
+
+// Pages that claim far more pixels than their file could hold.  No coder of
+// the formats read here packs more than a few thousand pixels into one byte
+// of a real picture (a blank 1-bit page comes closest), while a few hundred
+// bytes that declare 30000 x 30000 make the core prepare gigabytes of pixel
+// cache, on disk, before it finds the data missing.  Pages up to 16
+// megapixels are taken whatever their file's size.
+constexpr double kMaxPixelsPerFileByte = 4096;
+constexpr double kPixelsAlwaysTaken = 16.0 * 1024 * 1024;
+
+bool FileCanHold(LONG width, LONG height, double fileBytes) {
+    const double pixels = static_cast<double>(width) * height;
+    return pixels <= kPixelsAlwaysTaken || pixels <= fileBytes * kMaxPixelsPerFileByte;
+}
+
+double FileBytes(const ImageFileRecord& file) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(file.fileName, GetFileExInfoStandard, &data)) return 0;
+    return static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow;
 }
 
 // Brings a decoded page to the asked size; returns the page itself when it
@@ -178,6 +200,7 @@ void RecordError(ImageFileRecord& file, const ExceptionInfo* exception) {
 }
 
 void DestroyPages(ImageFileRecord& file) {
+    ForgetAnimation(file);
     if (file.coreImage) DestroyImageList(static_cast<Image*>(file.coreImage));
     file.coreImage = nullptr;
 }
@@ -187,6 +210,11 @@ LONG ReadDescriptionThroughCoder(ImageFileRecord& file) {
     if (!Rewind(file)) return 0;
     ImageInfo* info = InfoForReading(file);
     if (!info) return 0;
+    // The core's description of an animation slows down with every frame
+    // (20000 one-pixel frames take minutes), and no caller shows more than
+    // this many pages of one file: the pages after it are left unread.
+    info->scene = 0;
+    info->number_scenes = kMaxPages;
     ExceptionInfo* exception = AcquireExceptionInfo();
     Image* pages = PingImage(info, exception);
     RecordError(file, exception);
@@ -246,15 +274,71 @@ LONG PageDelayMilliseconds(const Image* image) {
 
 LONG CountPages(ImageFileRecord& file) {
     LONG count = 0;
+    const double fileBytes = FileBytes(file);
     for (Image* image = static_cast<Image*>(file.coreImage); image; image = image->next) {
-        if (image->columns == 0 || image->rows == 0 || image->columns > kMaxPageSide ||
-            image->rows > kMaxPageSide)
+        // The size a caller is told (the canvas of an animation's part page).
+        LorimelPageInfo info{};
+        DescribePage(image, info);
+        if (image->columns == 0 || image->rows == 0 || info.width <= 0 || info.height <= 0 ||
+            static_cast<size_t>(info.width) > kMaxPageSide ||
+            static_cast<size_t>(info.height) > kMaxPageSide ||
+            !FileCanHold(info.width, info.height, fileBytes))
             break;
         CopyMagickString(image->magick, file.formatName, MaxTextExtent);
         ++count;
     }
     return count;
 }
+
+namespace {
+
+// Every frame of the file, decoded with the row hooks attached so that the
+// caller's progress callback is heard (and can stop the read).
+Image* ReadAllFrames(ImageFileRecord& file, ExceptionInfo* exception) {
+    if (!Rewind(file) || file.pageCount < 1) return nullptr;
+    ImageInfo* info = InfoForReading(file);
+    if (!info) return nullptr;
+    info->scene = 0;
+    info->number_scenes = static_cast<size_t>(file.pageCount);
+    char scenes[32];
+    FormatLocaleString(scenes, sizeof scenes, "0-%ld", static_cast<long>(file.pageCount - 1));
+    CloneString(&info->scenes, scenes);
+    DecodeTarget target;
+    target.page = -1;
+    AttachDecodeHooks(info, &target);
+    Image* frames = ReadImage(info, exception);
+    DetachDecodeHooks();
+    DestroyImageInfo(info);
+    if (frames && target.cancelled) {
+        DestroyImageList(frames);
+        frames = nullptr;
+    }
+    // The frames outlive this read: they must not call back into a target
+    // that is gone (every image cloned from them would, and stop at once).
+    for (Image* frame = frames; frame; frame = frame->next)
+        SetImageProgressMonitor(frame, nullptr, nullptr);
+    return frames;
+}
+
+// A later page of an animation whose frames cover part of the canvas.
+LONG ReadComposedPage(ImageFileRecord& file, void* pixels, LONG width, LONG height, LONG page) {
+    ExceptionInfo* exception = AcquireExceptionInfo();
+    Image* composed = ComposeAnimationPage(file, page, ReadAllFrames, exception);
+    RecordError(file, exception);
+    LONG result = 0;
+    if (composed) {
+        Image* fitted = FitToSize(composed, width, height, exception);
+        if (fitted) {
+            result = StorePixels(fitted, static_cast<BYTE*>(pixels), width, height, exception);
+            if (fitted != composed) DestroyImage(fitted);
+        }
+        DestroyImage(composed);
+    }
+    DestroyExceptionInfo(exception);
+    return result;
+}
+
+}  // namespace
 
 LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LONG height,
                             LONG page) {
@@ -263,6 +347,7 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
     LorimelPageInfo pageInfo{};
     DescribePage(described, pageInfo);
     const bool coalesce = IsPartOfCanvas(described);
+    if (coalesce && page > 0) return ReadComposedPage(file, pixels, width, height, page);
     if (!Rewind(file)) return 0;
     ImageInfo* info = InfoForReading(file);
     if (!info) return 0;

@@ -22,8 +22,15 @@ bool DescribePage(const _Image* image, LorimelPageInfo& info);
 LONG StoredBmpBits(ImageFileRecord& file);
 LONG PageDelayMilliseconds(const _Image* image);
 
-// Counts the pages of the description just read: up to the first page that
-// has no size or is wider or higher than 32768 pixels.
+// The longest side a counted page may have, and the longest side the core
+// is allowed to make a picture of at all.
+constexpr LONG kMaxPageSidePixels = 0x8000;
+constexpr LONG kMaxCoreSidePixels = 0xFFFF;
+
+// The description read covers the first 1024 pages of a file.  Counts the
+// pages of the description just read: up to the first page that has no
+// size, is wider or higher than 32768 pixels, or declares far more pixels
+// than its file could hold.
 LONG CountPages(ImageFileRecord& file);
 bool RowsAreGrey(const _Image* image);
 

@@ -90,6 +90,13 @@ LONG WINAPI InitImageLibrary(const char* directory) {
         SetFatalErrorHandler(FatalHandler);
         LimitCoreResource(MemoryResource, "MAGICK_MEMORY_LIMIT", kCoreMemoryLimit);
         LimitCoreResource(MapResource, "MAGICK_MAP_LIMIT", kCoreMapLimit);
+        // No page read here is wider or higher than 32768 pixels, and none
+        // written is beyond 65535; the core refuses larger sides when it
+        // sizes its pixel cache, before it reads rows nobody will ask for.
+        // Some coders multiply the sides in 32 bits, so that 65536 x 65536
+        // passes their own size checks and then has gigabytes zero-filled.
+        SetMagickResourceLimit(WidthResource, kMaxCoreSidePixels);
+        SetMagickResourceLimit(HeightResource, kMaxCoreSidePixels);
         g_coreStarted = true;
     }
     // The coders are linked into the core; the directory is where the core

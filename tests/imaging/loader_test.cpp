@@ -321,12 +321,13 @@ TEST_F(LoaderTest, WhatTheLibraryReportsDecidesPreloadAndFailure) {
     Picture* before = doc.picture;
     ASSERT_NE(nullptr, before);
 
-    // A page without size: the views get no picture, the current one stays.
+    // A page without size: the views get no picture, the current one stays,
+    // and the user is told the file cannot be decoded.
     LorimelApi sizeless = api;
     sizeless.GetImagePageInfo = NoSize;
     SetImageLibrary(&sizeless);
     ASSERT_TRUE(Load(Sample("photo.jpg")));
-    EXPECT_EQ("detach show-none", rec.Trace());
+    EXPECT_EQ("detach show-none decode-error", rec.Trace());
     EXPECT_EQ(before, doc.picture);
     EXPECT_EQ(0u, doc.loadTimeMs);
 }
@@ -422,7 +423,7 @@ TEST_F(LoaderTest, TornFilesEndWithOneClearOutcome) {
             const std::string trace = rec.Trace();
             const bool loaded =
                 trace.size() >= 6 && trace.compare(trace.size() - 6, 6, "loaded") == 0;
-            EXPECT_TRUE(loaded || trace == "unreadable" || trace == "detach show-none" ||
+            EXPECT_TRUE(loaded || trace == "unreadable" || trace == "detach show-none decode-error" ||
                         trace.find("decode-error") != std::string::npos)
                 << path << ": " << trace;
         }

@@ -282,6 +282,24 @@ TEST_F(LorimelReadWriteTest, AnimationPagesSmallerThanTheCanvasAreComposed) {
     }
 }
 
+TEST_F(LorimelReadWriteTest, AnimationPagesComposeAlikeInAnyOrderOnOneHandle) {
+    // One open file keeps the composed canvas between reads: going back,
+    // skipping ahead and asking twice must give what a fresh read gives.
+    const std::string path = Samples("animated-parts.gif");
+    char format[200] = {};
+    ASSERT_EQ(1, api.DetectImageFormat(path.c_str(), format));
+    LorimelHandle h = api.OpenImageFile(path.c_str(), "rb", format, 0);
+    ASSERT_NE(nullptr, h);
+    ASSERT_EQ(4, api.ReadImageHeader(h));
+    std::vector<DWORD> pixels(170 * 60);
+    for (LONG page : {3, 1, 2, 2, 0, 3}) {
+        SCOPED_TRACE(page);
+        ASSERT_EQ(1, api.ReadImagePixels(h, pixels.data(), 170, 60, page));
+        EXPECT_TRUE(DecodeFile(Samples("animated.gif"), page).pixels == pixels);
+    }
+    api.CloseImageFile(h);
+}
+
 TEST_F(LorimelReadWriteTest, PageWiderThan32768EndsThePageCount) {
     TestDib wide = MakeDib(32769, 1, 24);
     std::string path = Scratch("wide.png");
