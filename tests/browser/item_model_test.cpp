@@ -13,7 +13,7 @@ namespace {
 BrowserItem MakeItem(const char* name, int state, DWORD size = kNoSize) {
     BrowserItem item;
     std::memset(&item, 0, sizeof item);
-    lstrcpynA(item.name, name, sizeof item.name);
+    SetItemName(item, name);
     item.state = state;
     item.size = size;
     return item;
@@ -34,7 +34,7 @@ std::vector<BrowserItem> MixedFolder() {
     for (size_t i = 0; i < items.size(); ++i) {
         items[i].lastWrite.dwLowDateTime = static_cast<DWORD>(10 - i);
         items[i].dimensionKey = static_cast<DWORD>(i * 7 % 5);
-        lstrcpynA(items[i].typeText, i % 2 ? "B type" : "A type", 128);
+        items[i].typeText = i % 2 ? "B type" : "A type";
     }
     return items;
 }
@@ -64,8 +64,8 @@ TEST(ItemModelSort, EachComparatorOrdersWithinGroup) {
     EXPECT_GT(CompareBySize(small, large, kSortReverse), 0);
 
     BrowserItem a = small, b = small;
-    lstrcpynA(a.typeText, "Bitmap", 128);
-    lstrcpynA(b.typeText, "JPEG picture", 128);
+    a.typeText = "Bitmap";
+    b.typeText = "JPEG picture";
     EXPECT_LT(CompareByType(a, b, kSortForward), 0);
     a.lastWrite.dwHighDateTime = 1;
     EXPECT_GT(CompareByDate(a, b, kSortForward), 0);
@@ -208,15 +208,12 @@ protected:
         ClearItemModel();
         SetModelFolder(folder, folderPidl);
         AddParentEntry(folderPidl);
-        IEnumIDList* list = nullptr;
-        ASSERT_EQ(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS |
-                                                   SHCONTF_INCLUDEHIDDEN, &list), S_OK);
-        LPITEMIDLIST relative = nullptr;
-        while (list->Next(1, &relative, nullptr) == S_OK) {
-            EXPECT_TRUE(AppendFolderItem(folder, folderPidl, relative));
-            FreePidl(relative);
+        std::vector<BrowserItem> records;
+        EXPECT_TRUE(ListFolderItems(folder, folderPidl, &records, nullptr));
+        {
+            ItemModelLock hold;
+            Items().items.insert(Items().items.end(), records.begin(), records.end());
         }
-        list->Release();
         folder->Release();
         FreePidl(folderPidl);
         SortItemModel();
@@ -259,7 +256,7 @@ TEST_F(ItemModelFolder, FillsFromScratchFolder) {
     EXPECT_EQ(model.items[2].size, 5000u);
     EXPECT_EQ(model.items[4].size, 10u);
 
-    EXPECT_EQ(FindItemByRelativePidl(model.items[2].relative), 2);
+    EXPECT_EQ(FindItemByRelativePidl(ItemRelativePidl(model.items[2])), 2);
     EXPECT_EQ(FindItemByRelativePidl(nullptr), -1);
 }
 
@@ -288,8 +285,8 @@ TEST_F(ItemModelFolder, LongAndForeignNamesKeepTheirPaths) {
     Load();
     const BrowserItem* item = Find("nnnn");
     ASSERT_NE(nullptr, item);
-    EXPECT_EQ(sizeof item->name - 1, std::strlen(item->name)) << "shown cut to the record's field";
-    EXPECT_EQ(dir_ + "\\" + longName, ItemPath(*item)) << "the path comes from the identifier list, whole";
+    EXPECT_EQ(longName, item->name) << "shown whole";
+    EXPECT_EQ(dir_ + "\\" + longName, ItemPath(*item));
     EXPECT_EQ(7, static_cast<int>(Items().Count())) << "parent, sub, three files, the long and the foreign one";
     DeleteFileA((dir_ + "\\" + longName).c_str());
     DeleteFileW(foreign.c_str());
