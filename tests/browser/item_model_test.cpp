@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pidl.h"
+#include "shortcut.h"
 
 namespace {
 
@@ -33,8 +34,11 @@ std::vector<BrowserItem> MixedFolder() {
         MakeItem("alpha", kItemFolder), MakeItem("c.png", kItemFile, 200)};
     for (size_t i = 0; i < items.size(); ++i) {
         items[i].lastWrite.dwLowDateTime = static_cast<DWORD>(10 - i);
-        items[i].dimensionKey = static_cast<DWORD>(i * 7 % 5);
-        items[i].typeText = i % 2 ? "B type" : "A type";
+        items[i].dimensionKey = static_cast<DWORD>(i * 5 % 6);
+        static const char* const types[] = {"Text document", "File folder", "JPEG picture", "", "Folder",
+                                            "PNG picture"};
+        items[i].typeText = types[i];
+        items[i].typeRecord = kTypeTextFilled;
     }
     return items;
 }
@@ -122,6 +126,30 @@ TEST(ItemModelSort, ModelSortByNameKeepsTheNameComparatorsOrder) {
     }
     ItemModelLock hold;
     Items().items.clear();
+    Items().sortFlags = kSortForward;
+}
+
+TEST(ItemModelSort, ModelSortMatchesEachComparator) {
+    // The model sorts through numeric keys and type-text ranks; the order
+    // must be the comparator's for every key and direction.
+    for (int key = kSortSize; key < kSortKeyCount; ++key) {
+        for (int flags : {kSortForward, kSortReverse}) {
+            std::vector<BrowserItem> expected = MixedFolder();
+            expected[5].lastWrite.dwHighDateTime = 0x01D00000;   // a real date above 32 bits
+            expected[1].size = 4000000000u;
+            SortItems(expected.data(), static_cast<int>(expected.size()), ComparatorForKey(key), flags);
+            {
+                ItemModelLock hold;
+                Items().items.assign(expected.rbegin(), expected.rend());
+            }
+            SetModelSort(key, flags);
+            EXPECT_EQ(Names(expected), Names(Items().items)) << "key " << key << " flags " << flags;
+        }
+    }
+    ItemModelLock hold;
+    Items().items.clear();
+    Items().sortKey = kSortName;
+    Items().comparator = CompareByName;
     Items().sortFlags = kSortForward;
 }
 
@@ -258,6 +286,45 @@ TEST_F(ItemModelFolder, FillsFromScratchFolder) {
 
     EXPECT_EQ(FindItemByRelativePidl(ItemRelativePidl(model.items[2])), 2);
     EXPECT_EQ(FindItemByRelativePidl(nullptr), -1);
+}
+
+TEST_F(ItemModelFolder, DirectoryListingGivesTheShellsRecords) {
+    // A file-system folder is listed from its directory; every record must
+    // say what the shell's own record of the object says, and its
+    // identifier list, made when asked for, must name the same object.
+    ASSERT_EQ(S_OK, CreateShortcut(dir_ + "\\big.dat", "", "", 0, dir_ + "\\link.lnk", ""));
+    Load();
+    LPITEMIDLIST folderPidl = PidlFromPath(dir_);
+    IShellFolder* folder = BindToFolder(folderPidl);
+    ASSERT_NE(nullptr, folder);
+    int compared = 0;
+    for (BrowserItem& listed : Items().items) {
+        if (listed.state == kItemParent) continue;
+        SCOPED_TRACE(listed.name);
+        EXPECT_TRUE(listed.listedByName);
+        EXPECT_EQ(nullptr, listed.absolute) << "no identifier list until asked for";
+        ASSERT_NE(nullptr, ItemRelativePidl(listed));
+        BrowserItem shell;
+        ASSERT_TRUE(FillFolderItem(shell, folder, folderPidl, ItemRelativePidl(listed)));
+        EXPECT_STREQ(shell.name, listed.name);
+        EXPECT_EQ(shell.state, listed.state);
+        EXPECT_EQ(shell.size, listed.size);
+        // The shell keeps the time to two seconds: the shown date is the same.
+        EXPECT_EQ(ItemColumnText(shell, 3), ItemColumnText(listed, 3));
+        EXPECT_EQ(shell.shellAttributes, listed.shellAttributes);
+        EXPECT_EQ(PidlPath(shell.absolute), ItemPath(listed));
+        EXPECT_TRUE(SamePidl(shell.absolute, ItemAbsolutePidl(listed)));
+        FreeBrowserItem(shell);
+        ++compared;
+    }
+    EXPECT_EQ(5, compared) << "sub, three files and the shortcut";
+    const BrowserItem* link = Find("link");
+    ASSERT_NE(nullptr, link);
+    EXPECT_NE(0u, link->shellAttributes & SFGAO_LINK);
+    EXPECT_NE(0u, Find("hidden")->shellAttributes & SFGAO_HIDDEN);
+    folder->Release();
+    FreePidl(folderPidl);
+    DeleteFileA((dir_ + "\\link.lnk").c_str());
 }
 
 TEST_F(ItemModelFolder, StopFlagLeavesOrder) {
