@@ -65,12 +65,11 @@ void SetItemParam(HTREEITEM item, TreeItemData* data) {
     SendMessageA(g_tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-// children: 1, 0, or I_CHILDRENCALLBACK (asked when the item is drawn).
-void SetHasChildren(HTREEITEM item, int children) {
+void SetHasChildren(HTREEITEM item, bool children) {
     TVITEMA tv = {};
     tv.mask = TVIF_HANDLE | TVIF_CHILDREN;
     tv.hItem = item;
-    tv.cChildren = children;
+    tv.cChildren = children ? 1 : 0;
     SendMessageA(g_tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
@@ -229,21 +228,9 @@ bool IsInternetExplorer(const TreeItemData* data) {
 // One sub-folder as the enumeration reports it.
 struct FoundFolder {
     LPITEMIDLIST relative;
-    // 1, 0, or I_CHILDRENCALLBACK for a file-system folder: whether it has
-    // sub-folders is asked when the tree first draws it, because the shell
-    // reads the whole directory to tell, which a folder of many thousand
-    // files makes slow, and most sub-folders are never drawn.
-    int children;
+    bool hasSubfolders;
     bool fileSystem;   // its find data can be read
 };
-
-// Whether the tree's item has sub-folders, asked of the shell.
-int SubfolderCount(const TreeItemData* data) {
-    if (!data || !data->parent || !data->relative) return 0;
-    ULONG attributes = SFGAO_HASSUBFOLDER;
-    LPCITEMIDLIST items[] = {data->relative};
-    return SUCCEEDED(data->parent->GetAttributesOf(1, items, &attributes)) && (attributes & SFGAO_HASSUBFOLDER) ? 1 : 0;
-}
 
 // The sub-folders of a folder in the shell's order (hidden ones included);
 // the caller owns the lists.
@@ -255,19 +242,14 @@ std::vector<FoundFolder> EnumerateFolders(IShellFolder* folder) {
     LPITEMIDLIST relative = nullptr;
     ULONG fetched = 0;
     while (objects->Next(1, &relative, &fetched) == S_OK && relative) {
-        ULONG attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR;
+        ULONG attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR;
         LPCITEMIDLIST items[] = {relative};
         if (FAILED(folder->GetAttributesOf(1, items, &attributes)) || !(attributes & SFGAO_FOLDER)) {
             FreePidl(relative);
             continue;
         }
-        int children = I_CHILDRENCALLBACK;
-        if (!(attributes & SFGAO_FILESYSTEM)) {
-            ULONG more = SFGAO_HASSUBFOLDER;
-            children = SUCCEEDED(folder->GetAttributesOf(1, items, &more)) && (more & SFGAO_HASSUBFOLDER) ? 1 : 0;
-        }
         WIN32_FIND_DATAA data;
-        found.push_back(FoundFolder{relative, children, ReadFindData(folder, relative, &data)});
+        found.push_back(FoundFolder{relative, (attributes & SFGAO_HASSUBFOLDER) != 0, ReadFindData(folder, relative, &data)});
         relative = nullptr;
     }
     objects->Release();
@@ -298,7 +280,7 @@ HTREEITEM InsertFolder(HTREEITEM parent, IShellFolder* folder, LPCITEMIDLIST par
     insert.item.pszText = const_cast<char*>(text.c_str());
     insert.item.iImage = IconIndex(data->absolute, 0);
     insert.item.iSelectedImage = IconIndex(data->absolute, SHGFI_OPENICON);
-    insert.item.cChildren = found.children;
+    insert.item.cChildren = found.hasSubfolders ? 1 : 0;
     insert.item.lParam = reinterpret_cast<LPARAM>(data);
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(g_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     if (!item) FreeData(data);
@@ -406,7 +388,7 @@ void RefreshItem(HTREEITEM item) {
                 }
                 std::string text = DisplayNameOf(folder, keptData->relative, SHGDN_NORMAL);
                 if (text != ItemText(kept)) SetItemText(kept, text);
-                if (!FirstChild(kept)) SetHasChildren(kept, found[i].children);
+                if (!FirstChild(kept)) SetHasChildren(kept, found[i].hasSubfolders);
             } else {
                 kept = InsertFolder(item, folder, data->absolute, found[i], after);
                 if (!kept) break;
@@ -735,14 +717,6 @@ bool HandleFolderTreeNotify(NMHDR* header, LRESULT* result) {
     case TVN_ITEMEXPANDINGA: {
         auto* change = reinterpret_cast<NMTREEVIEWA*>(header);
         if ((change->action & kExpandActions) == TVE_EXPAND) FillIfNeeded(change->itemNew.hItem);
-        return true;
-    }
-    case TVN_GETDISPINFOA: {
-        auto* info = reinterpret_cast<NMTVDISPINFOA*>(header);
-        if (info->item.mask & TVIF_CHILDREN) {
-            info->item.cChildren = SubfolderCount(reinterpret_cast<const TreeItemData*>(info->item.lParam));
-            info->item.mask |= TVIF_DI_SETITEM;
-        }
         return true;
     }
     case TVN_SELCHANGINGA:
