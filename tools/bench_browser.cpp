@@ -28,6 +28,7 @@
 #include "picture_types.h"
 #include "pidl.h"
 #include "load.h"
+#include "messages.h"
 #include "program.h"
 #include "system_info.h"
 
@@ -123,6 +124,15 @@ void ProfileListing(const std::string& folder, HWND list) {
     std::printf("  repaint of shown rows  %8.1f ms\n", Now() - t);
 }
 
+// The moment the folder tree hands the folder to the list: before it, the
+// tree walks (and expands) the way to the folder.
+WNDPROC g_listProc = nullptr;
+double g_requested = 0;
+LRESULT CALLBACK TimedList(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kMsgOpenFolder && g_requested == 0) g_requested = Now();
+    return CallWindowProcA(g_listProc, list, msg, wp, lp);
+}
+
 void Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -156,6 +166,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 2;
     }
     HWND list = FileListWindow();
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedList)));
     Pump();
     SIZE_T before = PrivateBytes();
     double start = Now();
@@ -189,8 +201,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const double target = std::max(1000.0, 1500.0 * expected / 100000.0);
     bool showHolds = shown < target;
     std::printf("folder %s: %d items\n", folder.c_str(), count);
-    std::printf("  items shown after      %8.1f ms (target under %.0f ms: %s; counted by the list at %.1f ms)\n",
-                shown, target, showHolds ? "holds" : "MISSED", counted);
+    std::printf("  items shown after      %8.1f ms (target under %.0f ms: %s)\n", shown, target,
+                showHolds ? "holds" : "MISSED");
+    if (g_requested > 0)
+        std::printf("    the tree's walk to the folder %.1f ms, then the listing until the list counts the items "
+                    "%.1f ms and its paint %.1f ms\n",
+                    g_requested - start, counted - (g_requested - start), shown - counted);
     // The model's own memory: the records, their names and identifier lists
     // (the relative list lies inside the absolute one).
     double model = 0;

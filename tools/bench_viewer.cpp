@@ -7,7 +7,8 @@
 //   - entering and leaving full screen with the large picture shown: time
 //     from the command to the view painted in the new layout.
 // Prints the figures and whether the targets hold (first band within 15 % of
-// the full decode time; a step under 150 ms; full screen in and out within
+// the full decode time; Next under 100 ms on average and every step under
+// 150 ms, the decode alone shown beside it; full screen in and out within
 // 250 ms).  Exit 0 when all hold.
 //
 //   bench_viewer.exe LARGE.jpg LIST-FILE   (LIST-FILE: one picture path per line)
@@ -283,12 +284,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         for (double s : steps) sum += s;
         double worst = steps.empty() ? 0 : steps.back();
         double median = steps.empty() ? 0 : steps[steps.size() / 2];
+        const double mean = steps.empty() ? 0 : sum / static_cast<double>(steps.size());
         bool stepHolds = !steps.empty() && worst < 150.0;
+        const bool meanHolds = !steps.empty() && mean < 100.0;
         std::printf("next through %u pictures\n", static_cast<unsigned>(list.size()));
-        std::printf("  mean %.1f ms, median %.1f ms, slowest %.1f ms (target under 150 ms: %s)\n",
-                    steps.empty() ? 0 : sum / static_cast<double>(steps.size()), median, worst,
-                    stepHolds ? "holds" : "MISSED");
-        ok = ok && stepHolds;
+        std::printf("  mean %.1f ms, median %.1f ms, slowest %.1f ms (targets: mean under 100 ms: %s; "
+                    "each under 150 ms: %s)\n",
+                    mean, median, worst, meanHolds ? "holds" : "MISSED", stepHolds ? "holds" : "MISSED");
+        // What the library's decode alone takes of the same pictures: the
+        // rest of a step is the viewer's (the hand-over, the bands, the
+        // scaling to the window).
+        double decodes = 0;
+        for (size_t i = 1; i < list.size(); ++i) decodes += DecodeOnly(list[i]);
+        const double decodeMean = decodes / static_cast<double>(list.size() - 1);
+        std::printf("  the decode alone: mean %.1f ms; the viewer adds %.1f ms a step\n", decodeMean,
+                    mean - decodeMean);
+        ok = ok && stepHolds && meanHolds;
     }
     StopPictureLoading();
     DestroyWindow(Program().frame);
