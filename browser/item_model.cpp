@@ -234,9 +234,13 @@ int ItemIconIndex(BrowserItem& item) {
 // first object of that kind, and the hidden bit comes from the directory.
 class AttributeClasses {
 public:
-    AttributeClasses(IShellFolder* folder) : folder_(folder) {}
+    explicit AttributeClasses(IShellFolder* folder) : folder_(folder) {}
     DWORD Of(const BrowserItem& item, const WCHAR* name, DWORD fileAttributes) {
         const bool directory = (fileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const DWORD hidden = (fileAttributes & FILE_ATTRIBUTE_HIDDEN) ? SFGAO_HIDDEN : 0;
+        // Most objects of a folder are of the kind of the one before.
+        if (lastValid_ && directory == lastDirectory_ && std::strcmp(item.Extension(), lastExtension_.c_str()) == 0)
+            return lastAttributes_ | hidden;
         char key[40];
         key[0] = directory ? 'd' : 'f';
         lstrcpynA(key + 1, item.Extension(), sizeof key - 1);
@@ -258,12 +262,20 @@ public:
             }
             classes_[key] = attributes;
         }
-        return attributes | ((fileAttributes & FILE_ATTRIBUTE_HIDDEN) ? SFGAO_HIDDEN : 0);
+        lastValid_ = true;
+        lastDirectory_ = directory;
+        lastExtension_ = item.Extension();
+        lastAttributes_ = attributes;
+        return attributes | hidden;
     }
 
 private:
     IShellFolder* folder_;
     std::map<std::string, DWORD> classes_;
+    bool lastValid_ = false;
+    bool lastDirectory_ = false;
+    std::string lastExtension_;
+    DWORD lastAttributes_ = 0;
 };
 
 // One object found in the directory as a record listed by name.  False when
