@@ -372,7 +372,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgRowsReady) {
             // The decoded rows (wParam of them from row lParam) go to the views.
             // Both views live on this thread: drawn now, not after another
-            // trip through the queue.
+            // trip through the queue.  Each report holds every row decoded so
+            // far: one waiting behind this one draws these rows too.
+            MSG later;
+            if (PeekMessageA(&later, frame, kMsgRowsReady, kMsgRowsReady, PM_NOREMOVE)) return 0;
             if (g_view) SendMessageA(g_view, kMsgRowsReady, wp, lp);
             if (PreviewPane() && IsWindowVisible(Program().browser)) SendMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
             if (g_textsAwaitRows) {

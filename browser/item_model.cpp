@@ -603,21 +603,30 @@ static bool NamesRanked(const std::vector<BrowserItem>& items) {
 // A sort by type compares the few distinct type texts once each: every item
 // is given the place of its text among them, in the order lstrcmpA makes.
 static std::vector<DWORD> RankTypeTexts(std::vector<BrowserItem>& items) {
+    // The texts are shared: one pointer per distinct text.
     std::vector<const char*> texts;
-    std::map<const char*, DWORD> place;
-    for (BrowserItem& item : items) {
-        const char* text = TextOrEmpty(ItemTypeText(item));
-        if (place.emplace(text, 0).second) texts.push_back(text);
+    std::vector<DWORD> slots(items.size());
+    DWORD last = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const char* text = TextOrEmpty(ItemTypeText(items[i]));
+        if (texts.empty() || texts[last] != text) {
+            last = 0;
+            while (last < texts.size() && texts[last] != text) ++last;
+            if (last == texts.size()) texts.push_back(text);
+        }
+        slots[i] = last;
     }
-    std::sort(texts.begin(), texts.end(), [](const char* a, const char* b) { return lstrcmpA(a, b) < 0; });
+    std::vector<DWORD> order(texts.size());
+    for (DWORD k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return lstrcmpA(texts[a], texts[b]) < 0; });
+    std::vector<DWORD> rankOfSlot(texts.size());
     DWORD rank = 0;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (i > 0 && lstrcmpA(texts[i - 1], texts[i]) != 0) ++rank;
-        place[texts[i]] = rank;
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (k > 0 && lstrcmpA(texts[order[k - 1]], texts[order[k]]) != 0) ++rank;
+        rankOfSlot[order[k]] = rank;
     }
-    std::vector<DWORD> ranks(items.size());
-    for (size_t i = 0; i < items.size(); ++i) ranks[i] = place[TextOrEmpty(items[i].typeText)];
-    return ranks;
+    for (DWORD& slot : slots) slot = rankOfSlot[slot];
+    return slots;
 }
 
 // One item's place in a sort: its group, the key within the group (turned
@@ -844,13 +853,19 @@ static const char* PictureTypeText(const PictureType* type) {
     }();
     static std::map<const PictureType*, const char*>* known = new std::map<const PictureType*, const char*>;
     static HINSTANCE madeFor = nullptr;
+    static const PictureType* lastType = nullptr;
+    static const char* lastText = nullptr;
     SectionLock hold(lock);
     if (madeFor != Program().resourceModule) {
         known->clear();
         madeFor = Program().resourceModule;
+        lastType = nullptr;
     }
+    if (type == lastType) return lastText;
     const char*& text = (*known)[type];
     if (!text) text = SharedTypeText(ResourceString(IDS_TYPE_SUPPORT) + type->description);
+    lastType = type;
+    lastText = text;
     return text;
 }
 
