@@ -41,6 +41,9 @@
 
 namespace {
 
+// The shortest time between two "Loading n%" texts while a picture decodes.
+constexpr DWORD kLoadProgressPeriodMs = 100;
+
 HWND g_toolbar = nullptr;
 HWND g_statusBar = nullptr;
 HWND g_view = nullptr;
@@ -355,14 +358,28 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (msg == kMsgLoadProgress) {
-            ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
-            ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
+            // The "Loading n%" text follows the rows at most every
+            // kLoadProgressPeriodMs: a status bar's redraw for every band
+            // takes the processor from the decoder, and a picture of a few
+            // megapixels is whole before the text could be read.  The
+            // hidden browser's bar waits for the texts of the loaded file.
+            static DWORD lastShown = 0;
+            const DWORD now = GetTickCount();
+            if (now - lastShown >= kLoadProgressPeriodMs) {
+                lastShown = now;
+                ShowLoadProgress(g_statusBar, static_cast<int>(wp), static_cast<int>(lp));
+                if (Program().browser && IsWindowVisible(Program().browser))
+                    ShowLoadProgress(BrowserStatusBar(), static_cast<int>(wp), static_cast<int>(lp));
+            }
             return 0;
         }
         if (msg == kMsgRowsReady) {
             // The decoded rows (wParam of them from row lParam) go to the views.
             // Both views live on this thread: drawn now, not after another
-            // trip through the queue.
+            // trip through the queue.  Each report holds every row decoded so
+            // far: one waiting behind this one draws these rows too.
+            MSG later;
+            if (PeekMessageA(&later, frame, kMsgRowsReady, kMsgRowsReady, PM_NOREMOVE)) return 0;
             if (g_view) SendMessageA(g_view, kMsgRowsReady, wp, lp);
             if (PreviewPane() && IsWindowVisible(Program().browser)) SendMessageA(PreviewPane(), kMsgRowsReady, wp, lp);
             if (g_textsAwaitRows) {

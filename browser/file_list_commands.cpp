@@ -30,7 +30,7 @@ void ActivateListItem(int index) {
     case kItemNoFile:
     case 1: {
         // The tree may reload the list while it handles this: send copies.
-        LPITEMIDLIST absolute = CopyPidl(item->absolute);
+        LPITEMIDLIST absolute = CopyPidl(ItemAbsolutePidl(*item));
         LPITEMIDLIST relative = item->relative ? CopyPidl(item->relative) : nullptr;
         if (HWND tree = FolderTreeWindow())
             SendMessageA(tree, kMsgOpenListItemInTree, reinterpret_cast<WPARAM>(absolute),

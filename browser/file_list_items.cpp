@@ -49,7 +49,7 @@ void WriteItemTexts(int index, bool insert) {
     LVITEMA it = {};
     it.iItem = index;
     it.mask = LVIF_TEXT | LVIF_IMAGE;
-    std::string name = item->name[0] ? item->name : "        ";
+    std::string name = item->name && item->name[0] ? item->name : "        ";
     it.pszText = const_cast<char*>(name.c_str());
     it.iImage = ItemIconIndex(*item);
     SendMessageA(ListState().list, insert ? LVM_INSERTITEMA : LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));

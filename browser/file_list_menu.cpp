@@ -130,10 +130,10 @@ UINT OwnCodeOfId(UINT id) {
 
 namespace filelist {
 
-void InvokeDefaultCommand(const BrowserItem& item) {
+void InvokeDefaultCommand(BrowserItem& item) {
     IShellFolder* folder = Items().folder;
-    if (!folder || !item.relative) return;
-    LPCITEMIDLIST one = item.relative;
+    LPCITEMIDLIST one = folder ? ItemRelativePidl(item) : nullptr;
+    if (!one) return;
     IContextMenu* menu = nullptr;
     if (FAILED(folder->GetUIObjectOf(ListState().browser, 1, &one, IID_IContextMenu, nullptr,
                                      reinterpret_cast<void**>(&menu))) || !menu)
@@ -166,8 +166,8 @@ void ShowContextMenu() {
     std::vector<int> selection = SelectedIndices();
     std::vector<LPCITEMIDLIST> lists;
     for (int index : selection)
-        if (const BrowserItem* item = ShownItem(index))
-            if (item->relative) lists.push_back(item->relative);
+        if (BrowserItem* item = ShownItem(index))
+            if (LPCITEMIDLIST relative = ItemRelativePidl(*item)) lists.push_back(relative);
     const bool itemForm = !selection.empty();
     IShellFolder* folder = model.folder;
     IContextMenu* shell = nullptr;

@@ -30,7 +30,7 @@ void OnGetDispInfo(NMLVDISPINFOA* info) {
     if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
         std::string text;
         if (it.iSubItem == 0)
-            text = item->name[0] ? item->name : "        ";
+            text = item->name && item->name[0] ? item->name : "        ";
         else
             text = ItemColumnText(*item, it.iSubItem);
         lstrcpynA(it.pszText, text.c_str(), it.cchTextMax);

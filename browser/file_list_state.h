@@ -92,7 +92,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 void UpdateCellAnimation();
 
 // file_list_menu.cpp
-void InvokeDefaultCommand(const BrowserItem& item);
+void InvokeDefaultCommand(BrowserItem& item);
 void ShowContextMenu();
 
 // file_list_commands.cpp: posts command to the browser window.

@@ -2,10 +2,16 @@
 // the leading parent entry ".."), kept in one contiguous array that the
 // worker thread fills and the file list only displays.
 //
-// Ownership: every record owns its two identifier lists and its pictures
-// (thumbnail, frames, icon-size copies).  Records are copied whole when the
-// model sorts, so a record has no constructor or destructor; FreeBrowserItem
-// releases what one owns, ClearItemModel releases all of them.
+// Ownership: every record owns its name, its identifier list and its
+// pictures (thumbnail, frames, icon-size copies).  Records are copied whole
+// when the model sorts, so a record has no constructor or destructor;
+// FreeBrowserItem releases what one owns, ClearItemModel releases all of them.
+//
+// A file-system folder is listed straight from its directory: its records
+// carry name, size, time and attributes but no identifier list, which is
+// made the first time something asks for it (ItemAbsolutePidl), because the
+// shell's enumeration costs several times the directory listing and most
+// items of a big folder are never handed to the shell.
 //
 // Locking: the worker takes the model's lock (ItemModelLock) while it makes
 // one item's thumbnail; SortItemModel takes it itself.  Loading a folder is
@@ -38,14 +44,16 @@ enum ItemState {
 constexpr DWORD kNoSize = 0xFFFFFFFFu;   // size of folders and the parent entry
 
 struct BrowserItem {
-    LPITEMIDLIST absolute;      // the object as seen from the desktop
-    LPITEMIDLIST relative;      // the object within its folder (null for "..")
+    LPITEMIDLIST absolute;      // the object as seen from the desktop; null until
+                                // asked for when listed by name (ItemAbsolutePidl)
+    LPITEMIDLIST relative;      // the last element of absolute, inside it (null for "..")
     const HBRUSH* typeBrush;    // the brush field of its picture type's entry, or null
-    char name[128];             // shell display name; ".." for the parent entry
-    char typeText[128];
+    char* name;                 // owned (SetItemName); file name or shell display name; ".." for the parent entry
+    const char* typeText;       // shared, never freed; null until filled (ItemTypeText)
     FILETIME lastWrite;
     DWORD dimensionKey;         // 8 * (1250 * width + 4 * height + bits); 0 until examined
-    DWORD nameRank;             // the place of its name (or type text) among the model's, set before a sort by it
+    DWORD nameRank;             // the place of its name among the model's, from 1; 0 until ranked
+    DWORD serial;               // tells records apart while the model is re-sorted; never 0 for a filled record
     char info[32];              // "640x480x16M"
     char formatName[8];         // coder name, e.g. "JPEG"
     int state;                  // ItemState
@@ -55,6 +63,7 @@ struct BrowserItem {
     DWORD shellAttributes;      // SFGAO_* of the object (SFGAO_LINK, SFGAO_FOLDER...)
     bool examined;              // the first thumbnail pass has dealt with it
     bool hasThumbnail;
+    bool listedByName;          // listed from the directory: its path is the folder's and its name
     Picture* thumbnail;         // first frame, owned
     int thumbWidth, thumbHeight;
     WORD frameCount;            // 0 for a still picture
@@ -66,7 +75,7 @@ struct BrowserItem {
     UINT displayState;          // LVIS_* as last read; bit 1 selected mark, bit 2 hot mark
     const PictureType* typeRecord;   // null, an entry, or kTypeTextFilled
 
-    const char* Extension() const { return name + extensionOffset; }
+    const char* Extension() const { return name ? name + extensionOffset : ""; }
 };
 
 // The display-state marks the painter uses besides the LVIS_* bits.
@@ -101,6 +110,7 @@ struct ItemModel {
     bool hasParent = false;           // items[0] is the parent entry
     IShellFolder* folder = nullptr;   // the shown folder (one reference held)
     LPITEMIDLIST folderPidl = nullptr;   // its absolute list (owned)
+    std::string folderPath;           // the shown folder's path ("" outside the file system)
     int sortKey = kSortName;
     ItemComparator comparator = CompareByName;
     int sortFlags = kSortForward;
@@ -127,8 +137,17 @@ public:
     ItemModelLock& operator=(const ItemModelLock&) = delete;
 };
 
-// Releases the identifier lists and pictures of one record (leaves it zeroed).
+// Releases the name, identifier list and pictures of one record (leaves it zeroed).
 void FreeBrowserItem(BrowserItem& item);
+// Gives the record its own copy of name (replacing the one it had), the
+// extension after the last "." and the picture type of that extension.
+// False when no memory was left for the copy (the record keeps no name).
+bool SetItemName(BrowserItem& item, const char* name);
+// The item's identifier lists, made from its name within the model's folder
+// the first time they are asked for; null when the shell does not know the
+// name (it went away).  Takes the model's lock.
+LPCITEMIDLIST ItemAbsolutePidl(BrowserItem& item);
+LPCITEMIDLIST ItemRelativePidl(BrowserItem& item);
 // Releases the thumbnail, frames and icon-size copies only.
 void FreeItemPictures(BrowserItem& item);
 
@@ -144,6 +163,13 @@ void SetModelFolder(IShellFolder* folder, LPCITEMIDLIST absoluteFolder);
 // false only when the identifier lists cannot be copied.
 bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
                     LPCITEMIDLIST absoluteFolder, LPCITEMIDLIST relative);
+// Lists the objects of folder (absoluteFolder) as records, in the order
+// found: a file-system folder from its directory (records listed by name),
+// any other through the shell's enumeration.  Stops early, returning false
+// with the records made so far freed, once aborted() says so (checked between
+// items; may be null).  False too when the folder cannot be listed.
+bool ListFolderItems(IShellFolder* folder, LPCITEMIDLIST absoluteFolder,
+                     std::vector<BrowserItem>* out, bool (*aborted)());
 // FillFolderItem and append to the model.
 // A file's type text: the shell's type name of its extension, filled the
 // first time it is asked for (the list's Type column, a sort by type).
@@ -163,12 +189,15 @@ bool AppendFolderItem(IShellFolder* folder, LPCITEMIDLIST absoluteFolder,
 bool AddParentEntry(LPCITEMIDLIST absoluteFolder);
 
 // Sorts with the model's comparator and flags, under its lock; does nothing
-// while the stop flag is set.
+// while the stop flag is set.  The records are ordered through an index and
+// moved once; names are ranked again only when an item has no rank yet,
+// type texts are compared once per distinct text.
 void SortItemModel();
 // Sets key (SortKey) and flags, then sorts.
 void SetModelSort(int key, int flags);
 
-// Index of the item whose relative list equals relative, or -1.
+// Index of the item whose relative list equals relative (for an item listed
+// by name: whose name is the one relative names in the model's folder), or -1.
 int FindItemByRelativePidl(LPCITEMIDLIST relative);
 // Full file-system path of an item ("" when it has none).
 std::string ItemPath(const BrowserItem& item);

@@ -189,24 +189,17 @@ bool RebuildShownFolder() {
     // folder load.
     IShellFolder* folder = BindToFolder(model.folderPidl);
     if (!folder) return false;
-    std::vector<LPITEMIDLIST> fresh;
-    IEnumIDList* objects = nullptr;
-    const HRESULT listed = folder->EnumObjects(
-        nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &objects);
-    if (FAILED(listed)) {
+    std::vector<BrowserItem> fresh;
+    if (!ListFolderItems(folder, model.folderPidl, &fresh, nullptr)) {
         folder->Release();
         return false;
-    }
-    if (objects) {
-        LPITEMIDLIST relative = nullptr;
-        while (objects->Next(1, &relative, nullptr) == S_OK) fresh.push_back(relative);
-        objects->Release();
     }
     {
         ItemModelLock hold;
         std::vector<BrowserItem>& old = model.items;
         std::vector<bool> taken(old.size(), false);
-        std::map<std::string, size_t> byBytes;
+        std::map<std::string, size_t> byBytes;   // records with identifier lists
+        std::map<std::string, size_t> byName;    // records listed by name
         std::vector<BrowserItem> rebuilt;
         rebuilt.reserve(fresh.size() + 1);
         for (size_t i = 0; i < old.size(); ++i) {
@@ -214,33 +207,40 @@ bool RebuildShownFolder() {
             if (old[i].state == kItemParent) {
                 rebuilt.push_back(old[i]);
                 taken[i] = true;
+            } else if (old[i].listedByName && old[i].name) {
+                byName.emplace(old[i].name, i);
             } else if (old[i].relative) {
                 byBytes.emplace(PidlBytes(old[i].relative), i);
             }
         }
-        for (LPITEMIDLIST relative : fresh) {
+        for (BrowserItem& item : fresh) {
             size_t match = old.size();
-            auto same = byBytes.find(PidlBytes(relative));
-            if (same != byBytes.end() && !taken[same->second]) {
-                match = same->second;
+            if (item.listedByName) {
+                // The same name in the same directory is the same object.
+                auto same = byName.find(item.name);
+                if (same != byName.end() && !taken[same->second]) match = same->second;
             } else {
-                // Lists can differ in bytes (size, time) and still name the
-                // same object.
-                for (size_t i = 0; i < old.size(); ++i) {
-                    if (!taken[i] && old[i].relative && SameByFolder(folder, old[i].relative, relative)) {
-                        match = i;
-                        break;
+                auto same = byBytes.find(PidlBytes(item.relative));
+                if (same != byBytes.end() && !taken[same->second]) {
+                    match = same->second;
+                } else {
+                    // Lists can differ in bytes (size, time) and still name
+                    // the same object.
+                    for (size_t i = 0; i < old.size(); ++i) {
+                        if (!taken[i] && old[i].relative && SameByFolder(folder, old[i].relative, item.relative)) {
+                            match = i;
+                            break;
+                        }
                     }
                 }
             }
             if (match < old.size()) {
                 rebuilt.push_back(old[match]);
                 taken[match] = true;
+                FreeBrowserItem(item);
             } else {
-                BrowserItem item;
-                if (FillFolderItem(item, folder, model.folderPidl, relative)) rebuilt.push_back(item);
+                rebuilt.push_back(item);
             }
-            FreePidl(relative);
         }
         for (size_t i = 0; i < old.size(); ++i)
             if (!taken[i]) FreeBrowserItem(old[i]);

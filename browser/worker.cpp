@@ -26,7 +26,6 @@
 namespace {
 
 constexpr DWORD kStopWaitMs = 50000;
-constexpr SHCONTF kEnumFlags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
 
 CriticalSection& FolderSection() {
     static CriticalSection section;
@@ -110,29 +109,32 @@ bool LoadFolder(LPITEMIDLIST pending) {
     if (!ListIsVirtual()) PostMessageA(g.list, LVM_DELETEALLITEMS, 0, 0);
 
     IShellFolder* folder = BindToFolder(pending);
-    IEnumIDList* objects = nullptr;
-    if (!folder || FAILED(folder->EnumObjects(nullptr, kEnumFlags, &objects))) {
-        if (folder) folder->Release();
+    if (!folder) {
         FreePidl(pending);
         return false;
     }
     if (!WorkerAborted()) Items().stop = 0;
+    // The records are made outside the model's lock and handed over at once,
+    // the parent entry first.  A folder that cannot be listed leaves the
+    // model as it was.
+    std::vector<BrowserItem> records;
+    const bool listed = ListFolderItems(folder, pending, &records, WorkerAborted);
+    const bool aborted = !listed && WorkerAborted();
+    if (!listed && !aborted) {
+        folder->Release();
+        FreePidl(pending);
+        return false;
+    }
     ClearItemModel();
     SetModelFolder(folder, pending);
-    bool aborted = false;
-    if (objects) {   // S_FALSE without an enumerator: an empty folder
-        LPITEMIDLIST relative = nullptr;
-        while (objects->Next(1, &relative, nullptr) == S_OK) {
-            if (!aborted) AppendFolderItem(folder, pending, relative);
-            FreePidl(relative);
-            if (WorkerAborted()) {
-                aborted = true;
-                break;
-            }
-        }
-        objects->Release();
-    }
     folder->Release();
+    if (!aborted) {
+        AddParentEntry(pending);
+        ItemModelLock hold;
+        ItemModel& model = Items();
+        model.items.reserve(model.items.size() + records.size());
+        model.items.insert(model.items.end(), records.begin(), records.end());
+    }
     if (aborted) {
         // The next request is waiting; it shows its own folder.
         ClearItemModel();
@@ -142,7 +144,6 @@ bool LoadFolder(LPITEMIDLIST pending) {
         FreePidl(pending);
         return false;
     }
-    AddParentEntry(pending);
     SortItemModel();
 
     g.watches.ArmFolder(path);
@@ -423,13 +424,12 @@ struct ItemPictures {
 struct PassItem {
     int index = -1;
     std::string path;
-    LPITEMIDLIST absolute = nullptr;  // owned copy: finds the item again cheaply
+    DWORD serial = 0;   // finds the item again cheaply
     FILETIME lastWrite = {};
     DWORD size = 0;
     PassItem() = default;
     PassItem(const PassItem&) = delete;
     PassItem& operator=(const PassItem&) = delete;
-    ~PassItem() { FreePidl(absolute); }
 };
 
 // Which items a pass serves: the first pass files not examined yet (a
@@ -459,8 +459,7 @@ bool NextItem(Pass pass, int from, int end, PassItem* out) {
         BrowserItem& item = items[static_cast<size_t>(i)];
         if (!Wanted(item, pass)) continue;
         out->index = i;
-        FreePidl(out->absolute);
-        out->absolute = CopyPidl(item.absolute);
+        out->serial = item.serial;
         out->path = ItemPath(item);
         out->lastWrite = item.lastWrite;
         out->size = item.size;
@@ -469,15 +468,14 @@ bool NextItem(Pass pass, int from, int end, PassItem* out) {
     return false;
 }
 
-// The item the pass took, found again by its identifier list (the list
-// may have been re-sorted meanwhile); -1 when it went away.
+// The item the pass took, found again by its serial (the list may have
+// been re-sorted meanwhile); -1 when it went away.
 int FindPassItem(const PassItem& pass, int state) {
     std::vector<BrowserItem>& items = Items().items;
-    if (pass.index < static_cast<int>(items.size()) &&
-        SamePidl(items[static_cast<size_t>(pass.index)].absolute, pass.absolute))
+    if (pass.index < static_cast<int>(items.size()) && items[static_cast<size_t>(pass.index)].serial == pass.serial)
         return pass.index;
     for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].state == state && SamePidl(items[i].absolute, pass.absolute)) return static_cast<int>(i);
+        if (items[i].state == state && items[i].serial == pass.serial) return static_cast<int>(i);
     return -1;
 }
 

@@ -7,7 +7,8 @@
 //   - entering and leaving full screen with the large picture shown: time
 //     from the command to the view painted in the new layout.
 // Prints the figures and whether the targets hold (first band within 15 % of
-// the full decode time; a step under 150 ms; full screen in and out within
+// the full decode time; Next under 100 ms on average and every step under
+// 150 ms, the decode alone shown beside it; full screen in and out within
 // 250 ms).  Exit 0 when all hold.
 //
 //   bench_viewer.exe LARGE.jpg LIST-FILE   (LIST-FILE: one picture path per line)
@@ -44,11 +45,18 @@ double g_firstProgress = 0;  // the frame heard of the first rows
 double g_firstBand = 0;   // first rows drawn
 double g_fullPaint = 0;   // first whole-picture paint after loading
 bool g_loaded = false;    // the frame has handled "picture loaded"
+double g_loadedAt = 0;    // when it arrived
 double g_laidOut = 0;     // the frame handled a layout message (1127)
 double g_paintedAfterLayout = 0;  // the view's first paint after that
 
+double g_viewBusy = 0;     // time the view spent painting and taking bands
+int g_paints = 0;
+
 LRESULT CALLBACK TimedView(HWND view, UINT msg, WPARAM wp, LPARAM lp) {
+    const double entered = Now();
     LRESULT result = CallWindowProcA(g_viewProc, view, msg, wp, lp);
+    if (msg == WM_PAINT || msg == kMsgRowsReady) g_viewBusy += Now() - entered;
+    if (msg == WM_PAINT) ++g_paints;
     if (msg == kMsgRowsReady && g_firstBand == 0) g_firstBand = Now();
     if (msg == WM_PAINT && g_loaded && g_fullPaint == 0 && ViewHasPicture(view) && !IsViewLoading(view))
         g_fullPaint = Now();
@@ -58,16 +66,22 @@ LRESULT CALLBACK TimedView(HWND view, UINT msg, WPARAM wp, LPARAM lp) {
 
 WNDPROC g_frameProc = nullptr;
 double g_placeStart = 0, g_placeEnd = 0;  // the frame laid out around the new picture
+double g_frameBusy = 0;   // the frame's time on the loader's messages of a step
 LRESULT CALLBACK TimedFrame(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
     const bool place = msg == kMsgPlaceNewPicture && g_placeStart == 0;
     if (place) g_placeStart = Now();
+    const double entered = Now();
     LRESULT result = CallWindowProcA(g_frameProc, frame, msg, wp, lp);
+    if (msg == kMsgLoadProgress || msg == kMsgRowsReady || msg == kMsgLoaderDetachViews ||
+        msg == kMsgLoaderShowPicture || msg == kMsgPictureLoaded || msg == kMsgRedrawView)
+        g_frameBusy += Now() - entered;
     if (place) g_placeEnd = Now();
     if (msg == kMsgLayoutFrame && g_laidOut == 0) g_laidOut = Now();
     if (msg == kMsgLoaderDetachViews && g_detached == 0) g_detached = Now();
     if (msg == kMsgLoaderShowPicture && g_shown == 0) g_shown = Now();
     if (msg == kMsgLoadProgress && g_firstProgress == 0) g_firstProgress = Now();
     if (msg == kMsgPictureLoaded) {
+        if (!g_loaded) g_loadedAt = Now();
         g_loaded = true;
         InvalidateRect(FrameView(), nullptr, FALSE);
     }
@@ -126,6 +140,10 @@ double TimeFullScreenCommand(UINT command) {
 void Reset() {
     g_firstBand = g_fullPaint = g_shown = g_firstProgress = g_detached = g_placeStart = g_placeEnd = 0;
     g_loaded = false;
+    g_loadedAt = 0;
+    g_viewBusy = 0;
+    g_paints = 0;
+    g_frameBusy = 0;
 }
 
 // The decode alone: the same file through the library, no windows.
@@ -271,24 +289,52 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         GoToPicture(0);
         PumpUntilPainted(60000);
         std::vector<double> steps;
+        // The mean moment of each stage of a step, from the command.
+        double header = 0, current = 0, laidOut = 0, firstRows = 0, loaded = 0, viewBusy = 0, paints = 0,
+               frameBusy = 0;
         for (size_t i = 1; i < list.size(); ++i) {
             Reset();
             double t = Now();
             NextPicture();
             if (!PumpUntilPainted(60000)) break;
             steps.push_back(g_fullPaint - t);
+            header += g_detached - t;
+            current += g_shown - t;
+            laidOut += g_placeEnd - t;
+            firstRows += g_firstBand > 0 ? g_firstBand - t : 0;
+            loaded += g_loadedAt - t;
+            viewBusy += g_viewBusy;
+            frameBusy += g_frameBusy;
+            paints += g_paints;
         }
         std::sort(steps.begin(), steps.end());
         double sum = 0;
         for (double s : steps) sum += s;
         double worst = steps.empty() ? 0 : steps.back();
         double median = steps.empty() ? 0 : steps[steps.size() / 2];
+        const double mean = steps.empty() ? 0 : sum / static_cast<double>(steps.size());
         bool stepHolds = !steps.empty() && worst < 150.0;
+        const bool meanHolds = !steps.empty() && mean < 100.0;
         std::printf("next through %u pictures\n", static_cast<unsigned>(list.size()));
-        std::printf("  mean %.1f ms, median %.1f ms, slowest %.1f ms (target under 150 ms: %s)\n",
-                    steps.empty() ? 0 : sum / static_cast<double>(steps.size()), median, worst,
-                    stepHolds ? "holds" : "MISSED");
-        ok = ok && stepHolds;
+        std::printf("  mean %.1f ms, median %.1f ms, slowest %.1f ms (targets: mean under 100 ms: %s; "
+                    "each under 150 ms: %s)\n",
+                    mean, median, worst, meanHolds ? "holds" : "MISSED", stepHolds ? "holds" : "MISSED");
+        // What the library's decode alone takes of the same pictures: the
+        // rest of a step is the viewer's (the hand-over, the bands, the
+        // scaling to the window).
+        double decodes = 0;
+        for (size_t i = 1; i < list.size(); ++i) decodes += DecodeOnly(list[i]);
+        const double decodeMean = decodes / static_cast<double>(list.size() - 1);
+        std::printf("  the decode alone: mean %.1f ms; the viewer adds %.1f ms a step\n", decodeMean,
+                    mean - decodeMean);
+        const double n = static_cast<double>(steps.size() ? steps.size() : 1);
+        std::printf("  a step's stages (mean, from the command): header read %.1f ms, picture made current %.1f ms, "
+                    "frame laid out %.1f ms, first rows painted %.1f ms, loaded %.1f ms, whole picture painted %.1f ms\n",
+                    header / n, current / n, laidOut / n, firstRows / n, loaded / n, mean);
+        std::printf("  the view painted %.1f times a step, for %.1f ms in all; the frame took %.1f ms on the "
+                    "loader's messages (the views' bands and the status text included)\n",
+                    paints / n, viewBusy / n, frameBusy / n);
+        ok = ok && stepHolds && meanHolds;
     }
     StopPictureLoading();
     DestroyWindow(Program().frame);

@@ -22,7 +22,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void AddItem(const char* name, int state, DWORD size) {
     BrowserItem item;
     std::memset(&item, 0, sizeof item);
-    lstrcpynA(item.name, name, sizeof item.name);
+    SetItemName(item, name);
     item.state = state;
     item.size = size;
     Items().items.push_back(item);

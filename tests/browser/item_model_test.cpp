@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "pidl.h"
+#include "shortcut.h"
 
 namespace {
 
 BrowserItem MakeItem(const char* name, int state, DWORD size = kNoSize) {
     BrowserItem item;
     std::memset(&item, 0, sizeof item);
-    lstrcpynA(item.name, name, sizeof item.name);
+    SetItemName(item, name);
     item.state = state;
     item.size = size;
     return item;
@@ -33,8 +34,11 @@ std::vector<BrowserItem> MixedFolder() {
         MakeItem("alpha", kItemFolder), MakeItem("c.png", kItemFile, 200)};
     for (size_t i = 0; i < items.size(); ++i) {
         items[i].lastWrite.dwLowDateTime = static_cast<DWORD>(10 - i);
-        items[i].dimensionKey = static_cast<DWORD>(i * 7 % 5);
-        lstrcpynA(items[i].typeText, i % 2 ? "B type" : "A type", 128);
+        items[i].dimensionKey = static_cast<DWORD>(i * 5 % 6);
+        static const char* const types[] = {"Text document", "File folder", "JPEG picture", "", "Folder",
+                                            "PNG picture"};
+        items[i].typeText = types[i];
+        items[i].typeRecord = kTypeTextFilled;
     }
     return items;
 }
@@ -64,8 +68,8 @@ TEST(ItemModelSort, EachComparatorOrdersWithinGroup) {
     EXPECT_GT(CompareBySize(small, large, kSortReverse), 0);
 
     BrowserItem a = small, b = small;
-    lstrcpynA(a.typeText, "Bitmap", 128);
-    lstrcpynA(b.typeText, "JPEG picture", 128);
+    a.typeText = "Bitmap";
+    b.typeText = "JPEG picture";
     EXPECT_LT(CompareByType(a, b, kSortForward), 0);
     a.lastWrite.dwHighDateTime = 1;
     EXPECT_GT(CompareByDate(a, b, kSortForward), 0);
@@ -122,6 +126,30 @@ TEST(ItemModelSort, ModelSortByNameKeepsTheNameComparatorsOrder) {
     }
     ItemModelLock hold;
     Items().items.clear();
+    Items().sortFlags = kSortForward;
+}
+
+TEST(ItemModelSort, ModelSortMatchesEachComparator) {
+    // The model sorts through numeric keys and type-text ranks; the order
+    // must be the comparator's for every key and direction.
+    for (int key = kSortSize; key < kSortKeyCount; ++key) {
+        for (int flags : {kSortForward, kSortReverse}) {
+            std::vector<BrowserItem> expected = MixedFolder();
+            expected[5].lastWrite.dwHighDateTime = 0x01D00000;   // a real date above 32 bits
+            expected[1].size = 4000000000u;
+            SortItems(expected.data(), static_cast<int>(expected.size()), ComparatorForKey(key), flags);
+            {
+                ItemModelLock hold;
+                Items().items.assign(expected.rbegin(), expected.rend());
+            }
+            SetModelSort(key, flags);
+            EXPECT_EQ(Names(expected), Names(Items().items)) << "key " << key << " flags " << flags;
+        }
+    }
+    ItemModelLock hold;
+    Items().items.clear();
+    Items().sortKey = kSortName;
+    Items().comparator = CompareByName;
     Items().sortFlags = kSortForward;
 }
 
@@ -208,15 +236,12 @@ protected:
         ClearItemModel();
         SetModelFolder(folder, folderPidl);
         AddParentEntry(folderPidl);
-        IEnumIDList* list = nullptr;
-        ASSERT_EQ(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS |
-                                                   SHCONTF_INCLUDEHIDDEN, &list), S_OK);
-        LPITEMIDLIST relative = nullptr;
-        while (list->Next(1, &relative, nullptr) == S_OK) {
-            EXPECT_TRUE(AppendFolderItem(folder, folderPidl, relative));
-            FreePidl(relative);
+        std::vector<BrowserItem> records;
+        EXPECT_TRUE(ListFolderItems(folder, folderPidl, &records, nullptr));
+        {
+            ItemModelLock hold;
+            Items().items.insert(Items().items.end(), records.begin(), records.end());
         }
-        list->Release();
         folder->Release();
         FreePidl(folderPidl);
         SortItemModel();
@@ -259,8 +284,47 @@ TEST_F(ItemModelFolder, FillsFromScratchFolder) {
     EXPECT_EQ(model.items[2].size, 5000u);
     EXPECT_EQ(model.items[4].size, 10u);
 
-    EXPECT_EQ(FindItemByRelativePidl(model.items[2].relative), 2);
+    EXPECT_EQ(FindItemByRelativePidl(ItemRelativePidl(model.items[2])), 2);
     EXPECT_EQ(FindItemByRelativePidl(nullptr), -1);
+}
+
+TEST_F(ItemModelFolder, DirectoryListingGivesTheShellsRecords) {
+    // A file-system folder is listed from its directory; every record must
+    // say what the shell's own record of the object says, and its
+    // identifier list, made when asked for, must name the same object.
+    ASSERT_EQ(S_OK, CreateShortcut(dir_ + "\\big.dat", "", "", 0, dir_ + "\\link.lnk", ""));
+    Load();
+    LPITEMIDLIST folderPidl = PidlFromPath(dir_);
+    IShellFolder* folder = BindToFolder(folderPidl);
+    ASSERT_NE(nullptr, folder);
+    int compared = 0;
+    for (BrowserItem& listed : Items().items) {
+        if (listed.state == kItemParent) continue;
+        SCOPED_TRACE(listed.name);
+        EXPECT_TRUE(listed.listedByName);
+        EXPECT_EQ(nullptr, listed.absolute) << "no identifier list until asked for";
+        ASSERT_NE(nullptr, ItemRelativePidl(listed));
+        BrowserItem shell;
+        ASSERT_TRUE(FillFolderItem(shell, folder, folderPidl, ItemRelativePidl(listed)));
+        EXPECT_STREQ(shell.name, listed.name);
+        EXPECT_EQ(shell.state, listed.state);
+        EXPECT_EQ(shell.size, listed.size);
+        // The shell keeps the time to two seconds: the shown date is the same.
+        EXPECT_EQ(ItemColumnText(shell, 3), ItemColumnText(listed, 3));
+        EXPECT_EQ(shell.shellAttributes, listed.shellAttributes);
+        EXPECT_EQ(PidlPath(shell.absolute), ItemPath(listed));
+        EXPECT_TRUE(SamePidl(shell.absolute, ItemAbsolutePidl(listed)));
+        FreeBrowserItem(shell);
+        ++compared;
+    }
+    EXPECT_EQ(5, compared) << "sub, three files and the shortcut";
+    const BrowserItem* link = Find("link");
+    ASSERT_NE(nullptr, link);
+    EXPECT_NE(0u, link->shellAttributes & SFGAO_LINK);
+    EXPECT_NE(0u, Find("hidden")->shellAttributes & SFGAO_HIDDEN);
+    folder->Release();
+    FreePidl(folderPidl);
+    DeleteFileA((dir_ + "\\link.lnk").c_str());
 }
 
 TEST_F(ItemModelFolder, StopFlagLeavesOrder) {
@@ -288,8 +352,8 @@ TEST_F(ItemModelFolder, LongAndForeignNamesKeepTheirPaths) {
     Load();
     const BrowserItem* item = Find("nnnn");
     ASSERT_NE(nullptr, item);
-    EXPECT_EQ(sizeof item->name - 1, std::strlen(item->name)) << "shown cut to the record's field";
-    EXPECT_EQ(dir_ + "\\" + longName, ItemPath(*item)) << "the path comes from the identifier list, whole";
+    EXPECT_EQ(longName, item->name) << "shown whole";
+    EXPECT_EQ(dir_ + "\\" + longName, ItemPath(*item));
     EXPECT_EQ(7, static_cast<int>(Items().Count())) << "parent, sub, three files, the long and the foreign one";
     DeleteFileA((dir_ + "\\" + longName).c_str());
     DeleteFileW(foreign.c_str());

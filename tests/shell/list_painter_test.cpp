@@ -66,7 +66,9 @@ protected:
         FreeListBrushes();
     }
     int Draw(const char* name, bool selected, bool sizeText, int lines = 3) {
-        lstrcpynA(item_.name, name, sizeof item_.name);
+        const HBRUSH* brush = item_.typeBrush;
+        SetItemName(item_, name);
+        item_.typeBrush = brush;
         RECT rect = {0, 0, kWidth, lines * line_};
         const int drawn = DrawItemLabel(dc_, rect, item_, selected, sizeText);
         GdiFlush();
