@@ -527,6 +527,11 @@ TEST_F(ThumbnailPassTest, ShownItemsComeFirstThenEveryItemFromTheTop) {
     EXPECT_EQ(30u, redrawn.size());
     EXPECT_EQ(std::set<int>(expected.begin(), expected.end()), std::set<int>(redrawn.begin(), redrawn.end()));
     EXPECT_EQ(30, CountInState(kItemPicture));
+    // The worker alone appended them to the cache: all of them are read back.
+    const long decodes = ThumbnailDecodeCount();
+    ShowAndWait(folder);
+    EXPECT_EQ(0, ThumbnailDecodeCount() - decodes);
+    EXPECT_EQ(30, CountInState(kItemPicture));
 }
 
 TEST_F(ThumbnailPassTest, AMovedRangeIsServedNext) {
