@@ -42,9 +42,6 @@ im -size 640x480 gradient:'#4a7cc9'-'#dcecff' \
    -fill '#5b3b1e' -draw 'rectangle 60,330 72,420 rectangle 140,340 152,430 rectangle 220,350 232,440' \
    \( rose: -resize 120x80 \) -geometry +430+330 -composite \
    -interlace none -sampling-factor 2x2 -quality 85 "${plain[@]}" "JPEG:$work/photo.jpg"
-# The same picture as a progressive JPEG.
-im "$work/photo.jpg" -interlace JPEG -sampling-factor 2x2 -quality 85 "${plain[@]}" \
-   "JPEG:$work/photo-progressive.jpg"
 
 # --- PNG with an alpha channel: overlapping translucent discs --------------
 im -size 200x160 xc:none \
@@ -95,8 +92,6 @@ frames_of() { "$identify" "$1" | wc -l; }
   || fail "the icon does not hold 32x32 and 16x16"
 [ "$("$identify" -format '%wx%h %[interlace]' "$work/photo.jpg")" = "640x480 None" ] \
   || fail "the JPEG is not a 640x480 baseline picture"
-[ "$("$identify" -format '%wx%h %[interlace]' "$work/photo-progressive.jpg")" = "640x480 JPEG" ] \
-  || fail "the progressive JPEG is not a 640x480 progressive picture"
 [ "$("$identify" -format '%A' "$work/alpha.png")" != Undefined ] \
   || fail "the PNG has no alpha channel"
 # The page colours differ: the mean red of page 1 beats that of pages 2 and 3.
