@@ -7,6 +7,7 @@
 #include "list_shared.h"
 #include "cache_files.h"
 #include "thumbnail_maker.h"
+#include "thumb_decoders.h"
 
 #include "folder_history.h"
 #include "item_model.h"
@@ -305,6 +306,7 @@ void StopWatcher() {
         TerminateThread(g.thread, 0);
     CloseHandle(g.thread);
     g.thread = nullptr;
+    StopDecoders(kStopWaitMs);
     g.watches.CloseAll();
     CloseHandle(g.request);
     CloseHandle(g.done);
@@ -449,25 +451,6 @@ bool Wanted(BrowserItem& item, Pass pass) {
     return true;
 }
 
-// The next item of the pass, looked for from `from` to `end`; false when
-// there is none.
-bool NextItem(Pass pass, int from, int end, PassItem* out) {
-    ItemModelLock hold;
-    std::vector<BrowserItem>& items = Items().items;
-    if (end > static_cast<int>(items.size())) end = static_cast<int>(items.size());
-    for (int i = from < 0 ? 0 : from; i < end; ++i) {
-        BrowserItem& item = items[static_cast<size_t>(i)];
-        if (!Wanted(item, pass)) continue;
-        out->index = i;
-        out->serial = item.serial;
-        out->path = ItemPath(item);
-        out->lastWrite = item.lastWrite;
-        out->size = item.size;
-        return true;
-    }
-    return false;
-}
-
 // The item the pass took, found again by its serial (the list may have
 // been re-sorted meanwhile); -1 when it went away.
 int FindPassItem(const PassItem& pass, int state) {
@@ -488,37 +471,107 @@ void ReportDecodeFault(HWND browser, int index, const std::string& path) {
         delete handed;
 }
 
-// One item's thumbnails: from the cache or decoded, then given to the item.
-// A shortcut (second pass) gets its target's, stored under both paths.
-void ExamineItem(const PassItem& pass, Pass kind, HWND list, HWND browser) {
-    ThumbnailRequest request;
-    std::string target;
-    if (kind == Pass::Shortcuts) {
-        target = pass.path.empty() ? std::string() : ResolveShortcut(pass.path);
-        if (target == pass.path) target.clear();   // does not resolve
-        request.path = target.c_str();
+}  // namespace
+
+// One item's work, from the pass's choice of it to its thumbnails given to
+// it.  The worker looks the picture up in the cache; when it must be decoded
+// the job goes to a decoding thread and comes back to the worker, which
+// appends it to the cache (the cache is written by one thread only) and
+// gives it to the item.
+struct DecodeJob {
+    PassItem pass;
+    Pass kind = Pass::First;
+    LONG generation = 0;           // of the pass that submitted it
+    std::string target;            // a shortcut's resolved target
+    std::string format;            // as the look-up detected it
+    ThumbnailRequest request;      // points into pass.path / target
+    ThumbnailResult result = ThumbnailResult::Failed;
+    bool hasPath = false;
+    ThumbnailSet set;
+    ItemPictures pictures;
+    bool made = false;             // pictures made from set
+    DecodeJob() = default;
+    DecodeJob(const DecodeJob&) = delete;
+    DecodeJob& operator=(const DecodeJob&) = delete;
+    ~DecodeJob() { FreeThumbnailSet(&set); }
+};
+
+namespace {
+
+constexpr int kMostDecodingThreads = 4;
+constexpr DWORD kPassPollMs = 15;
+
+volatile LONG g_decodingThreads = 0;   // 0: one per core, at most kMostDecodingThreads
+// Jobs of an abandoned pass carry an older number: their results are dropped.
+volatile LONG g_passGeneration = 0;
+
+int WantedDecodingThreads() {
+    const int asked = static_cast<int>(g_decodingThreads);
+    if (asked > 0) return asked < kMostDecodingThreads ? asked : kMostDecodingThreads;
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    const int cores = static_cast<int>(system.dwNumberOfProcessors);
+    return cores < 1 ? 1 : cores < kMostDecodingThreads ? cores : kMostDecodingThreads;
+}
+
+void RunDecodeJob(DecodeJob* job) {
+    // A job of an abandoned pass is not decoded at all.
+    if (job->generation != g_passGeneration) {
+        job->result = ThumbnailResult::Stopped;
+        return;
+    }
+    job->result = DecodeThumbnails(job->request, job->format, &job->set);
+    job->made = job->result == ThumbnailResult::Made && job->pictures.Make(job->set);
+}
+
+void FreeDecodeJob(DecodeJob* job) { delete job; }
+
+// The decoding threads for this pass, as many as asked for now.  False when
+// none runs: the worker then decodes itself.
+bool EnsureDecoders() {
+    const int wanted = WantedDecodingThreads();
+    if (DecoderCount() == wanted) return true;
+    StopDecoders(kStopWaitMs);
+    return StartDecoders(wanted, DecodeJobHandlers{RunDecodeJob, FreeDecodeJob});
+}
+
+// Fills the job's request: the item's own path, or for a shortcut its
+// target's, stored under both paths.
+void PrepareJob(DecodeJob* job) {
+    ThumbnailRequest& request = job->request;
+    const PassItem& pass = job->pass;
+    if (job->kind == Pass::Shortcuts) {
+        job->target = pass.path.empty() ? std::string() : ResolveShortcut(pass.path);
+        if (job->target == pass.path) job->target.clear();   // does not resolve
         request.alsoStoreAs = pass.path.c_str();
         WIN32_FILE_ATTRIBUTE_DATA data = {};
-        if (!target.empty() && GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data)) {
+        if (!job->target.empty() && GetFileAttributesExA(job->target.c_str(), GetFileExInfoStandard, &data)) {
             request.lastWrite = data.ftLastWriteTime;
             request.fileSize = data.nFileSizeLow;
         } else {
-            target.clear();
+            job->target.clear();
         }
+        request.path = job->target.c_str();
+        job->hasPath = !job->target.empty();
     } else {
         request.path = pass.path.c_str();
         request.lastWrite = pass.lastWrite;
         request.fileSize = pass.size;
+        job->hasPath = !pass.path.empty();
     }
     const SIZE box = ThumbnailCellBox();
     request.boxWidth = box.cx;
     request.boxHeight = box.cy;
     request.stop = &Items().stop;
-    ThumbnailSet set;
-    const bool hasPath = kind == Pass::Shortcuts ? !target.empty() : !pass.path.empty();
-    const ThumbnailResult result = hasPath ? MakeThumbnails(request, &set) : ThumbnailResult::Failed;
-    ItemPictures pictures;
-    const bool made = result == ThumbnailResult::Made && pictures.Make(set);
+}
+
+// Gives what the job made to its item (found again: the list may have been
+// re-sorted or refreshed meanwhile) and tells the list.
+void GiveJob(DecodeJob* job, HWND list, HWND browser) {
+    const PassItem& pass = job->pass;
+    const Pass kind = job->kind;
+    const ThumbnailResult result = job->result;
+    const ThumbnailSet& set = job->set;
     int index = -1;
     bool animated = false;
     {
@@ -527,12 +580,12 @@ void ExamineItem(const PassItem& pass, Pass kind, HWND list, HWND browser) {
         if (index >= 0 && result != ThumbnailResult::Stopped) {
             BrowserItem& item = Items().items[static_cast<size_t>(index)];
             item.examined = true;
-            if (made && !item.thumbnail) {
+            if (job->made && !item.thumbnail) {
                 lstrcpynA(item.info, set.infoText.c_str(), sizeof item.info);
                 lstrcpynA(item.formatName, set.format.c_str(), sizeof item.formatName);
                 item.dimensionKey = set.dimensionKey;
                 item.state = kind == Pass::Shortcuts ? kItemShortcutPicture : kItemPicture;
-                pictures.GiveTo(item);
+                job->pictures.GiveTo(item);
                 animated = item.frameCount > 1;
                 for (int k = set.frameCount - 1; k >= 0; --k)
                     if (set.delays[k] > 0) Items().lastPageDelay = set.delays[k];
@@ -543,13 +596,108 @@ void ExamineItem(const PassItem& pass, Pass kind, HWND list, HWND browser) {
             index = -1;
         }
     }
-    FreeThumbnailSet(&set);
     if (result == ThumbnailResult::DecodeFault && index >= 0)
-        ReportDecodeFault(browser, index, hasPath && kind == Pass::Shortcuts ? target : pass.path);
+        ReportDecodeFault(browser, index, job->hasPath && kind == Pass::Shortcuts ? job->target : pass.path);
     if (index < 0 || !list) return;
     if (animated && InterlockedIncrement(&g_animatedCount) == 1) PostMessageA(list, kMsgStartCellAnimation, 0, 0);
     if (!FileListIsVirtual()) PostMessageA(list, kMsgRefreshItemTexts, static_cast<WPARAM>(index), 0);
     PostMessageA(list, kMsgRedrawItem, 0, index);
+}
+
+// A decoded job back on the worker: appended to the cache, then given.
+void FinishDecodedJob(DecodeJob* job, HWND list, HWND browser) {
+    if (job->result == ThumbnailResult::Made) StoreThumbnails(job->request, &job->set);
+    GiveJob(job, list, browser);
+}
+
+// The jobs of one pass on the decoding threads.
+class InFlight {
+public:
+    explicit InFlight(bool threads) : threads_(threads) {}
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+
+    bool Empty() const { return jobs_.empty(); }
+    bool HasRoom() const { return !threads_ || IdleDecoders() > 0; }
+    bool Holds(DWORD serial) const {
+        for (const DecodeJob* job : jobs_)
+            if (job->pass.serial == serial) return true;
+        return false;
+    }
+    // Takes the job over: decoded on a thread, or here when there is none.
+    void Decode(DecodeJob* job, HWND list, HWND browser) {
+        job->generation = g_passGeneration;
+        if (threads_ && SubmitDecodeJob(job)) {
+            jobs_.push_back(job);
+            return;
+        }
+        RunDecodeJob(job);
+        FinishDecodedJob(job, list, browser);
+        delete job;
+    }
+    // Finishes the jobs that are done; with wait, first waits a moment for one.
+    void Collect(HWND list, HWND browser, bool wait) {
+        if (wait && !jobs_.empty()) WaitForSingleObject(DecodeFinishedEvent(), kPassPollMs);
+        while (DecodeJob* job = TakeFinishedJob()) {
+            bool ours = false;
+            for (size_t i = 0; i < jobs_.size(); ++i) {
+                if (jobs_[i] != job) continue;
+                jobs_.erase(jobs_.begin() + static_cast<std::ptrdiff_t>(i));
+                ours = true;
+                break;
+            }
+            // A job of an abandoned pass: dropped, nothing stored.
+            if (ours && job->generation == g_passGeneration) FinishDecodedJob(job, list, browser);
+            delete job;
+        }
+    }
+    // The pass ends early: the jobs still decoding are left to their threads
+    // and dropped when they come back, so that a huge picture never holds up
+    // the stop.
+    void Abandon() {
+        InterlockedIncrement(&g_passGeneration);
+        jobs_.clear();
+    }
+
+private:
+    bool threads_;
+    std::vector<DecodeJob*> jobs_;
+};
+
+// The next item of the pass, looked for from `from` to `end`, leaving out
+// the items being decoded; false when there is none.
+bool NextItem(Pass pass, int from, int end, const InFlight& inFlight, PassItem* out) {
+    ItemModelLock hold;
+    std::vector<BrowserItem>& items = Items().items;
+    if (end > static_cast<int>(items.size())) end = static_cast<int>(items.size());
+    for (int i = from < 0 ? 0 : from; i < end; ++i) {
+        BrowserItem& item = items[static_cast<size_t>(i)];
+        if (!Wanted(item, pass) || inFlight.Holds(item.serial)) continue;
+        out->index = i;
+        out->serial = item.serial;
+        out->path = ItemPath(item);
+        out->lastWrite = item.lastWrite;
+        out->size = item.size;
+        return true;
+    }
+    return false;
+}
+
+// Starts one item: from the cache at once, else off to be decoded.
+void StartItem(DecodeJob* job, InFlight* inFlight, HWND list, HWND browser) {
+    PrepareJob(job);
+    if (job->hasPath) {
+        job->result = LookUpThumbnails(job->request, &job->set, &job->format);
+        if (job->result == ThumbnailResult::NeedsDecode) {
+            inFlight->Decode(job, list, browser);
+            return;
+        }
+        job->made = job->result == ThumbnailResult::Made && job->pictures.Make(job->set);
+    } else {
+        job->result = ThumbnailResult::Failed;
+    }
+    GiveJob(job, list, browser);
+    delete job;
 }
 
 // Only the worker looks at the notifications (a refresh run by another
@@ -560,15 +708,23 @@ bool ShownFolderChangedDuringPass() {
 
 // One pass over the model: the items the list shows first, then every item
 // from the top, starting over at the shown range whenever it moves or the
-// list is re-sorted.  False when aborted.
-bool RunPass(Pass kind, HWND list, HWND browser) {
+// list is re-sorted.  Items are handed to the decoding threads in that
+// order as threads come free; what they finish is given as it comes back.
+// False when aborted.
+bool RunPass(Pass kind, HWND list, HWND browser, bool threads) {
+    InFlight inFlight(threads);
     int first = 0, end = 0;
     VisibleListRange(&first, &end);
     TakeRangeChanged();
     int cursor = ShownToModelIndex(first) >= 0 ? ShownToModelIndex(first) : 0;
     bool visiblePass = end > first;
+    bool exhausted = false;   // nothing left to start; waiting for the last jobs
     for (;;) {
-        if (WorkerAborted()) return false;
+        inFlight.Collect(list, browser, false);
+        if (WorkerAborted()) {
+            inFlight.Abandon();
+            return false;
+        }
         if (ShownFolderChangedDuringPass()) {
             // The pass yields to the refresh, then goes on over the new
             // model from the shown range; the new items are not examined.
@@ -579,23 +735,41 @@ bool RunPass(Pass kind, HWND list, HWND browser) {
             VisibleListRange(&first, &end);
             cursor = ShownToModelIndex(first) >= 0 ? ShownToModelIndex(first) : 0;
             visiblePass = end > first;
+            exhausted = false;
         }
-        PassItem pass;
+        if (exhausted || !inFlight.HasRoom()) {
+            if (exhausted && inFlight.Empty()) return true;
+            inFlight.Collect(list, browser, true);
+            continue;
+        }
+        DecodeJob* job = new (std::nothrow) DecodeJob;
+        if (!job) {
+            inFlight.Collect(list, browser, true);
+            continue;
+        }
+        job->kind = kind;
         const int limit = visiblePass ? (ShownToModelIndex(end - 1) + 1) : Items().Count();
-        if (!NextItem(kind, cursor, limit, &pass)) {
+        if (!NextItem(kind, cursor, limit, inFlight, &job->pass)) {
+            delete job;
             if (visiblePass) {
                 visiblePass = false;
                 cursor = 0;
-                continue;
+            } else {
+                exhausted = true;
             }
-            return true;
+            continue;
         }
-        ExamineItem(pass, kind, list, browser);
-        cursor = pass.index + 1;
+        cursor = job->pass.index + 1;
+        StartItem(job, &inFlight, list, browser);
     }
 }
 
 }  // namespace
+
+void SetThumbnailDecodingThreads(int count) { InterlockedExchange(&g_decodingThreads, count < 0 ? 0 : count); }
+
+int ThumbnailDecodingThreads() { return WantedDecodingThreads(); }
+
 
 void ForgetCellAnimation() { InterlockedExchange(&g_animatedCount, 0); }
 
@@ -608,9 +782,10 @@ bool RunThumbnailPasses(HWND list, HWND browser, bool folderCache) {
     // folder's cache is closed by then, so those use the one-shot forms.
     if (!ImageLibrary() || GetCacheDirectory().empty()) return false;
     const bool cacheOpen = folderCache && Items().Count() > 0 && OpenFolderCache(LoadedFolderPath()) != 0;
-    bool finished = RunPass(Pass::First, list, browser);
+    const bool threads = EnsureDecoders();
+    bool finished = RunPass(Pass::First, list, browser, threads);
     if (cacheOpen) CloseFolderCache();
-    if (finished && Items().secondPassNeeded) finished = RunPass(Pass::Shortcuts, list, browser);
+    if (finished && Items().secondPassNeeded) finished = RunPass(Pass::Shortcuts, list, browser, threads);
     if (g_animatedCount > 0 && list) PostMessageA(list, kMsgStartCellAnimation, 0, 0);
     if (!finished) return false;
     // Only Picture Mode shows what this pass found to be pictures.

@@ -92,6 +92,14 @@ private:
 // then built and the pictures are handed to the open list.
 bool RunThumbnailPasses(HWND list, HWND browser, bool folderCache);
 
+// How many threads decode thumbnails while the pass runs on the worker,
+// which looks pictures up in the cache, appends to it and gives each item
+// its thumbnails.  count 0 (the default): one per processor; at most 4.
+// Takes effect at the next pass.
+void SetThumbnailDecodingThreads(int count);
+// The number the next pass will use.
+int ThumbnailDecodingThreads();
+
 void ForgetCellAnimation();
 
 // Hands a new open list to the browser window, which puts it in place on the

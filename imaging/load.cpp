@@ -17,13 +17,38 @@ CRITICAL_SECTION* Lock() {
     return &lock;
 }
 
+// The shared holders.  They pass the critical section only on their way in,
+// so a thread that holds it keeps new ones out and waits for the count to
+// drop; the last one out sets the event (auto-reset).
+volatile LONG g_sharedHolders = 0;
+
+HANDLE SharedHoldersGone() {
+    static HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    return event;
+}
+
 }  // namespace
 
 void SetImageLibrary(const LorimelApi* api) { g_library = api; }
 const LorimelApi* ImageLibrary() { return g_library; }
 
-DecodingLock::DecodingLock() { EnterCriticalSection(Lock()); }
+DecodingLock::DecodingLock() {
+    EnterCriticalSection(Lock());
+    // The short time-out covers a wake-up that went to an earlier waiter.
+    while (g_sharedHolders > 0) WaitForSingleObject(SharedHoldersGone(), 5);
+}
 DecodingLock::~DecodingLock() { LeaveCriticalSection(Lock()); }
+
+SharedDecodingLock::SharedDecodingLock() {
+    HANDLE gone = SharedHoldersGone();
+    (void)gone;   // made before the first holder can leave
+    EnterCriticalSection(Lock());
+    InterlockedIncrement(&g_sharedHolders);
+    LeaveCriticalSection(Lock());
+}
+SharedDecodingLock::~SharedDecodingLock() {
+    if (InterlockedDecrement(&g_sharedHolders) == 0) SetEvent(SharedHoldersGone());
+}
 
 DibBlock* LoadFirstPageDib(const char* path) {
     const LorimelApi* api = g_library;

@@ -12,13 +12,27 @@
 void SetImageLibrary(const LorimelApi* api);
 const LorimelApi* ImageLibrary();
 
-// Holds the decoding lock for its lifetime.
+// Holds the decoding lock for its lifetime.  Taking it waits until every
+// shared holder (below) is done; none starts meanwhile.  A thread may take it
+// again while it holds it.
 class DecodingLock {
 public:
     DecodingLock();
     ~DecodingLock();
     DecodingLock(const DecodingLock&) = delete;
     DecodingLock& operator=(const DecodingLock&) = delete;
+};
+
+// Holds the decoding lock shared: the thumbnail decoders, which install no
+// progress callback, decode side by side under it, while a holder of the
+// whole lock (the picture loader with its callback) waits for them.  Never
+// nested, and never taken by a thread that holds the whole lock.
+class SharedDecodingLock {
+public:
+    SharedDecodingLock();
+    ~SharedDecodingLock();
+    SharedDecodingLock(const SharedDecodingLock&) = delete;
+    SharedDecodingLock& operator=(const SharedDecodingLock&) = delete;
 };
 
 // Detects, opens, reads the header and page 0 of a file into a bare 32-bit

@@ -3,6 +3,7 @@
 #include "animation.h"
 #include "dib.h"
 #include "handle.h"
+#include "jpeg_scans.h"
 #include "magick.h"
 #include "progress.h"
 #include "registry.h"
@@ -366,6 +367,22 @@ LONG ReadPixelsThroughCoder(ImageFileRecord& file, void* pixels, LONG width, LON
         FormatLocaleString(size, sizeof size, "%ldx%ld", static_cast<long>(width),
                            static_cast<long>(height));
         SetImageOption(info, "jpeg:size", size);
+    }
+    // A progressive JPEG read at 1/8 of its size or less: the decoder uses
+    // only the DC coefficients, so it is handed the DC scans alone (from
+    // memory) and never decodes the AC scans that make most of the file.
+    std::vector<BYTE> dcScans;
+    if (smaller && described->interlace == JPEGInterlace && pageInfo.width >= 8 * width &&
+        pageInfo.height >= 8 * height) {
+        if (ProgressiveDcScans(static_cast<FILE*>(file.stream), &dcScans)) {
+            info->file = nullptr;
+            SetImageInfoBlob(info, dcScans.data(), dcScans.size());
+            // Smoothing would only estimate the AC coefficients left out.
+            SetImageOption(info, "jpeg:block-smoothing", "false");
+        } else if (!Rewind(file)) {
+            DestroyImageInfo(info);
+            return 0;
+        }
     }
 
     DecodeTarget target;

@@ -179,29 +179,11 @@ ThumbnailResult Decode(Work* work, const char* format) {
         out->frameCount = static_cast<int>(k) + 1;
     }
     CloseWorkFile(work);
-
-    if (!stopped) {
-        const DWORD low = request.lastWrite.dwLowDateTime;
-        const DWORD high = request.lastWrite.dwHighDateTime;
-        CacheAddResult stored;
-        if (IsFolderCacheOpen()) {
-            std::string folder, name;
-            SplitPicturePath(request.path, &folder, &name);
-            stored = AddThumbEntry(name, low, high, request.fileSize, out->format, out->frames,
-                                   out->infos, out->frameCount);
-        } else {
-            stored = StoreThumbsOneShot(request.path, low, high, request.fileSize, out->format,
-                                        out->frames, out->infos, out->frameCount);
-            if (request.alsoStoreAs && *request.alsoStoreAs)
-                StoreThumbsOneShot(request.alsoStoreAs, low, high, request.fileSize, out->format,
-                                   out->frames, out->infos, out->frameCount);
-        }
-        out->stored = stored == CacheAddResult::Added;
-    }
+    out->stoppedEarly = stopped;
     return ThumbnailResult::Made;
 }
 
-ThumbnailResult LookUpOrDecode(Work* work) {
+ThumbnailResult LookUp(Work* work, std::string* format) {
     const LorimelApi* api = work->api;
     const ThumbnailRequest& request = *work->request;
     const DWORD low = request.lastWrite.dwLowDateTime;
@@ -235,7 +217,27 @@ ThumbnailResult LookUpOrDecode(Work* work) {
     // Known to the cache but not loadable from it: the library decides.
     if (!detected[0] && !api->DetectImageFormat(request.path, detected))
         return ThumbnailResult::NotPicture;
-    return Decode(work, detected);
+    *format = detected;
+    return ThumbnailResult::NeedsDecode;
+}
+
+// Runs one step under a recovery point: a jump back from the library drops
+// everything the step had made of this picture.
+template <typename Step>
+ThumbnailResult Recoverable(const ThumbnailRequest& request, ThumbnailSet* out, Step step) {
+    Work work = {ImageLibrary(), &request, out, nullptr, {nullptr, nullptr}};
+    if (!work.api) return ThumbnailResult::Failed;
+    jmp_buf jump;
+    RecoveryScope scope;
+    if (LorimelRecoveryPoint(jump) != 0) {
+        scope.Jumped();
+        CloseWorkFile(&work);
+        FreeDib(work.pending[0]);
+        FreeDib(work.pending[1]);
+        FreeThumbnailSet(out);
+        return ThumbnailResult::DecodeFault;
+    }
+    return step(&work);
 }
 
 }  // namespace
@@ -321,27 +323,52 @@ DibBlock* MakeIconCopy(const DibBlock* thumbnail, int iconWidth, int iconHeight)
     return copy;
 }
 
-ThumbnailResult MakeThumbnails(const ThumbnailRequest& request, ThumbnailSet* out) {
+ThumbnailResult LookUpThumbnails(const ThumbnailRequest& request, ThumbnailSet* out,
+                                 std::string* format) {
+    if (!out || !format) return ThumbnailResult::Failed;
+    FreeThumbnailSet(out);
+    format->clear();
+    if (!request.path || !*request.path) return ThumbnailResult::NotPicture;
+    SharedDecodingLock lock;
+    return Recoverable(request, out, [format](Work* work) { return LookUp(work, format); });
+}
+
+ThumbnailResult DecodeThumbnails(const ThumbnailRequest& request, const std::string& format,
+                                 ThumbnailSet* out) {
     if (!out) return ThumbnailResult::Failed;
     FreeThumbnailSet(out);
     if (!request.path || !*request.path) return ThumbnailResult::NotPicture;
-    const LorimelApi* api = ImageLibrary();
-    if (!api) return ThumbnailResult::Failed;
+    SharedDecodingLock lock;
+    return Recoverable(request, out, [&format](Work* work) { return Decode(work, format.c_str()); });
+}
 
-    DecodingLock lock;
-    Work work = {api, &request, out, nullptr, {nullptr, nullptr}};
-    jmp_buf jump;
-    RecoveryScope scope;
-    if (LorimelRecoveryPoint(jump) != 0) {
-        scope.Jumped();
-        // The library gave up inside a decode: drop everything of this picture.
-        CloseWorkFile(&work);
-        FreeDib(work.pending[0]);
-        FreeDib(work.pending[1]);
-        FreeThumbnailSet(out);
-        return ThumbnailResult::DecodeFault;
+void StoreThumbnails(const ThumbnailRequest& request, ThumbnailSet* out) {
+    if (!out || out->fromCache || out->stoppedEarly || out->frameCount < 1 || !request.path) return;
+    const DWORD low = request.lastWrite.dwLowDateTime;
+    const DWORD high = request.lastWrite.dwHighDateTime;
+    CacheAddResult stored;
+    if (IsFolderCacheOpen()) {
+        std::string folder, name;
+        SplitPicturePath(request.path, &folder, &name);
+        stored = AddThumbEntry(name, low, high, request.fileSize, out->format, out->frames,
+                               out->infos, out->frameCount);
+    } else {
+        stored = StoreThumbsOneShot(request.path, low, high, request.fileSize, out->format,
+                                    out->frames, out->infos, out->frameCount);
+        if (request.alsoStoreAs && *request.alsoStoreAs)
+            StoreThumbsOneShot(request.alsoStoreAs, low, high, request.fileSize, out->format,
+                               out->frames, out->infos, out->frameCount);
     }
-    return LookUpOrDecode(&work);
+    out->stored = stored == CacheAddResult::Added;
+}
+
+ThumbnailResult MakeThumbnails(const ThumbnailRequest& request, ThumbnailSet* out) {
+    std::string format;
+    ThumbnailResult result = LookUpThumbnails(request, out, &format);
+    if (result != ThumbnailResult::NeedsDecode) return result;
+    result = DecodeThumbnails(request, format, out);
+    if (result == ThumbnailResult::Made) StoreThumbnails(request, out);
+    return result;
 }
 
 long ThumbnailDecodeCount() { return g_decodes; }

@@ -56,6 +56,7 @@ struct ThumbnailSet {
     DWORD dimensionKey = 0; // PictureDimensionKey of the first page
     bool fromCache = false; // loaded from the cache, nothing decoded
     bool stored = false;    // appended to the cache after decoding
+    bool stoppedEarly = false; // the stop flag ended the frames: not to be stored
 };
 
 enum class ThumbnailResult {
@@ -64,6 +65,7 @@ enum class ThumbnailResult {
     Failed,       // no page, open failed or no memory: no thumbnail
     Stopped,      // the stop flag was seen before anything was made
     DecodeFault,  // the library gave up inside a decode; nothing kept
+    NeedsDecode,  // LookUpThumbnails only: not in the cache, to be decoded
 };
 
 struct ThumbnailRequest {
@@ -84,6 +86,25 @@ struct ThumbnailRequest {
 // is looked up there and a decoded one appended to it; otherwise the
 // one-shot cache forms are used.  Frames are not stored when stopped.
 ThumbnailResult MakeThumbnails(const ThumbnailRequest& request, ThumbnailSet* out);
+
+// The three steps of MakeThumbnails, for a caller that decodes on threads
+// of its own.  The look-up and the store use the cache, which has one set of
+// state for the program: both run on the one thread that opens and closes
+// the folder cache.  The decode touches no cache and runs on any thread,
+// side by side with other decodes (under the shared decoding lock and a
+// recovery point of its own).
+//
+// Takes the thumbnails from the cache into *out (emptied first), or answers
+// NeedsDecode with the detected format in *format, or NotPicture / Stopped.
+ThumbnailResult LookUpThumbnails(const ThumbnailRequest& request, ThumbnailSet* out,
+                                 std::string* format);
+// Decodes the picture (in the format LookUpThumbnails found) into *out.
+ThumbnailResult DecodeThumbnails(const ThumbnailRequest& request, const std::string& format,
+                                 ThumbnailSet* out);
+// Appends a decoded set to the cache (the open folder cache, else the
+// one-shot form, also under alsoStoreAs); sets out->stored.  Nothing is
+// stored for a set taken from the cache or one the stop flag cut short.
+void StoreThumbnails(const ThumbnailRequest& request, ThumbnailSet* set);
 
 // How many pictures MakeThumbnails has opened for decoding since the
 // program started (cache hits do not count): the measure of cache use.

@@ -4,6 +4,7 @@
 #include "lorimel_fixture.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -162,6 +163,44 @@ TEST_F(LorimelReadWriteTest, ReducedSizeDecodeFillsExactlyTheAskedSize) {
         EXPECT_NEAR(20, Blue(br), 12);
         EXPECT_NEAR(40, Green(br), 12);
         EXPECT_EQ(0, d.pixels.back() >> 24) << "fourth byte stays zero";
+    }
+}
+
+// A progressive JPEG read at an eighth of its size or less is decoded from
+// its DC scans alone: it must look like the same picture read from the
+// baseline file, at every such size and at a size that takes the whole file.
+TEST_F(LorimelReadWriteTest, ProgressiveJpegReducedLooksLikeTheBaselineOne) {
+    // Made beside the test programs from the sample photo at build time.
+    const std::string path = Samples("..\\tests\\photo-progressive.jpg");
+    for (auto size : {std::pair<LONG, LONG>{80, 60}, {48, 36}, {13, 9}, {200, 150}}) {
+        SCOPED_TRACE(size.first);
+        Decoded baseline = DecodeFile(Samples("photo.jpg"), 0, size.first, size.second);
+        Decoded progressive = DecodeFile(path, 0, size.first, size.second);
+        ASSERT_EQ(1, baseline.result);
+        ASSERT_EQ(1, progressive.result);
+        EXPECT_EQ(640, progressive.info.width);
+        ASSERT_EQ(baseline.pixels.size(), progressive.pixels.size());
+        long total = 0, worst = 0;
+        for (size_t i = 0; i < baseline.pixels.size(); ++i) {
+            const DWORD a = baseline.pixels[i], b = progressive.pixels[i];
+            for (int shift = 0; shift < 24; shift += 8) {
+                const long d = std::labs(static_cast<long>((a >> shift) & 0xFF) - static_cast<long>((b >> shift) & 0xFF));
+                total += d;
+                if (d > worst) worst = d;
+            }
+        }
+        EXPECT_LT(total / static_cast<long>(3 * baseline.pixels.size()), 4) << "mean difference per channel";
+        EXPECT_LT(worst, 64);
+    }
+
+    // Cut short inside its scans, it still gives a picture of the asked size.
+    const std::vector<BYTE> bytes = ReadBytes(path);
+    ASSERT_GT(bytes.size(), 1000u);
+    for (size_t cut : {bytes.size() / 2, bytes.size() / 8}) {
+        SCOPED_TRACE(cut);
+        const std::string torn = Scratch("torn-progressive.jpg");
+        WriteBytes(torn, std::vector<BYTE>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)));
+        EXPECT_EQ(1, DecodeFile(torn, 0, 80, 60).result);
     }
 }
 

@@ -7,6 +7,15 @@ extern PFN_SetErrorJump g_lorimelSetErrorJump;   // the library's, bound by Bind
 PFN_SetErrorJump g_tapForwardSetErrorJump = nullptr;
 void* volatile g_tappedRecoveryPoint = nullptr;
 
+// Each thread's latest point: a decode on one thread must jump back to its
+// own point, not to one another thread recorded meanwhile.
+thread_local void* t_tappedRecoveryPoint = nullptr;
+
+void NoteTappedRecoveryPoint(void* jump) {
+    t_tappedRecoveryPoint = jump;
+    g_tappedRecoveryPoint = jump;
+}
+
 // Notes the recovery point, then records it through the library as usual (a
 // null buffer, which drops a point, is passed on without being noted).  A
 // tail jump: the library must see the caller's own frame.
@@ -16,7 +25,9 @@ __attribute__((naked)) LONG WINAPI TapSetErrorJump(jmp_buf) {
         "movl 4(%esp), %eax\n\t"
         "testl %eax, %eax\n\t"
         "jz 1f\n\t"
-        "movl %eax, _g_tappedRecoveryPoint\n"
+        "pushl %eax\n\t"
+        "call _NoteTappedRecoveryPoint\n\t"   // keeps ebx, esi, edi, ebp
+        "addl $4, %esp\n"
         "1:\n\t"
         "jmp *_g_tapForwardSetErrorJump\n\t");
 }
@@ -26,7 +37,11 @@ __attribute__((naked)) LONG WINAPI TapSetErrorJump(jmp_buf) {
     asm volatile(
         "testq %rcx, %rcx\n\t"
         "jz 1f\n\t"
-        "movq %rcx, g_tappedRecoveryPoint(%rip)\n"
+        "pushq %rcx\n\t"
+        "subq $32, %rsp\n\t"       // shadow space; the stack is 16-aligned here
+        "call NoteTappedRecoveryPoint\n\t"
+        "addq $32, %rsp\n\t"
+        "popq %rcx\n"
         "1:\n\t"
         "jmp *g_tapForwardSetErrorJump(%rip)\n\t");
 }
@@ -37,6 +52,7 @@ __attribute__((naked)) LONG WINAPI TapSetErrorJump(jmp_buf) {
 
 RecoveryTap::RecoveryTap() {
     g_tappedRecoveryPoint = nullptr;
+    t_tappedRecoveryPoint = nullptr;
     g_tapForwardSetErrorJump = g_lorimelSetErrorJump;
     g_lorimelSetErrorJump = TapSetErrorJump;
 }
@@ -46,4 +62,4 @@ RecoveryTap::~RecoveryTap() {
     g_tappedRecoveryPoint = nullptr;
 }
 
-_JBTYPE* RecoveryTap::Point() { return static_cast<_JBTYPE*>(g_tappedRecoveryPoint); }
+_JBTYPE* RecoveryTap::Point() { return static_cast<_JBTYPE*>(t_tappedRecoveryPoint); }

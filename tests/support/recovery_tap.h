@@ -11,6 +11,6 @@ public:
     ~RecoveryTap();
     RecoveryTap(const RecoveryTap&) = delete;
     RecoveryTap& operator=(const RecoveryTap&) = delete;
-    // The jump buffer of the latest recovery point, or null.
+    // The jump buffer of the latest recovery point this thread recorded, or null.
     static _JBTYPE* Point();
 };
