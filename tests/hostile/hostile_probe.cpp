@@ -117,6 +117,7 @@ std::string ThroughThumbnailMaker(const char* path) {
         case ThumbnailResult::Failed: outcome = "failed"; break;
         case ThumbnailResult::DecodeFault: outcome = "decode-fault"; break;
         case ThumbnailResult::Stopped: outcome = "!stopped-unasked"; break;
+        case ThumbnailResult::NeedsDecode: outcome = "!left-undecoded"; break;
     }
     FreeThumbnailSet(&set);
     return outcome;
