@@ -147,6 +147,17 @@ static bool IsRemovableRoot(const std::string& path) {
     return GetDriveTypeA(path.c_str()) == DRIVE_REMOVABLE;
 }
 
+// A folder or a file, with its size and date, from what the directory says.
+static void TakeFindData(BrowserItem& item, DWORD attributes, DWORD size, const FILETIME& lastWrite) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        item.state = kItemFolder;
+    } else {
+        item.state = kItemFile;
+        item.size = size;
+    }
+    item.lastWrite = lastWrite;
+}
+
 bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
                     LPCITEMIDLIST absoluteFolder, LPCITEMIDLIST relative) {
     ZeroItem(item);
@@ -175,15 +186,7 @@ bool FillFolderItem(BrowserItem& item, IShellFolder* folder,
         found = !path.empty() && !IsRemovableRoot(path) &&
                 SUCCEEDED(SHGetDataFromIDListA(folder, relative, SHGDFIL_FINDDATA, &find, sizeof find));
     }
-    if (found) {
-        if (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            item.state = kItemFolder;
-        } else {
-            item.state = kItemFile;
-            item.size = find.nFileSizeLow;
-        }
-        item.lastWrite = find.ftLastWriteTime;
-    }
+    if (found) TakeFindData(item, find.dwFileAttributes, find.nFileSizeLow, find.ftLastWriteTime);
     const bool named = found && find.cFileName[0]
                            ? SetItemName(item, find.cFileName)
                            : SetItemName(item, DisplayNameOf(folder, relative, SHGDN_INFOLDER).c_str());
@@ -299,13 +302,7 @@ static bool FillListedItem(BrowserItem& item, const WIN32_FIND_DATAW& find, Attr
         return false;
     }
     item.listedByName = true;
-    if (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        item.state = kItemFolder;
-    } else {
-        item.state = kItemFile;
-        item.size = find.nFileSizeLow;
-    }
-    item.lastWrite = find.ftLastWriteTime;
+    TakeFindData(item, find.dwFileAttributes, find.nFileSizeLow, find.ftLastWriteTime);
     item.shellAttributes = classes.Of(item, find.cFileName, find.dwFileAttributes);
     item.iconIndex = kIconNotFetched;
     return true;

@@ -25,18 +25,7 @@
 #include "settings.h"
 #include "thumbnail_maker.h"
 #include "worker.h"
-
-// Defined in worker_test.cpp.
-namespace worker_support {
-HWND CreateSinkWindow(DWORD style);
-void PumpFor(DWORD ms);
-void ForgetPosted();
-int CountPosted(HWND window, UINT message);
-bool WaitForPosted(HWND window, UINT message, DWORD timeout, DWORD* tick = nullptr);
-std::string ScratchFolder(const char* name);
-void RemoveTree(const std::string& path);
-void RequestPath(const std::string& path);
-}  // namespace worker_support
+#include "worker_support.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "pidl.h"
 #include "settings.h"
 #include "program.h"
+#include "worker_support.h"
 
 #include <commctrl.h>
 
@@ -116,7 +117,7 @@ int CountPosted(HWND window, UINT message) {
 }
 
 // Pumps until message reached window (true, *tick its arrival) or timeout.
-bool WaitForPosted(HWND window, UINT message, DWORD timeout, DWORD* tick = nullptr) {
+bool WaitForPosted(HWND window, UINT message, DWORD timeout, DWORD* tick) {
     const DWORD start = GetTickCount();
     for (;;) {
         for (const Posted& p : g_posted) {
