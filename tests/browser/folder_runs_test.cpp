@@ -25,18 +25,13 @@
 #include "settings.h"
 #include "thumbnail_maker.h"
 #include "worker.h"
+#include "thumbnail_worker_fixture.h"
 #include "worker_support.h"
 
 namespace {
 
 using namespace worker_support;
 using Bytes = std::vector<char>;
-
-std::string ExeDirectory() {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    return std::string(exe, strrchr(exe, '\\') + 1);
-}
 
 Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -80,53 +75,19 @@ const char* const kSamples[] = {"photo.jpg", "bmp-24bit.bmp", "bmp-4bit.bmp", "b
                                 "rose.tif",  "icon.ico",      "animated.gif", "multipage.tif"};
 constexpr int kPictures = sizeof kSamples / sizeof *kSamples;
 
-class FolderRunTest : public ::testing::Test {
+class FolderRunTest : public ThumbnailWorkerTest {
 protected:
-    static void SetUpTestSuite() {
-        const std::string bin = ExeDirectory() + "..\\bin\\";
-        bound_ = BindLorimel(api_, (bin + "Lorimel.dll").c_str()) && api_.InitImageLibrary(bin.c_str()) == 1;
-    }
     void SetUp() override {
-        CoInitialize(nullptr);
-        ASSERT_TRUE(bound_) << "the picture file library did not load";
-        savedInitialDir_ = settings::Read(settings::kInitialDir);
-        savedDefaultPath_ = settings::Read(settings::kDefaultPath);
-        SetImageLibrary(&api_);
-        cacheHome_ = ExeDirectory() + "scratch-damage-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(cacheHome_.c_str(), nullptr);
-        SetCacheDirectory(cacheHome_);
-        ClearCacheFiles();
-        SetVisibleListRange(0, kPictures);
-        TakeRangeChanged();
-        list_ = CreateSinkWindow(0);
-        browser_ = CreateSinkWindow(0);
+        StartWorker("scratch-damage", kPictures, 0);
         folder_ = ScratchFolder("damage");
         for (const char* sample : kSamples)
             ASSERT_TRUE(CopyFileA((ExeDirectory() + "..\\samples\\" + sample).c_str(),
                                   (folder_ + "\\" + sample).c_str(), FALSE))
                 << sample;
-        ASSERT_TRUE(StartWatcher(list_, browser_));
-        ForgetPosted();
     }
     void TearDown() override {
-        StopWatcher();
-        ClearItemModel();
-        SetModelFolder(nullptr, nullptr);
-        Program().openList.Clear();
-        CloseCacheFiles();
-        ClearCacheFiles();
-        RemoveDirectoryA(GetCacheDirectory().c_str());
-        RemoveDirectoryA(cacheHome_.c_str());
-        SetImageLibrary(nullptr);
-        SetVisibleListRange(0, 1);
-        TakeRangeChanged();
-        DestroyWindow(list_);
-        DestroyWindow(browser_);
+        StopWorker();
         RemoveTree(folder_);
-        settings::Write(settings::kInitialDir, savedInitialDir_);
-        settings::Write(settings::kDefaultPath, savedDefaultPath_);
-        ForgetPosted();
-        CoUninitialize();
     }
 
     // One run of the browser over the folder: what it shows and how many
@@ -144,15 +105,8 @@ protected:
         return ShownItems();
     }
 
-    static LorimelApi api_;
-    static bool bound_;
-    HWND list_ = nullptr, browser_ = nullptr;
-    std::string folder_, cacheHome_;
-    std::string savedInitialDir_, savedDefaultPath_;
+    std::string folder_;
 };
-
-LorimelApi FolderRunTest::api_;
-bool FolderRunTest::bound_ = false;
 
 // Damage between runs: the damaged entries are made again and the others
 // still come from the cache.

@@ -28,6 +28,7 @@
 #include "settings.h"
 #include "program.h"
 #include "thumbnail_maker.h"
+#include "thumbnail_worker_fixture.h"
 #include "worker_support.h"
 
 namespace {
@@ -35,12 +36,6 @@ namespace {
 using namespace worker_support;
 
 constexpr DWORD kPassTimeoutMs = 30000;
-
-std::string ExeDirectory() {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    return std::string(exe, strrchr(exe, '\\') + 1);
-}
 
 std::string SamplePath(const char* name) { return ExeDirectory() + "..\\samples\\" + name; }
 
@@ -336,58 +331,18 @@ private:
     LorimelApi api_;
 };
 
-class ThumbnailPassTest : public ::testing::Test {
+class ThumbnailPassTest : public ThumbnailWorkerTest {
 protected:
-    static void SetUpTestSuite() {
-        const std::string bin = ExeDirectory() + "..\\bin\\";
-        bound_ = BindLorimel(api_, (bin + "Lorimel.dll").c_str()) && api_.InitImageLibrary(bin.c_str()) == 1;
-    }
-
     void SetUp() override {
-        CoInitialize(nullptr);
-        ASSERT_TRUE(bound_) << "the picture file library did not load";
         // Two decoding threads, whatever the machine has: the order below is
         // the order items are started in, and at most kThreads are in flight.
-        SetThumbnailDecodingThreads(kThreads);
-        savedInitialDir_ = settings::Read(settings::kInitialDir);
-        savedDefaultPath_ = settings::Read(settings::kDefaultPath);
-        SetImageLibrary(&api_);
-        // A cache of the test's own, empty at the start of every test.
-        cacheHome_ = ExeDirectory() + "scratch-passes-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(cacheHome_.c_str(), nullptr);
-        SetCacheDirectory(cacheHome_);
-        ClearCacheFiles();
-        SetVisibleListRange(0, 1);   // what the list holds before its first paint
-        TakeRangeChanged();
-        list_ = CreateSinkWindow(0);
-        browser_ = CreateSinkWindow(0);
+        // The list holds one item before its first paint.
+        StartWorker("scratch-passes", 1, kThreads);
         root_ = ScratchFolder("passes");
-        ASSERT_TRUE(StartWatcher(list_, browser_));
-        ForgetPosted();
     }
-
     void TearDown() override {
-        StopWatcher();
-        SetThumbnailDecodingThreads(0);
-        ClearItemModel();
-        SetModelFolder(nullptr, nullptr);
-        Program().openList.Clear();
-        CloseCacheFiles();
-        ClearCacheFiles();
-        RemoveDirectoryA(GetCacheDirectory().c_str());
-        RemoveDirectoryA(cacheHome_.c_str());
-        // The other tests of the program run without thumbnails.
-        SetImageLibrary(nullptr);
-        SetVisibleListRange(0, 1);
-        TakeRangeChanged();
-        ForgetCellAnimation();
-        DestroyWindow(list_);
-        DestroyWindow(browser_);
+        StopWorker();
         RemoveTree(root_);
-        settings::Write(settings::kInitialDir, savedInitialDir_);
-        settings::Write(settings::kDefaultPath, savedDefaultPath_);
-        ForgetPosted();
-        CoUninitialize();
     }
 
     // A folder below the test's scratch folder.
@@ -422,15 +377,8 @@ protected:
     std::vector<int> RedrawOrder() { return AsIndices(PostedParams(list_, kMsgRedrawItem)); }
 
     static constexpr int kThreads = 2;
-    static LorimelApi api_;
-    static bool bound_;
-    HWND list_ = nullptr, browser_ = nullptr;
-    std::string root_, cacheHome_;
-    std::string savedInitialDir_, savedDefaultPath_;
+    std::string root_;
 };
-
-LorimelApi ThumbnailPassTest::api_;
-bool ThumbnailPassTest::bound_ = false;
 
 // ---------------------------------------------------------------------------
 // The cache: the first open decodes, the next one only reads.

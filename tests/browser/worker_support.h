@@ -20,4 +20,6 @@ std::string ScratchFolder(const char* name);
 void RemoveTree(const std::string& path);
 void RequestPath(const std::string& path);
 std::vector<std::string> ModelNames();
+// The test program's folder, ending in a backslash.
+std::string ExeDirectory();
 }  // namespace worker_support
