@@ -12,6 +12,29 @@ std::string RunningProgram() {
     return NormalizePath(path);
 }
 
+// A folder's entries, read whole before anything is removed: deleting while
+// the search is open makes every further step of it slower.  A link or
+// junction to a folder is an entry to remove, never a folder to follow.
+struct FolderEntries {
+    std::vector<std::string> folders, links, files;
+};
+
+FolderEntries ReadFolderEntries(const std::string& folder) {
+    FolderEntries entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return entries;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) entries.files.push_back(name);
+        else if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entries.links.push_back(name);
+        else entries.folders.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries;
+}
+
 }  // namespace
 
 Removal::Removal(const Records& records, const std::string& installFolder, const std::string& groupFolder)
@@ -36,33 +59,15 @@ void Removal::DeleteOneFile(const std::string& path) {
 }
 
 void Removal::DeleteTree(const std::string& folder) {
-    // The listing is read whole before anything goes: deleting while the
-    // search is open makes every further step of it slower.
-    std::vector<std::string> files, folders;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            // A link or junction is removed as an entry, never followed.
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                folders.push_back(name);
-            else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveDirectoryA((folder + "\\" + name).c_str());
-            else
-                files.push_back(name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    for (const std::string& name : files) {
+    const FolderEntries entries = ReadFolderEntries(folder);
+    for (const std::string& name : entries.links) RemoveDirectoryA((folder + "\\" + name).c_str());
+    for (const std::string& name : entries.files) {
         const std::string path = folder + "\\" + name;
         // One call per file while it goes (thousands of cache files); the
         // slower path only for the few that resist.
         if (!DeleteFileA(path.c_str())) DeleteOneFile(path);
     }
-    for (const std::string& name : folders) DeleteTree(folder + "\\" + name);
+    for (const std::string& name : entries.folders) DeleteTree(folder + "\\" + name);
     SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(folder.c_str());
 }
@@ -126,18 +131,7 @@ Records Removal::Remaining() const {
 }
 
 void RemoveEmptyFolders(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                RemoveEmptyFolders(folder + "\\" + name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    for (const std::string& name : ReadFolderEntries(folder).folders) RemoveEmptyFolders(folder + "\\" + name);
     RemoveDirectoryA(folder.c_str());
 }
 
