@@ -28,7 +28,12 @@ TEST(ForeignNamesTest, APictureNamedOutsideTheCodePageOpensInTheViewer) {
     EXPECT_EQ("2 Objects", WaitForStatus(browser, "2 "));
     HWND list = FindWindowExA(browser, nullptr, "SysListView32", nullptr);
     ASSERT_NE(nullptr, list);
-    EXPECT_EQ("???.tif", RemoteListText(list, 1));
+    // The status counts the folder's model, which the list's rows follow a
+    // moment later.
+    std::string listed;
+    for (DWORD start = GetTickCount(); listed.empty() && GetTickCount() - start < 10000; Sleep(50))
+        listed = RemoteListText(list, 1);
+    EXPECT_EQ("???.tif", listed);
     SetForegroundWindow(browser);
     PostMessageA(list, WM_CHAR, '?', 1);   // type-ahead picks it
     Sleep(500);
