@@ -132,7 +132,7 @@ TEST_F(WatcherTest, ShownFolderThatGoesAwayLeavesTheWorkerAnswering) {
     EXPECT_EQ(ModelNames(), (std::vector<std::string>{".."}));
     const DWORD start = GetTickCount();
     StopWatcher();
-    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_LT(GetTickCount() - start, 5000u);
 }
 
 TEST_F(WatcherTest, RefreshCarriesKnownItemsOverAndDropsTheGoneOnes) {
