@@ -7,6 +7,7 @@
 #include <string>
 
 #include "convert.h"
+#include "file_replace.h"
 #include "load.h"
 #include "quantize.h"
 #include "save_names.h"
@@ -173,7 +174,7 @@ int SaveDibToFile(const char* fileName, const char* formatName, const DibBlock* 
         }
         return Fail(error, SaveFault::Encoder);
     }
-    if (!MoveFileExA(temporary.c_str(), fileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!ReplaceWithFreshFile(temporary, target)) {
         system = GetLastError();
         DeleteFileA(temporary.c_str());
         return Fail(error, SaveFault::CannotReplace, system);

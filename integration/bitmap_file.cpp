@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "file_replace.h"
 #include "packed_dib.h"
 #include "save_names.h"
 
@@ -47,7 +48,7 @@ bool ReplaceFileContents(const std::string& path, const std::vector<BYTE>& bytes
     ok = ok && FlushFileBuffers(file);
     DWORD error = ok ? 0 : GetLastError();
     if (!CloseHandle(file) && ok) ok = false, error = GetLastError();
-    if (ok && !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (ok && !ReplaceWithFreshFile(temporary, path))
         ok = false, error = GetLastError();
     if (!ok) {
         DeleteFileA(temporary);

@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "file_replace.h"
+
 namespace {
 
 bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
@@ -118,7 +120,7 @@ bool WriteUrlFile(const std::string& path, const std::vector<UrlEntry>& entries,
         ok = WriteAll(file, text) && FlushFileBuffers(file);
         ok = CloseHandle(file) && ok;
     }
-    if (ok) ok = MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (ok) ok = ReplaceWithFreshFile(temporary, path);
     if (!ok) DeleteFileA(temporary);
     return ok;
 }

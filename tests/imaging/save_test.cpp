@@ -2,7 +2,8 @@
 // saved at reads back at that depth with the converted pixels, the quality
 // reaches the encoder clamped, the formats' masks choose the first depth,
 // targets that must fail leave every file as it was and no temporary file,
-// and the names of saved files and frames.
+// a file is replaced where MoveFileEx is missing, and the names of saved
+// files and frames.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "file_replace.h"
 #include "imaging_test_util.h"
 #include "load.h"
 #include "picture_types.h"
@@ -289,6 +291,53 @@ TEST_F(SaveTest, AFullDiskIsReportedAndTheEarlierFileKept) {
     EXPECT_FALSE(GetFileAttributesA((folder + "old.png").c_str()) != INVALID_FILE_ATTRIBUTES) << "no truncated picture";
     EXPECT_TRUE(TemporaryFiles(folder).empty());
     DeleteFileA(filler.c_str());
+}
+
+// MoveFileEx as the Windows 95/98 family has it, and one that refuses.
+BOOL WINAPI MoveFileExMissing(LPCSTR, LPCSTR, DWORD) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+BOOL WINAPI MoveFileExRefusing(LPCSTR, LPCSTR, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST_F(SaveTest, WithoutMoveFileExTheOldFileIsKeptUntilTheFreshOneIsIn) {
+    const std::string folder = Scratch("replace\\");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string target = folder + "picture.bmp", fresh = folder + "~fresh.tmp";
+    const std::vector<unsigned char> oldBytes = {'o', 'l', 'd'}, newBytes = {'n', 'e', 'w', '!'};
+    struct Case {
+        const char* what;
+        bool targetExists, freshExists;
+        MoveFileExFunction moveFileEx;
+        bool replaced;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"9x, replacing a file", true, true, MoveFileExMissing, true, 0},
+        {"9x, a new name", false, true, MoveFileExMissing, true, 0},
+        {"9x, the fresh file cannot be moved in", true, false, MoveFileExMissing, false, ERROR_FILE_NOT_FOUND},
+        {"a refusal is not worked around", true, true, MoveFileExRefusing, false, ERROR_ACCESS_DENIED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(target.c_str());
+        DeleteFileA(fresh.c_str());
+        if (c.targetExists) PutFileBytes(target, "old");
+        if (c.freshExists) PutFileBytes(fresh, "new!");
+        EXPECT_EQ(c.replaced, ReplaceWithFreshFile(fresh, target, c.moveFileEx));
+        if (c.replaced) {
+            EXPECT_EQ(newBytes, FileBytes(target));
+            EXPECT_TRUE(TemporaryFiles(folder).empty());
+        } else {
+            EXPECT_EQ(c.error, GetLastError());
+            EXPECT_EQ(oldBytes, FileBytes(target));
+            EXPECT_EQ(c.freshExists ? std::vector<std::string>{"~fresh.tmp"} : std::vector<std::string>{},
+                      TemporaryFiles(folder));
+        }
+    }
 }
 
 TEST(SaveNamesTest, OnlyADotInTheFileNameStartsTheExtension) {
