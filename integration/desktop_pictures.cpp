@@ -149,14 +149,29 @@ DibBlock* MakeLogoPicture(const DibBlock* picture) {
 bool SetStartupLogo(const DibBlock* picture, const DesktopPaths& paths) {
     DibBlock* logo = MakeLogoPicture(picture);
     if (!logo) return false;
-    const bool ok = ReplaceKeepingBackup(logo, paths.startupLogo, LogoBackupOf(paths.startupLogo));
+    const std::string backup = LogoBackupOf(paths.startupLogo);
+    // An empty backup says there was no logo before ours, so Default can
+    // tell our logo from a foreign one it must not delete.
+    if (!FileExists(backup) && !FileExists(paths.startupLogo)) {
+        HANDLE mark = CreateFileA(backup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
+    }
+    const bool ok = ReplaceKeepingBackup(logo, paths.startupLogo, backup);
     FreeDib(logo);
     return ok;
 }
 
 bool DefaultStartupLogo(const DesktopPaths& paths) {
-    if (PutBackupBack(paths.startupLogo, LogoBackupOf(paths.startupLogo))) return true;
-    return DeleteFileA(paths.startupLogo.c_str()) != 0;
+    const std::string backup = LogoBackupOf(paths.startupLogo);
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    if (GetFileAttributesExA(backup.c_str(), GetFileExInfoStandard, &facts) && facts.nFileSizeHigh == 0 &&
+        facts.nFileSizeLow == 0 && !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const bool ok = DeleteFileA(paths.startupLogo.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+        if (ok) DeleteFileA(backup.c_str());
+        return ok;
+    }
+    if (PutBackupBack(paths.startupLogo, backup)) return true;
+    return FileExists(paths.startupLogo) && MoveFileA(paths.startupLogo.c_str(), backup.c_str()) != 0;
 }
 
 bool SetShutdownPictures(const DibBlock* picture, const DesktopPaths& paths) {

@@ -52,9 +52,13 @@ bool FileExists(const std::string& path);
 // aspect correction); null when the picture is missing or memory runs out.
 DibBlock* MakeLogoPicture(const DibBlock* picture);
 // Saves the logo as the startup logo, keeping a foreign logo as its backup
-// ("Logo.BAK" beside it) the first time.
+// ("Logo.BAK" beside it) the first time; where there was no logo, an empty
+// backup records that.
 bool SetStartupLogo(const DibBlock* picture, const DesktopPaths& paths);
-// Deletes the startup logo, or puts its backup back when there is one.
+// Puts the backup back (an empty one: deletes the logo and the backup).
+// Without a backup the logo is one we never replaced, so it becomes the
+// backup rather than being deleted: the system shows its own logo and the
+// file is kept.
 bool DefaultStartupLogo(const DesktopPaths& paths);
 // The logo as both shutdown screens; the system's own are renamed to ".Bak"
 // once and never overwritten.

@@ -225,10 +225,23 @@ TEST_F(DesktopPictures, LogosAre320By400At256ColoursAndTheSystemsOwnAreKept) {
     EXPECT_EQ(FileBytes(folder + "Logos.Sys"), std::vector<BYTE>({'s', 'y', 's', 't', 'e', 'm', ' ', 's'}));
     EXPECT_EQ(FileBytes(folder + "Logow.Sys"), std::vector<BYTE>({'s', 'y', 's', 't', 'e', 'm', ' ', 'w'}));
     EXPECT_FALSE(HasShutdownBackup(paths));
+    const std::vector<BYTE> theirs = {'t', 'h', 'e', 'i', 'r', 's'};
     ASSERT_TRUE(DefaultStartupLogo(paths));
-    EXPECT_EQ(FileBytes(paths.startupLogo), std::vector<BYTE>({'t', 'h', 'e', 'i', 'r', 's'}));
+    EXPECT_EQ(FileBytes(paths.startupLogo), theirs);
+    // A foreign logo with no backup is put aside, never deleted, and comes
+    // back after the next logo of ours.
     ASSERT_TRUE(DefaultStartupLogo(paths));
     EXPECT_FALSE(FileExists(paths.startupLogo));
+    EXPECT_EQ(FileBytes(folder + "Logo.BAK"), theirs);
+    ASSERT_TRUE(SetStartupLogo(picture, paths));
+    ASSERT_TRUE(DefaultStartupLogo(paths));
+    EXPECT_EQ(FileBytes(paths.startupLogo), theirs);
+    // Where there was no logo, Default leaves none and no backup.
+    DeleteFileA(paths.startupLogo.c_str());
+    for (int round = 0; round < 2; ++round) ASSERT_TRUE(SetStartupLogo(picture, paths));
+    ASSERT_TRUE(DefaultStartupLogo(paths));
+    EXPECT_FALSE(FileExists(paths.startupLogo));
+    EXPECT_FALSE(FileExists(folder + "Logo.BAK"));
 }
 
 TEST_F(DesktopPictures, TheScreenSaverSetIsRewrittenWholeAndNamesTheProgram) {
