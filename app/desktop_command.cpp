@@ -14,8 +14,6 @@
 
 namespace {
 
-bool g_wallpaperSetThisRun = false;
-
 const DibBlock* CurrentWorkingCopy() {
     const PictureDocument& document = CurrentDocument();
     return document.picture ? document.picture->working : nullptr;
@@ -37,7 +35,7 @@ void DesktopPictureCommand(HWND frame, UINT id) {
     const DibBlock* picture = CurrentWorkingCopy();
     switch (id) {
     case IDC_SET_WALLPAPER:
-        if (picture && RunWallpaperDialog(frame, picture)) g_wallpaperSetThisRun = true;
+        if (picture && RunWallpaperDialog(frame, picture)) NoteWallpaperSetThisRun();
         break;
     case IDC_RESTORE_WALLPAPER:
         RestoreWallpaper();
@@ -65,13 +63,4 @@ void DesktopPictureCommand(HWND frame, UINT id) {
         break;
     }
     RefreshToolbarStates();
-}
-
-DesktopCommandState CurrentDesktopState() {
-    const DesktopPaths paths = SystemDesktopPaths();
-    DesktopCommandState state;
-    state.wallpaperSaved = g_wallpaperSetThisRun || HasPreviousWallpaper();
-    state.startupLogoExists = FileExists(paths.startupLogo);
-    state.shutdownPictureSaved = HasShutdownBackup(paths);
-    return state;
 }

@@ -14,14 +14,6 @@ void SavePictureCommand(HWND frame, UINT id);       // 32789 Save as, 32878 Conv
 void PrintPictureCommand(HWND frame, UINT id);      // 32818
 void DesktopPictureCommand(HWND frame, UINT id);    // wallpaper, logos, screen saver
 
-// What the desktop commands' menu states depend on (files and registry values
-// looked up when a menu opens).
-struct DesktopCommandState {
-    bool wallpaperSaved = false;        // a previous wallpaper is kept, or ours was set this run
-    bool startupLogoExists = false;
-    bool shutdownPictureSaved = false;  // a backup of either shutdown screen exists
-};
-DesktopCommandState CurrentDesktopState();
 void ClipboardCommand(HWND frame, UINT id);         // 32880, 32881
 void SelectionCommand(HWND frame, UINT id);         // 32896 - 32898
 void FullScreenCommand(HWND frame, UINT id);        // 32800, 32876

@@ -9,6 +9,7 @@
 #include "acquire.h"
 #include "browser_host.h"
 #include "browser_panes.h"
+#include "desktop_pictures.h"
 #include "document.h"
 #include "plugin_host.h"
 #include "browser_window.h"
@@ -579,10 +580,7 @@ ViewerCommandState CurrentCommandState() {
 // desktop commands depend on.
 ViewerCommandState MenuCommandState() {
     ViewerCommandState s = CurrentCommandState();
-    const DesktopCommandState desktop = CurrentDesktopState();
-    s.wallpaperSaved = desktop.wallpaperSaved;
-    s.startupLogoExists = desktop.startupLogoExists;
-    s.shutdownPictureSaved = desktop.shutdownPictureSaved;
+    s.desktop = CurrentDesktopState();
     return s;
 }
 

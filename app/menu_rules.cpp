@@ -13,7 +13,7 @@ std::vector<CommandRule> MenuCommandRules(const ViewerCommandState& s) {
     const bool any = n >= 1;
     std::vector<CommandRule> rules;
     for (UINT id : {IDC_SAVE_AS, IDC_PRINT, IDC_FLIP, IDC_MIRROR, IDC_ROTATE_ANY, IDC_ROTATE_LEFT, IDC_ROTATE_180,
-                    IDC_ROTATE_RIGHT, IDC_EMBOSS, IDC_SET_WALLPAPER})
+                    IDC_ROTATE_RIGHT, IDC_EMBOSS})
         rules.push_back({id, s.picture, false});
     rules.push_back({IDC_OPEN_ACQUIRE, !s.acquireOpen, false});
     rules.push_back({IDC_ACQUIRE, s.acquireOpen, false});
@@ -36,12 +36,7 @@ std::vector<CommandRule> MenuCommandRules(const ViewerCommandState& s) {
     rules.push_back({IDC_CONVERT_PICTURE, s.fileNamed && s.picture, false});
     for (UINT id : {IDC_ZOOM_TO_SELECTION, IDC_COPY_SELECTION_TO_CLIP, IDC_COPY_SELECTION_TO_FILE})
         rules.push_back({id, s.selection, false});
-    rules.push_back({IDC_RESTORE_WALLPAPER, s.wallpaperSaved, false});
-    rules.push_back({IDC_SET_STARTUP_LOGO, s.picture && s.windows9x, false});
-    rules.push_back({IDC_SET_SHUTDOWN_PICTURE, s.picture && s.windows9x, false});
-    rules.push_back({IDC_DEFAULT_STARTUP_LOGO, s.startupLogoExists, false});
-    rules.push_back({IDC_RESTORE_SHUTDOWN_PICTURE, s.shutdownPictureSaved, false});
-    rules.push_back({IDC_SET_SCREEN_SAVER, any, false});
+    for (const CommandRule& rule : DesktopCommandRules(s.picture, s.windows9x, any, s.desktop)) rules.push_back(rule);
     // A command whose feature is not built yet would do nothing: greyed
     // whatever the state.
     for (UINT id : CommandsAwaitingFeatures()) {

@@ -25,10 +25,8 @@ struct ViewerCommandState {
     bool topmost = false;
     bool sequenceShow = false;
     bool selection = false;    // the view has a selection
-    bool wallpaperSaved = false;
     bool windows9x = false;
-    bool startupLogoExists = false;
-    bool shutdownPictureSaved = false;
+    DesktopCommandState desktop;
 };
 
 // Every menu item the rules cover, with its state.

@@ -17,6 +17,7 @@
 #include "browser_host.h"
 #include "command_rules.h"
 #include "file_operations.h"
+#include "desktop_pictures.h"
 #include "url_list.h"
 #include "url_list_window.h"
 #include "folder_tree.h"
@@ -175,6 +176,14 @@ void LayOut(HWND browser) {
     LayOutBrowserPanes(browser, client);
 }
 
+// The desktop picture items act on the viewer's picture and open list, so
+// they follow the frame's rules.
+std::vector<CommandRule> BrowserDesktopRules() {
+    const ProgramState& shell = Program();
+    return DesktopCommandRules(CurrentDocument().picture != nullptr, shell.system.windows9x,
+                               shell.openList.Count() >= 1, CurrentDesktopState());
+}
+
 // The browser's own menu states.
 void OnInitMenu(HMENU menu) {
     int mode = SelectedTab();
@@ -186,9 +195,9 @@ void OnInitMenu(HMENU menu) {
                       MF_BYCOMMAND | (sizes[i] == PreviewSize() ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDC_ENABLE_PREVIEW, MF_BYCOMMAND | (PreviewShown() ? MF_CHECKED : MF_UNCHECKED));
     bool picture = CurrentDocument().picture != nullptr;
-    for (UINT id : {IDC_SAVE_AS, IDC_BROWSER_PRINT, IDC_SET_WALLPAPER})
+    for (UINT id : {IDC_SAVE_AS, IDC_BROWSER_PRINT})
         EnableMenuItem(menu, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(menu, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
+    ApplyMenuRules(menu, BrowserDesktopRules());
     // The sort column and direction, Only Picture Mode, the thumbnail
     // animation switch.
     const ItemModel& model = Items();
@@ -278,9 +287,8 @@ void ShowPreviewMenu(HWND browser) {
                           MF_BYCOMMAND | (sizes[i] == PreviewSize() ? MF_CHECKED : MF_UNCHECKED));
         CheckMenuItem(popup, IDC_ENABLE_PREVIEW, MF_BYCOMMAND | (PreviewShown() ? MF_CHECKED : MF_UNCHECKED));
         const bool picture = CurrentDocument().picture != nullptr;
-        for (UINT id : {IDC_PICTURE_TO_CLIPBOARD, IDC_SET_WALLPAPER})
-            EnableMenuItem(popup, id, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
-        EnableMenuItem(popup, IDC_RESTORE_WALLPAPER, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(popup, IDC_PICTURE_TO_CLIPBOARD, MF_BYCOMMAND | (picture ? MF_ENABLED : MF_GRAYED));
+        ApplyMenuRules(popup, BrowserDesktopRules());
         TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, browser, nullptr);
     }
     DestroyMenu(menu);

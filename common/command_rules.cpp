@@ -33,6 +33,19 @@ void ApplyToolbarRules(HWND toolbar, const std::vector<CommandRule>& rules) {
     }
 }
 
+std::vector<CommandRule> DesktopCommandRules(bool picture, bool windows9x, bool listed,
+                                             const DesktopCommandState& desktop) {
+    return {
+        {IDC_SET_WALLPAPER, picture, false},
+        {IDC_RESTORE_WALLPAPER, desktop.wallpaperSaved, false},
+        {IDC_SET_STARTUP_LOGO, picture && windows9x, false},
+        {IDC_SET_SHUTDOWN_PICTURE, picture && windows9x, false},
+        {IDC_DEFAULT_STARTUP_LOGO, desktop.startupLogoExists, false},
+        {IDC_RESTORE_SHUTDOWN_PICTURE, desktop.shutdownPictureSaved, false},
+        {IDC_SET_SCREEN_SAVER, listed, false},
+    };
+}
+
 const std::vector<UINT>& CommandsAwaitingFeatures() {
     // Every command of both menus has its feature now; a command added
     // before its feature is listed here.

@@ -12,6 +12,8 @@ namespace {
 constexpr char kDesktopKey[] = "Control Panel\\desktop";
 constexpr int kLogoWidth = 320, kLogoHeight = 400;
 
+bool g_wallpaperSetThisRun = false;
+
 // A string value of the desktop key, at most `limit` characters; found
 // false when it is missing.
 std::string ReadDesktopValue(const char* name, DWORD limit, bool* found = nullptr) {
@@ -120,6 +122,17 @@ bool RestoreWallpaper() {
     WriteDesktopValues({{"WallPaper", previous}, {"WallPaperStyle", style}, {"TileWallPaper", tile}});
     ApplyWallpaper(previous);
     return true;
+}
+
+void NoteWallpaperSetThisRun() { g_wallpaperSetThisRun = true; }
+
+DesktopCommandState CurrentDesktopState() {
+    const DesktopPaths paths = SystemDesktopPaths();
+    DesktopCommandState state;
+    state.wallpaperSaved = g_wallpaperSetThisRun || HasPreviousWallpaper();
+    state.startupLogoExists = FileExists(paths.startupLogo);
+    state.shutdownPictureSaved = HasShutdownBackup(paths);
+    return state;
 }
 
 bool FileExists(const std::string& path) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "command_rules.h"
 #include "dib.h"
 
 enum WallpaperMode { kWallpaperCentre = 0, kWallpaperTile = 1, kWallpaperStretch = 2 };
@@ -44,6 +45,13 @@ bool HasPreviousWallpaper();
 bool SetWallpaper(const DibBlock* picture, const std::string& wallpaperFile, int mode);
 // Puts the previous wallpaper back and applies it; false when none is kept.
 bool RestoreWallpaper();
+
+// The viewer remembers that the wallpaper was set during this run.
+void NoteWallpaperSetThisRun();
+// What the desktop commands' menu items depend on, looked up now on the
+// system's paths: a wallpaper to restore, the startup logo, a shutdown
+// screen backup.
+DesktopCommandState CurrentDesktopState();
 
 // FindFirstFile on the path (or path + "*.*" for a folder path).
 bool FileExists(const std::string& path);

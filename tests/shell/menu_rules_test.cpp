@@ -1,5 +1,6 @@
 // The viewer's enabling and checking rules, applied to the real menu 112 the
-// way WM_INITMENU applies them.
+// way WM_INITMENU applies them, and the desktop items' rule that the browser's
+// menus share.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -89,6 +90,53 @@ TEST(MenuRulesTest, MenuStatesFollowTheViewerState) {
         EXPECT_EQ(c.checked, (state & MF_CHECKED) != 0) << c.name;
     }
     DestroyMenu(menu);
+    DestroyMenu(context);
+}
+
+TEST(MenuRulesTest, TheDesktopItemsFollowOneRuleInTheFrameAndTheBrowser) {
+    HMENU frame = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_VIEWER));
+    HMENU browser = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_BROWSER));
+    HMENU context = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_CONTEXT));
+    ASSERT_TRUE(frame && browser && context);
+    HMENU preview = GetSubMenu(context, CONTEXT_POPUP_PREVIEW);
+    const ViewerCommandState none = State(0, 0, 0, 0, false, false, 7);
+    ViewerCommandState nt = State(1, 0, 1, 0, false, true, 7);
+    nt.desktop = {true, true, true};
+    ViewerCommandState win9x = nt;
+    win9x.windows9x = true;
+    ViewerCommandState nothingSaved = win9x;
+    nothingSaved.desktop = {};
+    const Case cases[] = {
+        {"set wallpaper without a picture", none, IDC_SET_WALLPAPER, false, false},
+        {"set wallpaper with a picture", nt, IDC_SET_WALLPAPER, true, false},
+        {"restore wallpaper once saved", nt, IDC_RESTORE_WALLPAPER, true, false},
+        {"restore wallpaper with none saved", nothingSaved, IDC_RESTORE_WALLPAPER, false, false},
+        {"startup logo outside the 9x family", nt, IDC_SET_STARTUP_LOGO, false, false},
+        {"startup logo on 9x", win9x, IDC_SET_STARTUP_LOGO, true, false},
+        {"shutdown picture on 9x", win9x, IDC_SET_SHUTDOWN_PICTURE, true, false},
+        {"shutdown picture on 9x without a picture", none, IDC_SET_SHUTDOWN_PICTURE, false, false},
+        {"default logo while one exists", win9x, IDC_DEFAULT_STARTUP_LOGO, true, false},
+        {"default logo without one", nothingSaved, IDC_DEFAULT_STARTUP_LOGO, false, false},
+        {"restore shutdown with a backup", win9x, IDC_RESTORE_SHUTDOWN_PICTURE, true, false},
+        {"restore shutdown without a backup", nothingSaved, IDC_RESTORE_SHUTDOWN_PICTURE, false, false},
+        {"screen saver on an empty list", none, IDC_SET_SCREEN_SAVER, false, false},
+        {"screen saver with a list", nt, IDC_SET_SCREEN_SAVER, true, false},
+    };
+    for (const Case& c : cases) {
+        const ViewerCommandState& s = c.state;
+        ApplyMenuRules(frame, MenuCommandRules(s));
+        const std::vector<CommandRule> shared = DesktopCommandRules(s.picture, s.windows9x, s.listLength >= 1, s.desktop);
+        ApplyMenuRules(browser, shared);
+        ApplyMenuRules(preview, shared);
+        for (HMENU menu : {frame, browser, preview}) {
+            const UINT state = StateOf(menu, c.id);
+            if (state == static_cast<UINT>(-1) && menu == preview) continue;  // the popup has only the wallpaper
+            ASSERT_NE(static_cast<UINT>(-1), state) << c.name;
+            EXPECT_EQ(c.enabled, !(state & MF_GRAYED)) << c.name;
+        }
+    }
+    DestroyMenu(frame);
+    DestroyMenu(browser);
     DestroyMenu(context);
 }
 
