@@ -390,6 +390,9 @@ TEST_F(ResourcesTest, DialogsHaveTheSameControlsInBothModules) {
           IDC_SAVE_CHOOSE_PATH, IDC_SAVE_TEMPLATE, IDC_SAVE_BASE, IDC_SAVE_FRAME_COUNT, IDC_SAVE_FROM, IDC_SAVE_TO,
           IDOK, IDCANCEL}},
         {IDD_URL_INFO, {IDC_URL_ADDRESS, IDC_URL_TITLE, IDOK, IDCANCEL}},
+        {IDD_REGISTER_TYPE,
+         {IDC_TYPE_LIST, IDC_TYPE_REGISTER_ALL, IDC_TYPE_CLEAR_ALL, IDC_TYPE_REGISTER_SELECTED, IDC_TYPE_ICON,
+          IDC_TYPE_COLOR_SAMPLE, IDC_TYPE_CHANGE_COLOR, IDC_TYPE_PIC_TO_ICON, IDOK, IDCANCEL}},
     };
     for (const auto& expected : dialogs) {
         Dialog english = ReadDialog(program().handle, expected.dialog);
