@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstddef>
 #include <new>
 
 #include "cache_reader.h"
@@ -15,6 +16,9 @@
 #include "passive.h"
 #include "resource_ids.h"
 #include "thumb_icon.h"
+
+static_assert(offsetof(PROPSHEETPAGEA, pszHeaderSubTitle) + sizeof(LPCSTR) == (sizeof(void*) == 4 ? 48 : 88),
+              "the property page record must end after the header titles");
 
 namespace {
 
@@ -396,7 +400,9 @@ private:
         std::string title = ModuleString(IDS_KIVARO_PAGE_TITLE);
         lstrcpynA(pageTitle_, title.c_str(), sizeof pageTitle_);
         PROPSHEETPAGEA page = {};
-        page.dwSize = PROPSHEETPAGEA_V1_SIZE;
+        // The record with the header titles (48 bytes on 32-bit Windows, 88
+        // on x86_64): the size the shell's property sheets are handed.
+        page.dwSize = PROPSHEETPAGEA_V2_SIZE;
         page.dwFlags = PSP_USETITLE | PSP_USEREFPARENT | PSP_USECALLBACK;
         page.hInstance = Module().instance;
         page.pszTemplate = MAKEINTRESOURCEA(IDD_KIVARO_PAGE);
