@@ -156,8 +156,8 @@ public:
             if (!RegisterShellExtension(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE,
                                         ProgramDirectoryOf(programPath_).c_str()))
                 note(kIconExtensionFile);
-        } else {
-            UnregisterShellExtension(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE);
+        } else if (!UnregisterShellExtension(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE)) {
+            note(kIconExtensionFile);
         }
         const std::string verb = ResourceString(IDS_OPEN_VERB);
         const std::vector<PictureType>& types = PictureTypes();

@@ -232,6 +232,44 @@ TEST_F(RegisterTypeTest, TypesTheRegistryRefusesAreNamedInOneMessage) {
     for (const char* tag : {"PNG", "GIF", "BMP"}) EXPECT_TRUE(UnregisterPictureType(HKEY_CLASSES_ROOT, tag)) << tag;
 }
 
+// A dangling registry link under the extension's class: deleting follows the
+// link and finds nothing, the link itself stays, and the class key, no longer
+// empty, cannot be deleted.  `present` false removes the link.
+void SetDanglingLinkInClass(bool present) {
+    HKEY classKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{3c9e51a7-6b20-4f8d-9a31-52d7e0c4b816}", 0,
+                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &classKey, nullptr));
+    HKEY link = nullptr;
+    if (present) {
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(classKey, "Dangling", 0, nullptr, REG_OPTION_CREATE_LINK,
+                                                 KEY_ALL_ACCESS, nullptr, &link, nullptr));
+        const std::wstring target = L"\\Registry\\Machine\\Software\\OmmavuNoSuchKey";
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                                                reinterpret_cast<const BYTE*>(target.c_str()),
+                                                static_cast<DWORD>(target.size() * sizeof(wchar_t))));
+    } else if (RegOpenKeyExA(classKey, "Dangling", REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &link) == ERROR_SUCCESS) {
+        EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(link, ""));
+    }
+    if (link) RegCloseKey(link);
+    RegCloseKey(classKey);
+}
+
+TEST_F(RegisterTypeTest, AnExtensionClassThatCannotBeRemovedIsNamed) {
+    const std::string viewer = ViewerPath();
+    Put("PicToIcon", "0", "SETTINGS");
+    SetDanglingLinkInClass(true);
+    Driver driver(IDC_TYPE_LIST);
+    driver.Click(IDC_TYPE_CLEAR_ALL).Press(IDOK);
+    RegisterTypeResult result;
+    driver.Run([&] { ShowRegisterTypeDialog(nullptr, viewer.c_str(), &result); });
+    SetDanglingLinkInClass(false);
+    EXPECT_TRUE(UnregisterShellExtension(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE));
+    ASSERT_FALSE(driver.timedOut);
+    ASSERT_EQ(1u, driver.boxes.size());
+    EXPECT_NE(std::string::npos, driver.boxes[0].find(kIconExtensionFile)) << driver.boxes[0];
+    EXPECT_EQ(kIconExtensionFile, result.failedTypes);
+}
+
 // A window standing in for a running shared viewer: the started viewer hands
 // its file over to it, which proves what it was started with.
 std::vector<std::string> g_handedOver;
