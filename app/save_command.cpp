@@ -2,6 +2,7 @@
 #include <string>
 
 #include "browser_window.h"
+#include "commands.h"
 #include "document.h"
 #include "feature_commands.h"
 #include "load.h"
@@ -45,7 +46,7 @@ std::string FolderForNames(const std::string& file) {
 
 }  // namespace
 
-void SavePictureCommand(HWND frame, UINT) {
+void SavePictureCommand(HWND frame, UINT id) {
     PictureDocument& document = CurrentDocument();
     if (!document.picture || !document.picture->working) return;
     const std::string file = document.fileName;
@@ -54,6 +55,12 @@ void SavePictureCommand(HWND frame, UINT) {
     // file, and replacing any file (the original too) is asked first.
     if (document.reducedPicture == document.picture) {
         SavePictureDialogForDib(frame, current, FolderForNames(file));
+        return;
+    }
+    // Convert Picture always saves the one picture shown, through "Save
+    // Picture"; only Save as offers the frames of a multi-page file.
+    if (id == IDC_CONVERT_PICTURE) {
+        RunSavePictureDialog(frame, current, file, FolderForNames(file), "");
         return;
     }
     if (document.pageCount >= 2 && document.pages && document.pageSlots >= 2) {

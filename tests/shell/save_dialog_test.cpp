@@ -2,28 +2,39 @@
 // real files: Save Picture (format list, depth radios, quality, the settings
 // file), its bad targets (a message, the dialog still open, nothing lost),
 // Copy To File's name, and Save Pictures (a range of frames, frames of
-// different sizes, refused templates).
+// different sizes, refused templates); then the commands sent to the
+// program's frame: Convert Picture, Copy To File on a selection, and an
+// acquired picture that only borrows the name of a file.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "acquire.h"
+#include "browser_window.h"
 #include "commands.h"
 #include "dialog_driver.h"
 #include "dib.h"
 #include "document.h"
+#include "document_link.h"
 #include "feature_commands.h"
+#include "frame_window.h"
+#include "icons.h"
 #include "list_view_text.h"
 #include "load.h"
 #include "picture_types.h"
+#include "picture_view.h"
 #include "program.h"
 #include "resource_ids.h"
 #include "save_dialog.h"
 #include "save_names.h"
+#include "settings.h"
 #include "shell_test_files.h"
+#include "status_text.h"
 
 namespace {
 
@@ -483,6 +494,83 @@ TEST_F(SaveDialogTest, APictureHeldReducedNeverReplacesItsFileUnasked) {
     FreeCurrentPicture();
     document.pageCount = 0;
     document.fileName[0] = '\0';
+}
+
+// The program's frame and browser in this process: commands arrive as
+// WM_COMMAND, as from their menus.
+class SaveCommandTest : public SaveDialogTest {
+protected:
+    void SetUp() override {
+        SaveDialogTest::SetUp();
+        ForgetIni();
+        ProgramState& shell = Program();
+        shell.lorimel = *ImageLibrary();
+        shell.lorimelReady = true;
+        LoadShellIcons();
+        ASSERT_TRUE(RegisterFrameClass());
+        ASSERT_NE(nullptr, CreateFrameWindow());
+        ASSERT_NE(nullptr, CreateBrowserWindow(shell.mainModule, SW_HIDE));
+        ConnectDocumentToFrame(shell.frame);
+        ShowWindow(shell.frame, SW_SHOW);
+    }
+    void TearDown() override {
+        ProgramState& shell = Program();
+        FreeCurrentPicture();
+        CurrentDocument().pageCount = 0;
+        CurrentDocument().fileName[0] = '\0';
+        CurrentDocument().notOnDisk = false;
+        if (shell.frame) DestroyWindow(shell.frame);
+        DestroyBrowserWindow();
+        ConnectDocumentToFrame(nullptr);
+        FreeShellIcons();
+        Drain();
+        shell.lorimelReady = false;
+        ForgetIni();
+    }
+    static void Drain() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+    }
+    // One acquired picture of the pattern, shown in the viewer as a scan is.
+    static void Acquire(int width, int height) {
+        Owned pattern(Pattern(width, height));
+        Picture* picture = CreatePictureFromDib(pattern.block);
+        int bits = 24;
+        ShowAcquiredPictures(&picture, &bits, 1);
+        Drain();
+    }
+    static void SendToFrame(UINT id) { SendMessageA(Program().frame, WM_COMMAND, id, 0); }
+};
+
+TEST_F(SaveCommandTest, ConvertPictureOpensSavePictureEvenForAFileOfSeveralFrames) {
+    struct Case { UINT command; bool frames; };
+    for (Case c : {Case{IDC_SAVE_AS, true}, Case{IDC_CONVERT_PICTURE, false}}) {
+        SCOPED_TRACE(c.command);
+        PictureDocument& document = CurrentDocument();
+        lstrcpyA(document.fileName, Scratch("pages.tif").c_str());
+        document.pageCount = 3;
+        ASSERT_TRUE(AllocateDocumentPages(3));
+        for (int i = 1; i < 3; ++i) document.pages[i] = CreatePicture(6, 4);
+        SetCurrentPicture(CreatePicture(6, 4));
+        Driver driver(IDC_SAVE_FORMATS);
+        bool opened = false, frames = !c.frames;
+        std::string name;
+        driver.Then([&](HWND d) {
+                  opened = true;
+                  frames = GetDlgItem(d, IDC_SAVE_TEMPLATE) != nullptr;
+                  name = Text(d, IDC_SAVE_NAME);
+              })
+            .Press(IDCANCEL);
+        driver.Run([&] { SendToFrame(c.command); });
+        EXPECT_TRUE(opened);
+        EXPECT_EQ(c.frames, frames);
+        if (!c.frames) {
+            EXPECT_EQ(Scratch("pages.BMP"), name);
+        }
+        FreeCurrentPicture();
+        document.pageCount = 0;
+    }
 }
 
 }  // namespace
