@@ -573,4 +573,35 @@ TEST_F(SaveCommandTest, ConvertPictureOpensSavePictureEvenForAFileOfSeveralFrame
     }
 }
 
+TEST_F(SaveCommandTest, CopyToFileSavesTheSelectedPixels) {
+    Acquire(320, 240);
+    HWND view = FrameView();
+    ASSERT_TRUE(ViewHasPicture(view));
+    // Dragged up and to the left, around the middle of the view.
+    RECT client;
+    GetClientRect(view, &client);
+    const int x = client.right / 2, y = client.bottom / 2;
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 30, y + 20));
+    SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - 25, y - 15));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(x - 25, y - 15));
+    RECT area;
+    ASSERT_TRUE(GetViewSelectionInPicture(view, &area));
+    Owned expected(CropDib(CurrentDocument().picture->working, area.left, area.top, area.right, area.bottom));
+
+    const std::string target = Scratch("selection.bmp");
+    DeleteFileA(target.c_str());
+    Driver driver(IDC_SAVE_FORMATS);
+    std::string suggested;
+    driver.Then([&](HWND d) { suggested = Text(d, IDC_SAVE_NAME); })
+        .Then(SelectFormat("BMP")).Type(IDC_SAVE_NAME, target.c_str()).Press(IDOK);
+    driver.Run([] { SendToFrame(IDC_COPY_SELECTION_TO_FILE); });
+    EXPECT_FALSE(driver.timedOut);
+    EXPECT_TRUE(driver.boxes.empty());
+    EXPECT_EQ("NewFile.BMP", suggested.substr(suggested.size() < 11 ? 0 : suggested.size() - 11)) << suggested;
+    Owned saved(LoadFirstPageDib(target.c_str()));
+    EXPECT_EQ(55, expected.block ? DibWidth(expected.block) : 0);
+    EXPECT_TRUE(SamePixels(expected.block, saved.block));
+}
+
 }  // namespace
