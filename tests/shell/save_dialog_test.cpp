@@ -604,4 +604,88 @@ TEST_F(SaveCommandTest, CopyToFileSavesTheSelectedPixels) {
     EXPECT_TRUE(SamePixels(expected.block, saved.block));
 }
 
+// An acquired picture is named "Photo-XX.Bmp" in the folder; an unrelated
+// file of that name is another picture, which nothing may replace unasked,
+// read as the picture's own or mail.
+TEST_F(SaveCommandTest, AnAcquiredPictureNeverTakesTheFileOfItsNameForItsOwn) {
+    Acquire(40, 30);
+    const std::string borrowed = CurrentDocument().fileName;
+    ASSERT_TRUE(CurrentDocument().notOnDisk);
+    const std::string unrelated(5000, 'u');
+    FILE* f = std::fopen(borrowed.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(unrelated.data(), 1, unrelated.size(), f);
+    std::fclose(f);
+
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+    };
+    const std::string record = Beside("mapi-record.txt");
+    const Case cases[] = {
+        {"Save as asks before replacing the file of its name",
+         [] {
+             Driver driver(IDC_SAVE_FORMATS);
+             std::string suggested;
+             bool open = false;
+             driver.Then([&](HWND d) { suggested = Text(d, IDC_SAVE_NAME); })
+                 .Then(SelectFormat("BMP")).Press(IDOK)
+                 .Then([&](HWND) { open = true; }).Press(IDCANCEL);
+             driver.Run([] { SendToFrame(IDC_SAVE_AS); });
+             EXPECT_NE(std::string::npos, suggested.find("Photo-XX.BMP")) << suggested;
+             EXPECT_TRUE(open);
+             EXPECT_EQ((std::vector<std::string>{"Overwtite Exist: Over Write the Exist File ?"}), driver.boxes);
+         }},
+        {"Convert Picture is refused",
+         [] {
+             Driver driver(IDC_SAVE_FORMATS);
+             bool opened = false;
+             driver.Then([&](HWND) { opened = true; }).Press(IDCANCEL);
+             driver.Run([] { SendToFrame(IDC_CONVERT_PICTURE); });
+             EXPECT_FALSE(opened);
+             EXPECT_TRUE(driver.boxes.empty());
+         }},
+        {"the status bar shows no size",
+         [] {
+             RefreshCaptionAndStatus(Program().frame, FrameStatusBar());
+             char text[64] = "unset";
+             SendMessageA(FrameStatusBar(), SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(text));
+             EXPECT_STREQ("", text);
+         }},
+        {"Send Mail attaches the picture itself, written for the mail",
+         [&] {
+             SetDllDirectoryA(Beside("mapi").c_str());
+             DeleteFileA(record.c_str());
+             SetEnvironmentVariableA("OMMAVU_MAPI_RECORD", record.c_str());
+             Driver driver(IDC_SAVE_FORMATS);
+             driver.Run([] { SendMessageA(Program().browser, WM_COMMAND, IDC_SEND_MAIL, 0); });
+             SetDllDirectoryA(nullptr);
+             SetEnvironmentVariableA("OMMAVU_MAPI_RECORD", nullptr);
+             EXPECT_TRUE(driver.boxes.empty());
+             const std::vector<unsigned char> bytes = FileBytes(record);
+             std::vector<std::string> lines;
+             std::string line;
+             for (unsigned char c : bytes) {
+                 if (c != '\n') { line += static_cast<char>(c); continue; }
+                 lines.push_back(line);
+                 line.clear();
+             }
+             ASSERT_EQ(6u, lines.size());
+             const std::string mailed = lines[1];
+             EXPECT_NE(borrowed, mailed);
+             EXPECT_EQ("\\Photo-XX.Bmp", mailed.substr(mailed.size() < 13 ? 0 : mailed.size() - 13)) << mailed;
+             // A 40 x 30 bitmap at 24 bits: 54 bytes of headers and 30 rows of 120.
+             EXPECT_EQ("3654", lines[5]);
+             EXPECT_FALSE(Exists(mailed)) << "the written picture outlives the mail";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.run();
+        const std::vector<unsigned char> after = FileBytes(borrowed);
+        EXPECT_TRUE(std::string(after.begin(), after.end()) == unrelated) << "the file of its name changed";
+    }
+    DeleteFileA(borrowed.c_str());
+}
+
 }  // namespace
