@@ -83,6 +83,7 @@ DocumentFacts CurrentDocumentFacts() {
     const PictureDocument& document = CurrentDocument();
     DocumentFacts facts;
     facts.file = document.fileName;
+    facts.notOnDisk = document.notOnDisk;
     facts.format = document.formatName;
     facts.listLength = Program().openList.Count();
     facts.position = OpenListPosition();

@@ -19,6 +19,9 @@ const Picture* CurrentDocumentPicture();
 // Facts the caption and status bar show.
 struct DocumentFacts {
     std::string file;        // current file, "" when none
+    // The picture was acquired: file is the name it goes by, and any file
+    // of that name on disk is another picture.
+    bool notOnDisk = false;
     std::string format;      // detected format name
     int width = 0;
     int height = 0;

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "browser_window.h"
+#include "commands.h"
 #include "document.h"
 #include "feature_commands.h"
 #include "load.h"
@@ -45,21 +46,37 @@ std::string FolderForNames(const std::string& file) {
 
 }  // namespace
 
-void SavePictureCommand(HWND frame, UINT) {
+void SavePictureCommand(HWND frame, UINT id) {
     PictureDocument& document = CurrentDocument();
     if (!document.picture || !document.picture->working) return;
-    const std::string file = document.fileName;
+    // An acquired picture only borrows its name ("Photo-XX.Bmp" in the
+    // folder): a file of that name is another picture, never its original,
+    // so replacing one is always asked and nothing is read from it.
+    const bool ownFile = document.fileName[0] && !document.notOnDisk;
+    const std::string file = ownFile ? document.fileName : "";
+    const std::string suggested = ownFile ? "" : document.fileName;
     const DibBlock* current = document.picture->working;
+    // Convert Picture turns the picture's file into another format: without
+    // a file of its own there is nothing to convert (its menu item is greyed
+    // then, and a command sent anyway is refused alike).
+    if (id == IDC_CONVERT_PICTURE && !ownFile) return;
     // A picture held reduced is not the file's picture: it is saved as a new
     // file, and replacing any file (the original too) is asked first.
     if (document.reducedPicture == document.picture) {
-        SavePictureDialogForDib(frame, current, FolderForNames(file));
+        SavePictureDialogForDib(frame, current, FolderForNames(document.fileName));
+        return;
+    }
+    // Convert Picture always saves the one picture shown, through "Save
+    // Picture"; only Save as offers the frames of a multi-page file.
+    if (id == IDC_CONVERT_PICTURE) {
+        RunSavePictureDialog(frame, current, file, FolderForNames(file), "");
         return;
     }
     if (document.pageCount >= 2 && document.pages && document.pageSlots >= 2) {
         FrameList frames{document.pageSlots, PreloadedFrame, &document};
         std::string folder = BrowsedFolderPath();
-        RunSavePicturesDialog(frame, frames, current, file, folder.empty() ? FolderOf(file) : folder);
+        RunSavePicturesDialog(frame, frames, current, file,
+                              folder.empty() ? FolderOf(document.fileName) : folder);
         return;
     }
     if (document.pageCount >= 2 && !file.empty() && ImageLibrary()) {
@@ -79,5 +96,5 @@ void SavePictureCommand(HWND frame, UINT) {
             return;
         }
     }
-    RunSavePictureDialog(frame, current, file, FolderForNames(file), "");
+    RunSavePictureDialog(frame, current, file, FolderForNames(document.fileName), suggested);
 }

@@ -62,7 +62,9 @@ void RefreshCaptionAndStatus(HWND window, HWND bar) {
         }
         if (bar) texts[1] = StatusPartText(bar, 1);
         texts[2] = FileNameOf(facts.file);
-        texts[3] = SizeTextOf(facts.file);
+        // An acquired picture has no file size: a file of its name is
+        // another picture.
+        texts[3] = facts.notOnDisk ? std::string() : SizeTextOf(facts.file);
         if (facts.reduced)
             std::snprintf(buffer, sizeof buffer, ResourceString(IDS_STATUS_PICTURE_REDUCED).c_str(), facts.width,
                           facts.height, facts.fileWidth, facts.fileHeight, facts.bitsPerPixel, facts.format.c_str());

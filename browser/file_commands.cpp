@@ -3,26 +3,101 @@
 // clipboard.
 #include "browser_features.h"
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "browser_window.h"
 #include "commands.h"
+#include "dib.h"
 #include "document.h"
 #include "file_list.h"
 #include "file_transfer.h"
 #include "item_model.h"
+#include "loader.h"
 #include "mail.h"
 #include "multi_rename.h"
 #include "named_folders.h"
 #include "picture_clipboard.h"
+#include "program.h"
 #include "resource_ids.h"
+#include "save.h"
 
 namespace {
 
+// An acquired picture has no file to attach: it is written as a 24-bit
+// bitmap under the name it goes by ("Photo-XX.Bmp") into a folder of its own
+// among the temporary files; both go when the mail program has taken it
+// (Simple MAPI returns once the user has sent or closed the message).
+struct MailedPicture {
+    std::string folder;
+    std::string path;
+
+    ~MailedPicture() {
+        if (!path.empty()) DeleteFileA(path.c_str());
+        if (!folder.empty()) RemoveDirectoryA(folder.c_str());
+    }
+    MailedPicture() = default;
+    MailedPicture(const MailedPicture&) = delete;
+    MailedPicture& operator=(const MailedPicture&) = delete;
+
+    // False after telling the user why the picture could not be written.
+    bool Write(HWND browser, const PictureDocument& document) {
+        char temp[MAX_PATH] = {}, unique[MAX_PATH] = {};
+        const DWORD n = GetTempPathA(sizeof temp, temp);
+        if (n == 0 || n >= sizeof temp || !GetTempFileNameA(temp, "oml", 0, unique)) return Tell(browser, temp);
+        // The unique name becomes a folder, so that the attachment keeps the
+        // picture's own name.
+        DeleteFileA(unique);
+        if (!CreateDirectoryA(unique, nullptr)) return Tell(browser, unique);
+        folder = unique;
+        const std::string name = document.fileName;
+        const size_t slash = name.find_last_of('\\');
+        const std::string target = folder + "\\" + (slash == std::string::npos ? name : name.substr(slash + 1));
+        const DibBlock* working = document.picture->working;
+        DibBlock* converted = CreateDib(DibWidth(working), DibHeight(working));
+        if (!converted || !ConvertForSave(working, converted, kSave16M)) {
+            FreeDib(converted);
+            ShowFileMessage(browser, IDS_NO_MEMORY_FOR_DIB, "No memory for create DIB !", "");
+            return false;
+        }
+        // A bitmap has no quality; the value only completes the call.
+        SaveError error;
+        const bool saved = SaveDibToFile(target.c_str(), "BMP", converted, kHighestSaveQuality, &error) != 0;
+        FreeDib(converted);
+        if (!saved) return Tell(browser, target, &error);
+        path = target;
+        return true;
+    }
+
+    static bool Tell(HWND browser, const std::string& target, const SaveError* error = nullptr) {
+        char reason[512] = {};
+        if (error && error->libraryText[0])
+            lstrcpynA(reason, error->libraryText, sizeof reason);
+        else
+            SystemErrorText(error && error->systemError ? error->systemError : GetLastError(), reason, sizeof reason);
+        const std::string format = ResourceString(IDS_SAVE_FAILED);
+        std::vector<char> text(format.size() + target.size() + sizeof reason + 8);
+        std::snprintf(text.data(), text.size(), format.c_str(), target.c_str(), reason);
+        MessageBoxA(browser, text.data(), ResourceString(IDS_SAVE_FAILED_TITLE).c_str(), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+};
+
 void MailFiles(HWND browser) {
     std::vector<std::string> paths = SelectedItemPaths(true);
-    if (paths.empty() && CurrentDocument().picture && CurrentDocument().fileName[0])
-        paths.push_back(CurrentDocument().fileName);
+    const PictureDocument& document = CurrentDocument();
+    MailedPicture acquired;
+    if (paths.empty() && document.picture && document.picture->working && document.fileName[0]) {
+        if (document.notOnDisk) {
+            // A file being loaded replaces the picture while it would be
+            // written: the mail waits for the user to ask again.
+            if (IsPictureLoaderRunning() || !acquired.Write(browser, document)) return;
+            paths.push_back(acquired.path);
+        } else {
+            paths.push_back(document.fileName);
+        }
+    }
     if (paths.empty()) return;
     ULONG code = 0;
     switch (SendFilesByMail(browser, paths, &code)) {

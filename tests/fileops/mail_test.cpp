@@ -31,7 +31,8 @@ public:
     }
     RecordingMapi(const RecordingMapi&) = delete;
     RecordingMapi& operator=(const RecordingMapi&) = delete;
-    // Delimiter, paths, names, reserved, window given: one line each.
+    // Delimiter, paths, names, reserved, window given, the files' sizes: one
+    // line each.
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
         std::string text = ReadFileText(record_);
@@ -65,7 +66,7 @@ TEST(MailTest, EveryPathArrivesWithItsNameAndAnUnusedDelimiter) {
         EXPECT_EQ(kMailSent, SendFilesByMail(owner, paths, &code));
         EXPECT_EQ(0u, code);
         const std::vector<std::string> lines = mapi.Lines();
-        ASSERT_EQ(5u, lines.size());
+        ASSERT_EQ(6u, lines.size());
         EXPECT_EQ(";", lines[0]);
         std::string joined, names;
         for (const std::string& path : paths) {
@@ -84,7 +85,7 @@ TEST(MailTest, EveryPathArrivesWithItsNameAndAnUnusedDelimiter) {
         RecordingMapi mapi;
         EXPECT_EQ(kMailSent, SendFilesByMail(owner, {odd, paths[0]}, nullptr));
         const std::vector<std::string> lines = mapi.Lines();
-        ASSERT_EQ(5u, lines.size());
+        ASSERT_EQ(6u, lines.size());
         EXPECT_EQ("|", lines[0]);
         EXPECT_EQ(odd + "|" + paths[0], lines[1]);
     }

@@ -2,28 +2,39 @@
 // real files: Save Picture (format list, depth radios, quality, the settings
 // file), its bad targets (a message, the dialog still open, nothing lost),
 // Copy To File's name, and Save Pictures (a range of frames, frames of
-// different sizes, refused templates).
+// different sizes, refused templates); then the commands sent to the
+// program's frame: Convert Picture, Copy To File on a selection, and an
+// acquired picture that only borrows the name of a file.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "acquire.h"
+#include "browser_window.h"
 #include "commands.h"
 #include "dialog_driver.h"
 #include "dib.h"
 #include "document.h"
+#include "document_link.h"
 #include "feature_commands.h"
+#include "frame_window.h"
+#include "icons.h"
 #include "list_view_text.h"
 #include "load.h"
 #include "picture_types.h"
+#include "picture_view.h"
 #include "program.h"
 #include "resource_ids.h"
 #include "save_dialog.h"
 #include "save_names.h"
+#include "settings.h"
 #include "shell_test_files.h"
+#include "status_text.h"
 
 namespace {
 
@@ -483,6 +494,198 @@ TEST_F(SaveDialogTest, APictureHeldReducedNeverReplacesItsFileUnasked) {
     FreeCurrentPicture();
     document.pageCount = 0;
     document.fileName[0] = '\0';
+}
+
+// The program's frame and browser in this process: commands arrive as
+// WM_COMMAND, as from their menus.
+class SaveCommandTest : public SaveDialogTest {
+protected:
+    void SetUp() override {
+        SaveDialogTest::SetUp();
+        ForgetIni();
+        ProgramState& shell = Program();
+        shell.lorimel = *ImageLibrary();
+        shell.lorimelReady = true;
+        LoadShellIcons();
+        ASSERT_TRUE(RegisterFrameClass());
+        ASSERT_NE(nullptr, CreateFrameWindow());
+        ASSERT_NE(nullptr, CreateBrowserWindow(shell.mainModule, SW_HIDE));
+        ConnectDocumentToFrame(shell.frame);
+        ShowWindow(shell.frame, SW_SHOW);
+    }
+    void TearDown() override {
+        ProgramState& shell = Program();
+        FreeCurrentPicture();
+        CurrentDocument().pageCount = 0;
+        CurrentDocument().fileName[0] = '\0';
+        CurrentDocument().notOnDisk = false;
+        if (shell.frame) DestroyWindow(shell.frame);
+        DestroyBrowserWindow();
+        ConnectDocumentToFrame(nullptr);
+        FreeShellIcons();
+        Drain();
+        shell.lorimelReady = false;
+        ForgetIni();
+    }
+    static void Drain() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+    }
+    // One acquired picture of the pattern, shown in the viewer as a scan is.
+    static void Acquire(int width, int height) {
+        Owned pattern(Pattern(width, height));
+        Picture* picture = CreatePictureFromDib(pattern.block);
+        int bits = 24;
+        ShowAcquiredPictures(&picture, &bits, 1);
+        Drain();
+    }
+    static void SendToFrame(UINT id) { SendMessageA(Program().frame, WM_COMMAND, id, 0); }
+};
+
+TEST_F(SaveCommandTest, ConvertPictureOpensSavePictureEvenForAFileOfSeveralFrames) {
+    struct Case { UINT command; bool frames; };
+    for (Case c : {Case{IDC_SAVE_AS, true}, Case{IDC_CONVERT_PICTURE, false}}) {
+        SCOPED_TRACE(c.command);
+        PictureDocument& document = CurrentDocument();
+        lstrcpyA(document.fileName, Scratch("pages.tif").c_str());
+        document.pageCount = 3;
+        ASSERT_TRUE(AllocateDocumentPages(3));
+        for (int i = 1; i < 3; ++i) document.pages[i] = CreatePicture(6, 4);
+        SetCurrentPicture(CreatePicture(6, 4));
+        Driver driver(IDC_SAVE_FORMATS);
+        bool opened = false, frames = !c.frames;
+        std::string name;
+        driver.Then([&](HWND d) {
+                  opened = true;
+                  frames = GetDlgItem(d, IDC_SAVE_TEMPLATE) != nullptr;
+                  name = Text(d, IDC_SAVE_NAME);
+              })
+            .Press(IDCANCEL);
+        driver.Run([&] { SendToFrame(c.command); });
+        EXPECT_TRUE(opened);
+        EXPECT_EQ(c.frames, frames);
+        if (!c.frames) {
+            EXPECT_EQ(Scratch("pages.BMP"), name);
+        }
+        FreeCurrentPicture();
+        document.pageCount = 0;
+    }
+}
+
+TEST_F(SaveCommandTest, CopyToFileSavesTheSelectedPixels) {
+    Acquire(320, 240);
+    HWND view = FrameView();
+    ASSERT_TRUE(ViewHasPicture(view));
+    // Dragged up and to the left, around the middle of the view.
+    RECT client;
+    GetClientRect(view, &client);
+    const int x = client.right / 2, y = client.bottom / 2;
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 30, y + 20));
+    SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - 25, y - 15));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(x - 25, y - 15));
+    RECT area;
+    ASSERT_TRUE(GetViewSelectionInPicture(view, &area));
+    Owned expected(CropDib(CurrentDocument().picture->working, area.left, area.top, area.right, area.bottom));
+
+    const std::string target = Scratch("selection.bmp");
+    DeleteFileA(target.c_str());
+    Driver driver(IDC_SAVE_FORMATS);
+    std::string suggested;
+    driver.Then([&](HWND d) { suggested = Text(d, IDC_SAVE_NAME); })
+        .Then(SelectFormat("BMP")).Type(IDC_SAVE_NAME, target.c_str()).Press(IDOK);
+    driver.Run([] { SendToFrame(IDC_COPY_SELECTION_TO_FILE); });
+    EXPECT_FALSE(driver.timedOut);
+    EXPECT_TRUE(driver.boxes.empty());
+    EXPECT_EQ("NewFile.BMP", suggested.substr(suggested.size() < 11 ? 0 : suggested.size() - 11)) << suggested;
+    Owned saved(LoadFirstPageDib(target.c_str()));
+    EXPECT_EQ(55, expected.block ? DibWidth(expected.block) : 0);
+    EXPECT_TRUE(SamePixels(expected.block, saved.block));
+}
+
+// An acquired picture is named "Photo-XX.Bmp" in the folder; an unrelated
+// file of that name is another picture, which nothing may replace unasked,
+// read as the picture's own or mail.
+TEST_F(SaveCommandTest, AnAcquiredPictureNeverTakesTheFileOfItsNameForItsOwn) {
+    Acquire(40, 30);
+    const std::string borrowed = CurrentDocument().fileName;
+    ASSERT_TRUE(CurrentDocument().notOnDisk);
+    const std::string unrelated(5000, 'u');
+    FILE* f = std::fopen(borrowed.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(unrelated.data(), 1, unrelated.size(), f);
+    std::fclose(f);
+
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+    };
+    const std::string record = Beside("mapi-record.txt");
+    const Case cases[] = {
+        {"Save as asks before replacing the file of its name",
+         [] {
+             Driver driver(IDC_SAVE_FORMATS);
+             std::string suggested;
+             bool open = false;
+             driver.Then([&](HWND d) { suggested = Text(d, IDC_SAVE_NAME); })
+                 .Then(SelectFormat("BMP")).Press(IDOK)
+                 .Then([&](HWND) { open = true; }).Press(IDCANCEL);
+             driver.Run([] { SendToFrame(IDC_SAVE_AS); });
+             EXPECT_NE(std::string::npos, suggested.find("Photo-XX.BMP")) << suggested;
+             EXPECT_TRUE(open);
+             EXPECT_EQ((std::vector<std::string>{"Overwtite Exist: Over Write the Exist File ?"}), driver.boxes);
+         }},
+        {"Convert Picture is refused",
+         [] {
+             Driver driver(IDC_SAVE_FORMATS);
+             bool opened = false;
+             driver.Then([&](HWND) { opened = true; }).Press(IDCANCEL);
+             driver.Run([] { SendToFrame(IDC_CONVERT_PICTURE); });
+             EXPECT_FALSE(opened);
+             EXPECT_TRUE(driver.boxes.empty());
+         }},
+        {"the status bar shows no size",
+         [] {
+             RefreshCaptionAndStatus(Program().frame, FrameStatusBar());
+             char text[64] = "unset";
+             SendMessageA(FrameStatusBar(), SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(text));
+             EXPECT_STREQ("", text);
+         }},
+        {"Send Mail attaches the picture itself, written for the mail",
+         [&] {
+             SetDllDirectoryA(Beside("mapi").c_str());
+             DeleteFileA(record.c_str());
+             SetEnvironmentVariableA("OMMAVU_MAPI_RECORD", record.c_str());
+             Driver driver(IDC_SAVE_FORMATS);
+             driver.Run([] { SendMessageA(Program().browser, WM_COMMAND, IDC_SEND_MAIL, 0); });
+             SetDllDirectoryA(nullptr);
+             SetEnvironmentVariableA("OMMAVU_MAPI_RECORD", nullptr);
+             EXPECT_TRUE(driver.boxes.empty());
+             const std::vector<unsigned char> bytes = FileBytes(record);
+             std::vector<std::string> lines;
+             std::string line;
+             for (unsigned char c : bytes) {
+                 if (c != '\n') { line += static_cast<char>(c); continue; }
+                 lines.push_back(line);
+                 line.clear();
+             }
+             ASSERT_EQ(6u, lines.size());
+             const std::string mailed = lines[1];
+             EXPECT_NE(borrowed, mailed);
+             EXPECT_EQ("\\Photo-XX.Bmp", mailed.substr(mailed.size() < 13 ? 0 : mailed.size() - 13)) << mailed;
+             // A 40 x 30 bitmap at 24 bits: 54 bytes of headers and 30 rows of 120.
+             EXPECT_EQ("3654", lines[5]);
+             EXPECT_FALSE(Exists(mailed)) << "the written picture outlives the mail";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.run();
+        const std::vector<unsigned char> after = FileBytes(borrowed);
+        EXPECT_TRUE(std::string(after.begin(), after.end()) == unrelated) << "the file of its name changed";
+    }
+    DeleteFileA(borrowed.c_str());
 }
 
 }  // namespace
