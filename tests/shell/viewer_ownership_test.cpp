@@ -265,7 +265,7 @@ TEST_F(ViewerOwnershipTest, TheSequenceShowHoldsStillWhileACommandsDialogIsOpen)
     driver.Run([] { SendMessageA(Program().frame, WM_COMMAND, IDC_ABOUT, 0); });
     EXPECT_FALSE(driver.timedOut);
     EXPECT_EQ((std::set<std::string>{Program().openList.At(1)}), shown);
-    EXPECT_TRUE(PumpUntil([] { return OpenListPosition() == 0; }, 3000)) << "the show goes on afterwards";
+    EXPECT_TRUE(PumpUntil([] { return OpenListPosition() == 0; }, 15000)) << "the show goes on afterwards";
 }
 
 TEST_F(ViewerOwnershipTest, DroppedFilesGoThroughTheBrowsersListWhoseOrderTheViewerFollows) {
