@@ -608,4 +608,45 @@ TEST_F(Journey, ASecondSetupAndACheckAfterInstallingEndAtOnce) {
     EXPECT_EQ(check.Wait(5000), 0) << "CHECK did not end at once";
 }
 
+TEST_F(Journey, RecordCountsBeyondTheRecordsThereAreClipped) {
+    // The counts are believed only as far as the records exist.
+    WritePrivateProfileStringA("UNINSTALL", nullptr, nullptr, "Tavirsel.INI");
+    const struct {
+        const char* key;
+        const char* value;
+    } section[] = {
+        {"FILENUM", "2000000000"}, {"FILE1", "C:\\a.txt"},  {"FILE3", "C:\\c.txt"},
+        {"FILE2000000000", "C:\\far.txt"}, {"PATHNUM", "2147483647"}, {"DIR1", "C:\\d"},
+    };
+    for (const auto& entry : section) WritePrivateProfileStringA("UNINSTALL", entry.key, entry.value, "Tavirsel.INI");
+    FlushSettings();
+    install::Records records = install::ReadRecords();
+    EXPECT_EQ(records.files, (std::vector<std::string>{"C:\\a.txt", "C:\\c.txt"}));
+    EXPECT_EQ(records.dirs, (std::vector<std::string>{"C:\\d"}));
+    records.files.pop_back();
+    records.dirs.clear();
+    install::WriteRecords(records);
+    FlushSettings();
+    EXPECT_EQ(Setting("UNINSTALL", "FILENUM"), "1");
+    EXPECT_EQ(Setting("UNINSTALL", "PATHNUM"), "0");
+    EXPECT_EQ(Setting("UNINSTALL", "FILE3"), "");
+    EXPECT_EQ(Setting("UNINSTALL", "DIR1"), "");
+    ForgetInstallation();
+
+    // Both programs read such counts: a reinstallation and the removal
+    // still finish and take everything away.
+    auto swellCounts = [] {
+        WritePrivateProfileStringA("UNINSTALL", "FILENUM", "2000000000", "Tavirsel.INI");
+        WritePrivateProfileStringA("UNINSTALL", "PATHNUM", "2147483647", "Tavirsel.INI");
+        FlushSettings();
+    };
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    swellCounts();
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    swellCounts();
+    ASSERT_EQ(Uninstall(), 0);
+    EXPECT_TRUE(WaitForFolderGone("C:\\Quenlark"));
+    EXPECT_FALSE(Exists(SettingsPath()));
+}
+
 }  // namespace
