@@ -589,6 +589,7 @@ int Install() {
         DestroyWindow(background);
         return kCancelled;
     }
+    job.Commit();
 
     const std::string shortTarget = WithBackslash(install::ShortPath(target));
     settings::Write(settings::kInstallPath, shortTarget);

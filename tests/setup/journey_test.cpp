@@ -3,6 +3,7 @@
 // input on its own.  Every test leaves the prefix without an installation.
 
 #include "install_records.h"
+#include "install_rules.h"
 #include "installer_driver.h"
 #include "registry.h"
 #include "resource_ids.h"
@@ -224,6 +225,47 @@ void ForgetInstallation() {
     DeleteFileA((install::QuickLaunchFolder() + "\\Quenlark Ommavu.lnk").c_str());
     DeleteFileA(SettingsPath().c_str());
     registry::DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+// Windows' list of files to rename or delete at the restart, lower case,
+// each string ended by "|".
+std::string PendingAtRestart() {
+    std::string pending;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        char buffer[16384] = {};
+        DWORD size = sizeof buffer - 2;
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                             &size) != ERROR_SUCCESS)
+            size = 0;
+        for (DWORD i = 0; i < size; ++i) pending += buffer[i] ? buffer[i] : '|';
+        RegCloseKey(key);
+    }
+    return Lower(pending);
+}
+
+void ForgetPendingAtRestart() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "PendingFileRenameOperations");
+        RegCloseKey(key);
+    }
+}
+
+// Every file below `folder` with its contents, and every folder.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+    std::set<std::string> lines;
+    ListFiles(folder, &lines);
+    std::map<std::string, std::string> contents;
+    for (const std::string& line : lines) {
+        if (line.compare(0, 5, "file ") != 0) {
+            contents[line] = "";
+            continue;
+        }
+        const std::string path = line.substr(5, line.find_last_of(' ') - 5);
+        contents[path] = ReadBytes(path);
+    }
+    return contents;
 }
 
 void MakeCache(const std::string& install, int files) {
@@ -606,6 +648,58 @@ TEST_F(Journey, ASecondSetupAndACheckAfterInstallingEndAtOnce) {
     FlushSettings();
     Process check("\"" + SetupExe() + "\" CHECK");
     EXPECT_EQ(check.Wait(5000), 0) << "CHECK did not end at once";
+}
+
+TEST_F(Journey, ExitDuringAReinstallLeavesTheEarlierInstallationWhole) {
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    FlushSettings();
+    const std::string install = kDefaultDestination + "\\";
+    // The earlier installation differs from what is being installed, and
+    // holds the file being copied at the moment of the exit.
+    ASSERT_TRUE(WriteBytes(install + "Tavirsel.exe", "the earlier program"));
+    ASSERT_TRUE(WriteBytes(install + "large.bin", "the earlier data"));
+    const std::map<std::string, std::string> before = Contents(kDefaultDestination);
+    const std::string settingsBefore = ReadBytes(SettingsPath());
+    // Far too large to copy within one step of the copy dialog: 4 GB that
+    // take no room, as the file is made by setting its end alone.
+    const std::string folder = WindowsFolder() + "\\..\\setup-reinstall";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(SetupExe().c_str(), (folder + "\\setup.exe").c_str(), FALSE);
+    CreateDirectoryA((folder + "\\FULLDATA").c_str(), nullptr);
+    HANDLE large = CreateFileA((folder + "\\FULLDATA\\large.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(large, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = 4ll << 30;
+    EXPECT_TRUE(SetFilePointerEx(large, end, nullptr, FILE_BEGIN) && SetEndOfFile(large));
+    CloseHandle(large);
+
+    Process setup("\"" + folder + "\\setup.exe\"");
+    HWND dialog = WaitForDialog(setup.Id(), IDC_SETUP_DESTINATION);
+    ASSERT_NE(dialog, nullptr);
+    Press(dialog, IDOK);
+    HWND copying = WaitForDialog(setup.Id(), IDC_COPY_ANIMATION);
+    ASSERT_NE(copying, nullptr);
+    // Every payload file is replaced by then, and large.bin half written.
+    bool reached = false;
+    for (DWORD wait = GetTickCount(); !reached && GetTickCount() - wait < 60000; Sleep(2))
+        reached = ControlText(copying, IDC_COPY_SOURCE) == "large.bin";
+    ASSERT_TRUE(reached) << "the copy never reached large.bin";
+    Press(copying, IDCANCEL);
+    HWND exitDialog = WaitForDialog(setup.Id(), IDC_SETUP_EXIT);
+    ASSERT_NE(exitDialog, nullptr);
+    Press(exitDialog, IDC_SETUP_EXIT);
+    EXPECT_EQ(setup.Wait(20000), 1);
+
+    const std::map<std::string, std::string> after = Contents(kDefaultDestination);
+    for (const auto& file : before) {
+        const auto now = after.find(file.first);
+        EXPECT_TRUE(now != after.end() && now->second == file.second)
+            << file.first << " is not as the earlier installation left it";
+    }
+    for (const auto& file : after) EXPECT_TRUE(before.count(file.first)) << file.first << " was left behind";
+    EXPECT_EQ(ReadBytes(SettingsPath()), settingsBefore);
+    DeleteTree(folder);
 }
 
 TEST_F(Journey, RecordCountsBeyondTheRecordsThereAreClipped) {
