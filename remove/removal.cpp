@@ -130,9 +130,4 @@ Records Removal::Remaining() const {
     return left;
 }
 
-void RemoveEmptyFolders(const std::string& folder) {
-    for (const std::string& name : ReadFolderEntries(folder).folders) RemoveEmptyFolders(folder + "\\" + name);
-    RemoveDirectoryA(folder.c_str());
-}
-
 }  // namespace install

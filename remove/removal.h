@@ -56,8 +56,4 @@ private:
     int refused_ = 0;
 };
 
-// Removes every empty folder below `folder`, deepest first, and `folder`
-// itself when that leaves it empty.  Files are never touched.
-void RemoveEmptyFolders(const std::string& folder);
-
 }  // namespace install

@@ -115,13 +115,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                                       "\\REMOVE16.EXE";
         DeleteFileA(inInstall.c_str());
     }
-    // The installation folder (where the uninstaller lay) is emptied of
-    // empty folders; above it only the chain of parents up to the named
-    // folder goes, each only when empty, so no other program's empty
-    // folders beside it are touched.
+    // The installation folder (where the uninstaller lay) goes when empty,
+    // and above it only the chain of parents up to the named folder, each
+    // only when empty: no folder of anyone else, empty or not, is touched.
     std::string current = install::NormalizePath(program.substr(0, program.find_last_of('\\')));
     if (!install::IsSameOrInside(current, top)) current = top;
-    install::RemoveEmptyFolders(current);
+    if (!RemoveDirectoryA(current.c_str())) return 0;
     while (install::IsInside(current, top)) {
         current = current.substr(0, current.find_last_of('\\'));
         if (!RemoveDirectoryA(current.c_str())) break;

@@ -750,4 +750,33 @@ TEST_F(Journey, RecordCountsBeyondTheRecordsThereAreClipped) {
     EXPECT_FALSE(Exists(SettingsPath()));
 }
 
+TEST_F(Journey, RemovalFromAFolderAlreadyInUseTakesOnlyWhatItInstalled) {
+    // Like the user's profile: files and folders of the user's, empty ones
+    // too, before anything is installed there.
+    const std::string home = "C:\\Populated";
+    for (const char* dir : {"", "\\Empty", "\\Nested", "\\Nested\\Deeper", "\\Docs"})
+        CreateDirectoryA((home + dir).c_str(), nullptr);
+    WriteBytes(home + "\\notes.txt", "mine");
+    WriteBytes(home + "\\Docs\\letter.txt", "mine too");
+    const std::map<std::string, std::string> before = Contents(home);
+
+    ASSERT_EQ(Install(home), 0);
+    FlushSettings();
+    for (const std::string& dir : install::ReadRecords().dirs)
+        EXPECT_FALSE(install::IsSameOrInside(install::NormalizePath(dir), home)) << dir << " was there before";
+    MakeCache(home, 20);
+    ASSERT_EQ(Uninstall(), 0);
+    for (DWORD wait = GetTickCount();
+         (Exists(home + "\\REMOVE32.EXE") || Exists(home + "\\REMOVE16.EXE")) && GetTickCount() - wait < 15000;)
+        Sleep(20);
+
+    const std::map<std::string, std::string> after = Contents(home);
+    for (const auto& entry : before) EXPECT_TRUE(after.count(entry.first)) << entry.first << " was removed";
+    for (const auto& entry : after)
+        EXPECT_TRUE(before.count(entry.first) && before.at(entry.first) == entry.second) << entry.first << " changed";
+    EXPECT_FALSE(Exists(install::GroupFolder("Quenlark Ommavu")));
+    EXPECT_FALSE(Exists(SettingsPath()));
+    DeleteTree(home);
+}
+
 }  // namespace
