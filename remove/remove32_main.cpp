@@ -209,6 +209,7 @@ int Remove() {
     // tree): an installation in a folder that was already in use, such as
     // the user's profile, leaves the user's own folders, empty ones too.
     removal.RemoveLeftDirectories();
+    removal.ScheduleLeftDirectories();
 
     const std::string top = TopCreatedFolder(records, install);
 

@@ -176,8 +176,9 @@ long Install(const std::string& destination, DWORD* elapsed = nullptr, const std
 }
 
 // Runs the registered uninstall command through its dialogs; returns its
-// exit code.
-long Uninstall(DWORD* elapsed = nullptr) {
+// exit code.  A message box on the way is a failure, unless `notice` takes
+// its text.
+long Uninstall(DWORD* elapsed = nullptr, std::string* notice = nullptr) {
     std::string command;
     EXPECT_TRUE(registry::ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command));
     Process remove(command);
@@ -197,7 +198,8 @@ long Uninstall(DWORD* elapsed = nullptr) {
         finish = WaitForDialog(remove.Id(), 0, "Finish Uninstall", 0);
         if (HWND box = WaitForDialog(remove.Id(), 0, "Uninstall", 0)) {
             if (box == confirm) continue;
-            ADD_FAILURE() << "the uninstaller says: " << BoxText(box);
+            if (notice) *notice += BoxText(box);
+            else ADD_FAILURE() << "the uninstaller says: " << BoxText(box);
             Press(box, IDOK);
         }
     }
@@ -748,6 +750,36 @@ TEST_F(Journey, RecordCountsBeyondTheRecordsThereAreClipped) {
     ASSERT_EQ(Uninstall(), 0);
     EXPECT_TRUE(WaitForFolderGone("C:\\Quenlark"));
     EXPECT_FALSE(Exists(SettingsPath()));
+}
+
+TEST_F(Journey, AFileLockedAtRemovalTakesItsEmptiedFoldersAlongAtRestart) {
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    const std::string install = kDefaultDestination + "\\";
+    HANDLE held = CreateFileA((install + "Kivaro.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string notice;
+    ASSERT_EQ(Uninstall(nullptr, &notice), 0);
+    EXPECT_THAT(notice, HasSubstr("Kivaro.dll"));
+    // The companion has done its part once the uninstaller's file is gone.
+    for (DWORD wait = GetTickCount(); Exists(install + "REMOVE32.EXE") && GetTickCount() - wait < 15000;) Sleep(20);
+    std::string pending;
+    for (DWORD wait = GetTickCount(); GetTickCount() - wait < 15000; Sleep(20)) {
+        pending = PendingAtRestart();
+        if (pending.find("c:\\quenlark|") != std::string::npos) break;
+    }
+    CloseHandle(held);
+    // The file, then the installation folder, then the parent setup made.
+    const size_t file = pending.find("c:\\quenlark\\ommavu\\kivaro.dll|");
+    const size_t folder = pending.find("c:\\quenlark\\ommavu|");
+    const size_t parent = pending.find("c:\\quenlark|");
+    ASSERT_NE(file, std::string::npos) << pending;
+    ASSERT_NE(folder, std::string::npos) << pending;
+    ASSERT_NE(parent, std::string::npos) << pending;
+    EXPECT_LT(file, folder) << pending;
+    EXPECT_LT(folder, parent) << pending;
+    // Nothing else is left in the folder to stop it going.
+    EXPECT_EQ(Contents(kDefaultDestination).size(), 1u);
+    ForgetPendingAtRestart();
 }
 
 TEST_F(Journey, RemovalFromAFolderAlreadyInUseTakesOnlyWhatItInstalled) {
