@@ -512,6 +512,7 @@
 #define IDS_SETUP_REMOVE_LINK 44          // shortcut names of the group
 #define IDS_SETUP_HELP_LINK 45
 #define IDS_SETUP_PROGRAM_LINK 46
+#define IDS_SETUP_NOT_WRITTEN 47         // files that could not be written at all
 
 // setup's bitmaps and icons.
 #define IDB_SETUP_PICTURE 200             // the picture of the full-screen window and the setup dialog

@@ -2,6 +2,8 @@
 
 #include "install_rules.h"
 
+#include <cstring>
+
 namespace install {
 
 namespace {
@@ -69,7 +71,7 @@ void Removal::DeleteTree(const std::string& folder) {
     }
     for (const std::string& name : entries.folders) DeleteTree(folder + "\\" + name);
     SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(folder.c_str());
+    if (!RemoveDirectoryA(folder.c_str()) && !atRestart_.empty()) ScheduleIfEmptiedAtRestart(folder, &atRestart_);
 }
 
 void Removal::RemoveOneDirectory() {
@@ -120,6 +122,16 @@ void Removal::RemoveLeftDirectories() {
     }
 }
 
+void Removal::ScheduleLeftDirectories() {
+    if (atRestart_.empty()) return;
+    // Recorded parents first, so children come first from the back.
+    for (size_t i = records_.dirs.size(); i-- > 0;) {
+        const std::string& dir = records_.dirs[i];
+        if (dirRemoved_[i] || !MayRemoveDirectory(dir, install_, group_, quickLaunch_)) continue;
+        if (ScheduleIfEmptiedAtRestart(NormalizePath(dir), &atRestart_)) dirRemoved_[i] = true;
+    }
+}
+
 Records Removal::Remaining() const {
     Records left;
     left.files = failed_;
@@ -130,9 +142,52 @@ Records Removal::Remaining() const {
     return left;
 }
 
-void RemoveEmptyFolders(const std::string& folder) {
-    for (const std::string& name : ReadFolderEntries(folder).folders) RemoveEmptyFolders(folder + "\\" + name);
-    RemoveDirectoryA(folder.c_str());
+std::vector<std::string> PendingDeletions() {
+    std::vector<std::string> paths;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return paths;
+    DWORD size = 0;
+    std::vector<char> value;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
+        size > 0) {
+        value.resize(size + 2);
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
+            value.clear();
+    }
+    RegCloseKey(key);
+    if (value.empty()) return paths;
+    value.resize(value.size() + 2, '\0');
+    // Pairs of strings: the file ("\??\C:\...") and its new name, empty for a
+    // deletion.
+    const char* end = value.data() + size;
+    for (const char* from = value.data(); from < end && *from;) {
+        const char* to = from + std::strlen(from) + 1;
+        if (to > end) break;
+        std::string path = from;
+        if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
+        if (!*to && !path.empty()) paths.push_back(NormalizePath(path));
+        from = to + std::strlen(to) + 1;
+    }
+    return paths;
+}
+
+bool ScheduleIfEmptiedAtRestart(const std::string& folder, std::vector<std::string>* atRestart) {
+    auto goesAtRestart = [&](const std::string& path) {
+        const std::string normal = NormalizePath(path);
+        for (const std::string& known : *atRestart)
+            if (lstrcmpiA(known.c_str(), normal.c_str()) == 0) return true;
+        return false;
+    };
+    const FolderEntries entries = ReadFolderEntries(folder);
+    for (const auto* names : {&entries.folders, &entries.links, &entries.files})
+        for (const std::string& name : *names)
+            if (!goesAtRestart(folder + "\\" + name)) return false;
+    if (!MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    atRestart->push_back(NormalizePath(folder));
+    return true;
 }
 
 }  // namespace install

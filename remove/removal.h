@@ -31,6 +31,11 @@ public:
     // Launch shortcut, may be empty now).
     void RemoveLeftDirectories();
 
+    // Hands Windows, for removal at the restart, each directory record
+    // still standing that holds nothing but what goes at the restart too,
+    // deepest first, after the files in it.
+    void ScheduleLeftDirectories();
+
     // What is left to do after a stop: the files not yet reached and those
     // that could not be deleted, and the directories not yet removed.
     Records Remaining() const;
@@ -56,8 +61,14 @@ private:
     int refused_ = 0;
 };
 
-// Removes every empty folder below `folder`, deepest first, and `folder`
-// itself when that leaves it empty.  Files are never touched.
-void RemoveEmptyFolders(const std::string& folder);
+// The files and folders Windows is to delete at the next restart (the
+// pending renames without a new name), each normalised.
+std::vector<std::string> PendingDeletions();
+
+// When everything `folder` still holds is in `atRestart` (normalised
+// paths), hands the folder to Windows for removal at the restart, after
+// those, and adds it to `atRestart`.  A folder holding anything else (an
+// empty sub-folder included) is left alone.  True when scheduled.
+bool ScheduleIfEmptiedAtRestart(const std::string& folder, std::vector<std::string>* atRestart);
 
 }  // namespace install

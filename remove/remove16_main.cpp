@@ -1,8 +1,10 @@
 // REMOVE16.EXE: the uninstaller's companion.  Its one argument is the
-// uninstaller's file, "@", and the folder to clear.  It waits until the
-// uninstaller has ended, deletes that file, then removes the folder's empty
-// folders, its own file and the folder itself; what Windows will not let
-// go now is handed over for deletion at the next restart.
+// uninstaller's file, "@", and the topmost folder setup made for the
+// installation.  It waits until the uninstaller has ended, deletes that
+// file and its own, then removes the uninstaller's folder and its parents
+// up to the named folder, each only when empty; what Windows will not let
+// go now is handed over for deletion at the next restart, and so are the
+// folders that this leaves holding nothing else.
 //
 // A running program's file cannot be deleted, and it would keep the folder
 // it lies in.  So a companion started from inside that folder first waits
@@ -20,6 +22,7 @@
 #include <tlhelp32.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -115,13 +118,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
                                       "\\REMOVE16.EXE";
         DeleteFileA(inInstall.c_str());
     }
-    // The installation folder (where the uninstaller lay) is emptied of
-    // empty folders; above it only the chain of parents up to the named
-    // folder goes, each only when empty, so no other program's empty
-    // folders beside it are touched.
+    // The installation folder (where the uninstaller lay) goes when empty,
+    // and above it only the chain of parents up to the named folder, each
+    // only when empty: no folder of anyone else, empty or not, is touched.
     std::string current = install::NormalizePath(program.substr(0, program.find_last_of('\\')));
     if (!install::IsSameOrInside(current, top)) current = top;
-    install::RemoveEmptyFolders(current);
+    if (!RemoveDirectoryA(current.c_str()) && GetFileAttributesA(current.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Files still in use were handed to Windows to delete at the
+        // restart: the folders they empty then go after them.
+        std::vector<std::string> atRestart = install::PendingDeletions();
+        if (!install::ScheduleIfEmptiedAtRestart(current, &atRestart)) return 0;
+        while (install::IsInside(current, top)) {
+            current = current.substr(0, current.find_last_of('\\'));
+            if (!install::ScheduleIfEmptiedAtRestart(current, &atRestart)) break;
+        }
+        return 0;
+    }
     while (install::IsInside(current, top)) {
         current = current.substr(0, current.find_last_of('\\'));
         if (!RemoveDirectoryA(current.c_str())) break;

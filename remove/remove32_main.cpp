@@ -205,9 +205,12 @@ int Remove() {
 
     const std::string fastLink = settings::Read(settings::kFastLink);
     if (!fastLink.empty() && install::MayDeleteQuickLaunch(fastLink)) DeleteFileA(fastLink.c_str());
+    // Only folders setup recorded are removed (and the cache's, with its
+    // tree): an installation in a folder that was already in use, such as
+    // the user's profile, leaves the user's own folders, empty ones too.
     removal.RemoveLeftDirectories();
+    removal.ScheduleLeftDirectories();
 
-    install::RemoveEmptyFolders(install);
     const std::string top = TopCreatedFolder(records, install);
 
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings::kFileName);

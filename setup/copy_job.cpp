@@ -70,11 +70,10 @@ bool CopyJob::OpenNext() {
             return false;
         }
     }
-    if (existed) SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    out_ = CreateFileA(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out_ == INVALID_HANDLE_VALUE && existed) {
-        // In use (a running viewer, the shell holding the extension): the
-        // new contents go beside it and take its place at the next restart.
+    if (existed) {
+        // An earlier installation's file is never opened for writing: the
+        // new contents go to a name beside it and replace it only when
+        // complete, so an exit mid-copy leaves it as it was.
         char standIn[MAX_PATH] = "";
         if (GetTempFileNameA(FolderOf(target_).c_str(), "OMV", 0, standIn)) {
             writing_ = standIn;
@@ -82,6 +81,8 @@ bool CopyJob::OpenNext() {
                                nullptr);
             if (out_ == INVALID_HANDLE_VALUE) DeleteFileA(standIn);
         }
+    } else {
+        out_ = CreateFileA(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (out_ == INVALID_HANDLE_VALUE) {
         CloseHandles();
@@ -89,10 +90,8 @@ bool CopyJob::OpenNext() {
         done_ += item.size;
         return false;
     }
-    if (!existed) createdFiles_.push_back(target_);
-    if (writing_ != target_) createdFiles_.push_back(writing_);
+    createdFiles_.push_back(writing_);
     log_->AddFile(target_);
-    if (writing_ != target_) log_->AddFile(writing_);
     open_ = true;
     return true;
 }
@@ -100,11 +99,31 @@ bool CopyJob::OpenNext() {
 void CopyJob::FinishCurrent() {
     CloseHandles();
     open_ = false;
-    if (writing_ != target_) {
-        if (MoveFileExA(writing_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
-            deferred_.push_back(target_);
-        else
-            failed_.push_back(target_);
+    if (writing_ == target_) return;
+    // The earlier file moves aside (kept until Commit, put back by Undo) and
+    // the new one takes its name.  Plain renames: MoveFileEx is missing on
+    // Windows 95 and 98.
+    char backup[MAX_PATH] = "";
+    if (GetTempFileNameA(FolderOf(target_).c_str(), "OMV", 0, backup)) {
+        DeleteFileA(backup);  // only its unique name is wanted
+        if (MoveFileA(target_.c_str(), backup)) {
+            if (MoveFileA(writing_.c_str(), target_.c_str())) {
+                createdFiles_.pop_back();  // the stand-in is the target now
+                replaced_.push_back({target_, backup});
+                return;
+            }
+            MoveFileA(backup, target_.c_str());
+        }
+    }
+    // In use (a running viewer, the shell holding the extension): the new
+    // contents wait beside it and take its place at the next restart.
+    if (MoveFileExA(writing_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        deferred_.push_back(target_);
+        log_->AddFile(writing_);
+    } else {
+        failed_.push_back(target_);
+        createdFiles_.pop_back();
+        DeleteFileA(writing_.c_str());
     }
 }
 
@@ -130,10 +149,15 @@ bool CopyJob::Step(DWORD budgetMs) {
         }
         DWORD written = 0;
         if (got > 0 && (!WriteFile(out_, from, got, &written, nullptr) || written != got)) {
+            // A disk that fills up: the half-written file goes, and an
+            // earlier file of that name stays as it was.
+            CloseHandles();
+            open_ = false;
+            DeleteFileA(writing_.c_str());
+            createdFiles_.pop_back();
             failed_.push_back(target_);
             done_ += item.size - offset_;
             offset_ = item.size;
-            FinishCurrent();
             continue;
         }
         offset_ += got;
@@ -150,9 +174,24 @@ void CopyJob::Undo() {
         SetFileAttributesA(file->c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(file->c_str());
     }
+    for (auto file = replaced_.rbegin(); file != replaced_.rend(); ++file) {
+        SetFileAttributesA(file->target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(file->target.c_str())) MoveFileA(file->backup.c_str(), file->target.c_str());
+    }
     for (auto dir = createdDirs_.rbegin(); dir != createdDirs_.rend(); ++dir) RemoveDirectoryA(dir->c_str());
     createdFiles_.clear();
+    replaced_.clear();
     createdDirs_.clear();
+}
+
+void CopyJob::Commit() {
+    for (const Replaced& file : replaced_) {
+        SetFileAttributesA(file.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // A program still running from the earlier file keeps it until the
+        // next restart.
+        if (!DeleteFileA(file.backup.c_str())) MoveFileExA(file.backup.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    replaced_.clear();
 }
 
 }  // namespace install

@@ -34,7 +34,12 @@ public:
 
     // Stops (closing the open file) and removes what this run created:
     // files that did not exist before it, then its folders, deepest first.
+    // Files of an earlier installation are never written in place (the new
+    // contents replace them only when complete), and those already replaced
+    // get their earlier contents back.
     void Undo();
+    // After a complete copy: the earlier files kept for Undo are deleted.
+    void Commit();
 
     // Targets that were in use: their new contents wait under another name
     // and replace them when Windows restarts.
@@ -68,6 +73,10 @@ private:
     std::string target_;     // where it belongs
     std::string sourceName_, targetName_;
     std::vector<std::string> createdFiles_, createdDirs_;
+    struct Replaced {
+        std::string target, backup;  // an earlier file, moved aside
+    };
+    std::vector<Replaced> replaced_;
     std::vector<std::string> deferred_, failed_;
     std::vector<BYTE> buffer_;
 };

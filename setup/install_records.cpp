@@ -7,6 +7,10 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <map>
+#include <string_view>
 
 namespace install {
 
@@ -97,27 +101,100 @@ std::string RecordedInstallFolder() {
     return folder;
 }
 
+namespace {
+
+// The "FILE%d" and "DIR%d" entries the "UNINSTALL" section really holds,
+// by number, read in one pass: the counts beside them are only believed
+// as far as entries exist, so an edited "FILENUM=2000000000" costs no more
+// than the file's own size.
+struct NumberedEntries {
+    std::map<int, std::string> files, dirs;
+};
+
+// The number after `prefix` in a key ("FILE12" -> 12), or 0 when the key is
+// not the prefix followed by digits alone (or the number is out of range).
+int KeyNumber(const std::string& key, const char* prefix) {
+    const size_t n = std::strlen(prefix);
+    if (key.size() <= n || key.size() > n + 9 || lstrcmpiA(key.substr(0, n).c_str(), prefix) != 0) return 0;
+    int number = 0;
+    for (size_t i = n; i < key.size(); ++i) {
+        if (key[i] < '0' || key[i] > '9') return 0;
+        number = number * 10 + (key[i] - '0');
+    }
+    return number <= kMaxRecords ? number : 0;
+}
+
+NumberedEntries ReadNumberedEntries() {
+    NumberedEntries entries;
+    // The section comes back as "key=value\0...\0\0"; a full buffer means
+    // it was cut short, so it grows until the section fits.
+    std::vector<char> section(64 * 1024);
+    for (;;) {
+        const DWORD n = GetPrivateProfileSectionA(settings::kUninstall, section.data(),
+                                                  static_cast<DWORD>(section.size()), settings::kFileName);
+        if (n + 2 < section.size()) {
+            section.resize(n);
+            break;
+        }
+        if (section.size() >= kMaxSectionBytes) {
+            // Cut short for good: the last entry may be a path cut in two,
+            // which could name another file, so it is dropped.
+            const size_t end = std::min<size_t>(n, section.size() - 1);
+            const std::string_view text(section.data(), end);
+            const size_t last = text.find_last_of('\0');
+            section.resize(last == std::string_view::npos ? 0 : last);
+            break;
+        }
+        section.resize(section.size() * 4);
+    }
+    section.push_back('\0');
+    section.push_back('\0');
+    for (const char* entry = section.data(); *entry; entry += std::strlen(entry) + 1) {
+        const char* equals = std::strchr(entry, '=');
+        if (!equals) continue;
+        std::string key(entry, equals), value(equals + 1);
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
+        // Quotes around a value are the profile's, not the path's.
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        if (const int file = KeyNumber(key, "FILE")) entries.files.emplace(file, value);
+        else if (const int dir = KeyNumber(key, "DIR")) entries.dirs.emplace(dir, value);
+    }
+    return entries;
+}
+
+// The entries numbered 1 to `count`, in their order; numbers missing from
+// the file are passed over.
+std::vector<std::string> UpTo(const std::map<int, std::string>& entries, int count) {
+    std::vector<std::string> list;
+    for (const auto& entry : entries) {
+        if (entry.first > count) break;
+        list.push_back(entry.second);
+    }
+    return list;
+}
+
+}  // namespace
+
 Records ReadRecords() {
+    const NumberedEntries entries = ReadNumberedEntries();
     Records records;
-    const int files = settings::Read(settings::kFileCount);
-    for (int i = 1; i <= files; ++i)
-        records.files.push_back(settings::ReadNumbered(settings::kUninstall, settings::kFileKey, i));
-    const int dirs = settings::Read(settings::kDirCount);
-    for (int i = 1; i <= dirs; ++i)
-        records.dirs.push_back(settings::ReadNumbered(settings::kUninstall, settings::kDirKey, i));
+    records.files = UpTo(entries.files, settings::Read(settings::kFileCount));
+    records.dirs = UpTo(entries.dirs, settings::Read(settings::kDirCount));
     return records;
 }
 
 void WriteRecords(const Records& records) {
-    const int oldFiles = settings::Read(settings::kFileCount);
-    const int oldDirs = settings::Read(settings::kDirCount);
+    // Every numbered entry beyond the new counts goes, whatever the old
+    // counts claimed.
+    const NumberedEntries old = ReadNumberedEntries();
     char key[32];
-    for (int i = static_cast<int>(records.files.size()) + 1; i <= oldFiles; ++i) {
-        std::snprintf(key, sizeof key, settings::kFileKey, i);
+    for (auto entry = old.files.upper_bound(static_cast<int>(records.files.size())); entry != old.files.end();
+         ++entry) {
+        std::snprintf(key, sizeof key, settings::kFileKey, entry->first);
         WritePrivateProfileStringA(settings::kUninstall, key, nullptr, settings::kFileName);
     }
-    for (int i = static_cast<int>(records.dirs.size()) + 1; i <= oldDirs; ++i) {
-        std::snprintf(key, sizeof key, settings::kDirKey, i);
+    for (auto entry = old.dirs.upper_bound(static_cast<int>(records.dirs.size())); entry != old.dirs.end(); ++entry) {
+        std::snprintf(key, sizeof key, settings::kDirKey, entry->first);
         WritePrivateProfileStringA(settings::kUninstall, key, nullptr, settings::kFileName);
     }
     for (size_t i = 0; i < records.files.size(); ++i)

@@ -31,15 +31,24 @@ std::string ShortPath(const std::string& path);
 // trailing backslash); "" when neither is set.
 std::string RecordedInstallFolder();
 
+// The most "FILE%d" (and "DIR%d") records read back, and the most bytes of
+// the "UNINSTALL" section read for them: counts and numbers beyond are a
+// damaged or edited file, not an installation.
+constexpr int kMaxRecords = 100000;
+constexpr size_t kMaxSectionBytes = 16u << 20;
+
 // The "FILE%d" and "DIR%d" records, in their order.
 struct Records {
     std::vector<std::string> files;
     std::vector<std::string> dirs;
 };
 
+// The records numbered 1 to "FILENUM" (and "PATHNUM") that the file holds:
+// a count larger than the entries present, or numbers past kMaxRecords,
+// add nothing, and missing numbers are passed over.
 Records ReadRecords();
 // Replaces every "FILE%d" / "DIR%d" key and both counts with `records`
-// (keys beyond the new counts are removed).
+// (the keys present beyond the new counts are removed).
 void WriteRecords(const Records& records);
 
 // Adds records one at a time, each written at once with its count, so that

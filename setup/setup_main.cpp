@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -589,6 +590,7 @@ int Install() {
         DestroyWindow(background);
         return kCancelled;
     }
+    job.Commit();
 
     const std::string shortTarget = WithBackslash(install::ShortPath(target));
     settings::Write(settings::kInstallPath, shortTarget);
@@ -612,13 +614,19 @@ int Install() {
     log.AddFile(target + "Cache\\*.*");
     log.AddFile(target + "ICON.ICO");
 
-    if (!job.Deferred().empty() || !job.Failed().empty()) {
+    // Files whose new versions wait for the restart, and files that could
+    // not be written at all, each under its own heading.
+    std::string report;
+    for (const auto& part : {std::make_pair(IDS_SETUP_REPLACE_AT_RESTART, &job.Deferred()),
+                             std::make_pair(IDS_SETUP_NOT_WRITTEN, &job.Failed())}) {
+        if (part.second->empty()) continue;
         std::string names;
-        for (const std::string& name : job.Deferred()) names += "\n" + name;
-        for (const std::string& name : job.Failed()) names += "\n" + name;
-        MessageBoxA(background, Format(Text(IDS_SETUP_REPLACE_AT_RESTART), names).c_str(),
-                    Text(IDS_SETUP_TITLE).c_str(), MB_OK | MB_ICONINFORMATION);
+        for (const std::string& name : *part.second) names += "\n" + name;
+        report += (report.empty() ? "" : "\n\n") + Format(Text(part.first), names);
     }
+    if (!report.empty())
+        MessageBoxA(background, report.c_str(), Text(IDS_SETUP_TITLE).c_str(),
+                    MB_OK | (job.Failed().empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
 
     // The tools wizard is only offered; nothing here starts it.
     FinishState finish{choice.exitWhenDone, g_chinese && Exists(SetupFolder() + "TOOLS\\SETUPBRW.EXE")};

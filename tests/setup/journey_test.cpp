@@ -3,6 +3,7 @@
 // input on its own.  Every test leaves the prefix without an installation.
 
 #include "install_records.h"
+#include "install_rules.h"
 #include "installer_driver.h"
 #include "registry.h"
 #include "resource_ids.h"
@@ -21,6 +22,7 @@
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavirsel";
 constexpr char kPendingKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
@@ -174,8 +176,9 @@ long Install(const std::string& destination, DWORD* elapsed = nullptr, const std
 }
 
 // Runs the registered uninstall command through its dialogs; returns its
-// exit code.
-long Uninstall(DWORD* elapsed = nullptr) {
+// exit code.  A message box on the way is a failure, unless `notice` takes
+// its text.
+long Uninstall(DWORD* elapsed = nullptr, std::string* notice = nullptr) {
     std::string command;
     EXPECT_TRUE(registry::ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command));
     Process remove(command);
@@ -195,7 +198,8 @@ long Uninstall(DWORD* elapsed = nullptr) {
         finish = WaitForDialog(remove.Id(), 0, "Finish Uninstall", 0);
         if (HWND box = WaitForDialog(remove.Id(), 0, "Uninstall", 0)) {
             if (box == confirm) continue;
-            ADD_FAILURE() << "the uninstaller says: " << BoxText(box);
+            if (notice) *notice += BoxText(box);
+            else ADD_FAILURE() << "the uninstaller says: " << BoxText(box);
             Press(box, IDOK);
         }
     }
@@ -224,6 +228,47 @@ void ForgetInstallation() {
     DeleteFileA((install::QuickLaunchFolder() + "\\Quenlark Ommavu.lnk").c_str());
     DeleteFileA(SettingsPath().c_str());
     registry::DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+// Windows' list of files to rename or delete at the restart, lower case,
+// each string ended by "|".
+std::string PendingAtRestart() {
+    std::string pending;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        char buffer[16384] = {};
+        DWORD size = sizeof buffer - 2;
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                             &size) != ERROR_SUCCESS)
+            size = 0;
+        for (DWORD i = 0; i < size; ++i) pending += buffer[i] ? buffer[i] : '|';
+        RegCloseKey(key);
+    }
+    return Lower(pending);
+}
+
+void ForgetPendingAtRestart() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "PendingFileRenameOperations");
+        RegCloseKey(key);
+    }
+}
+
+// Every file below `folder` with its contents, and every folder.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+    std::set<std::string> lines;
+    ListFiles(folder, &lines);
+    std::map<std::string, std::string> contents;
+    for (const std::string& line : lines) {
+        if (line.compare(0, 5, "file ") != 0) {
+            contents[line] = "";
+            continue;
+        }
+        const std::string path = line.substr(5, line.find_last_of(' ') - 5);
+        contents[path] = ReadBytes(path);
+    }
+    return contents;
 }
 
 void MakeCache(const std::string& install, int files) {
@@ -429,39 +474,45 @@ TEST_F(Journey, AFileInUseIsReplacedAtRestartAndTheUsersFilesStay) {
     // Held open without sharing, as a running program holds its files.
     HANDLE held = CreateFileA((install + "Lorimel.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // An extra file that cannot be read cannot be written either.
+    const std::string folder = WindowsFolder() + "\\..\\setup-held";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(SetupExe().c_str(), (folder + "\\setup.exe").c_str(), FALSE);
+    CreateDirectoryA((folder + "\\FULLDATA").c_str(), nullptr);
+    WriteBytes(folder + "\\FULLDATA\\Locked.txt", "locked away");
+    HANDLE locked =
+        CreateFileA((folder + "\\FULLDATA\\Locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
 
-    Process setup("\"" + SetupExe() + "\"");
+    Process setup("\"" + folder + "\\setup.exe\"");
     HWND dialog = WaitForDialog(setup.Id(), IDC_SETUP_DESTINATION);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ControlText(dialog, IDC_SETUP_DESTINATION), install::ShortPath(kDefaultDestination));
     Press(dialog, IDOK);
     HWND box = WaitForDialog(setup.Id(), 0, "Setup");
     ASSERT_NE(box, nullptr) << "the file in use was not reported";
-    EXPECT_THAT(BoxText(box), HasSubstr("Lorimel.dll"));
+    // Each file under what really became of it.
+    const std::string text = BoxText(box);
+    const size_t notWritten = text.find("could not be written");
+    ASSERT_NE(notWritten, std::string::npos) << text;
+    EXPECT_THAT(text.substr(0, notWritten), HasSubstr("Lorimel.dll")) << text;
+    EXPECT_THAT(text.substr(0, notWritten), Not(HasSubstr("Locked.txt"))) << text;
+    EXPECT_THAT(text.substr(notWritten), HasSubstr("Locked.txt")) << text;
+    EXPECT_THAT(text.substr(notWritten), Not(HasSubstr("Lorimel.dll"))) << text;
     Press(box, IDOK);
     HWND finish = WaitForDialog(setup.Id(), IDC_FINISH_TOOLS);
     ASSERT_NE(finish, nullptr);
     Press(finish, IDOK);
     EXPECT_EQ(setup.Wait(20000), 0);
     CloseHandle(held);
+    CloseHandle(locked);
 
-    std::string pending;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        char buffer[8192] = {};
-        DWORD size = sizeof buffer - 2;
-        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-        for (DWORD i = 0; i < size; ++i) pending += buffer[i] ? buffer[i] : '|';
-        RegCloseKey(key);
-    }
-    EXPECT_THAT(Lower(pending), HasSubstr("lorimel.dll")) << "no replacement scheduled";
+    EXPECT_THAT(PendingAtRestart(), HasSubstr("lorimel.dll")) << "no replacement scheduled";
     EXPECT_EQ(ReadBytes(install + "URLIST.TXT"), "http://mine.example/=Mine\r\n");
     EXPECT_EQ(ReadBytes(install + "Test.txt"), "my own notes");
     EXPECT_TRUE(ReadBytes(install + "Tavirsel.exe") == ReadBytes(BinFolder() + "Tavirsel.exe"));
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "PendingFileRenameOperations");
-        RegCloseKey(key);
-    }
+    ForgetPendingAtRestart();
+    DeleteTree(folder);
 }
 
 BOOL CALLBACK TakeLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
@@ -606,6 +657,158 @@ TEST_F(Journey, ASecondSetupAndACheckAfterInstallingEndAtOnce) {
     FlushSettings();
     Process check("\"" + SetupExe() + "\" CHECK");
     EXPECT_EQ(check.Wait(5000), 0) << "CHECK did not end at once";
+}
+
+TEST_F(Journey, ExitDuringAReinstallLeavesTheEarlierInstallationWhole) {
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    FlushSettings();
+    const std::string install = kDefaultDestination + "\\";
+    // The earlier installation differs from what is being installed, and
+    // holds the file being copied at the moment of the exit.
+    ASSERT_TRUE(WriteBytes(install + "Tavirsel.exe", "the earlier program"));
+    ASSERT_TRUE(WriteBytes(install + "large.bin", "the earlier data"));
+    const std::map<std::string, std::string> before = Contents(kDefaultDestination);
+    const std::string settingsBefore = ReadBytes(SettingsPath());
+    // Far too large to copy within one step of the copy dialog: 4 GB that
+    // take no room, as the file is made by setting its end alone.
+    const std::string folder = WindowsFolder() + "\\..\\setup-reinstall";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(SetupExe().c_str(), (folder + "\\setup.exe").c_str(), FALSE);
+    CreateDirectoryA((folder + "\\FULLDATA").c_str(), nullptr);
+    HANDLE large = CreateFileA((folder + "\\FULLDATA\\large.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(large, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = 4ll << 30;
+    EXPECT_TRUE(SetFilePointerEx(large, end, nullptr, FILE_BEGIN) && SetEndOfFile(large));
+    CloseHandle(large);
+
+    Process setup("\"" + folder + "\\setup.exe\"");
+    HWND dialog = WaitForDialog(setup.Id(), IDC_SETUP_DESTINATION);
+    ASSERT_NE(dialog, nullptr);
+    Press(dialog, IDOK);
+    HWND copying = WaitForDialog(setup.Id(), IDC_COPY_ANIMATION);
+    ASSERT_NE(copying, nullptr);
+    // Every payload file is replaced by then, and large.bin half written.
+    bool reached = false;
+    for (DWORD wait = GetTickCount(); !reached && GetTickCount() - wait < 60000; Sleep(2))
+        reached = ControlText(copying, IDC_COPY_SOURCE) == "large.bin";
+    ASSERT_TRUE(reached) << "the copy never reached large.bin";
+    Press(copying, IDCANCEL);
+    HWND exitDialog = WaitForDialog(setup.Id(), IDC_SETUP_EXIT);
+    ASSERT_NE(exitDialog, nullptr);
+    Press(exitDialog, IDC_SETUP_EXIT);
+    EXPECT_EQ(setup.Wait(20000), 1);
+
+    const std::map<std::string, std::string> after = Contents(kDefaultDestination);
+    for (const auto& file : before) {
+        const auto now = after.find(file.first);
+        EXPECT_TRUE(now != after.end() && now->second == file.second)
+            << file.first << " is not as the earlier installation left it";
+    }
+    for (const auto& file : after) EXPECT_TRUE(before.count(file.first)) << file.first << " was left behind";
+    EXPECT_EQ(ReadBytes(SettingsPath()), settingsBefore);
+    DeleteTree(folder);
+}
+
+TEST_F(Journey, RecordCountsBeyondTheRecordsThereAreClipped) {
+    // The counts are believed only as far as the records exist.
+    WritePrivateProfileStringA("UNINSTALL", nullptr, nullptr, "Tavirsel.INI");
+    const struct {
+        const char* key;
+        const char* value;
+    } section[] = {
+        {"FILENUM", "2000000000"}, {"FILE1", "C:\\a.txt"},  {"FILE3", "C:\\c.txt"},
+        {"FILE2000000000", "C:\\far.txt"}, {"PATHNUM", "2147483647"}, {"DIR1", "C:\\d"},
+    };
+    for (const auto& entry : section) WritePrivateProfileStringA("UNINSTALL", entry.key, entry.value, "Tavirsel.INI");
+    FlushSettings();
+    install::Records records = install::ReadRecords();
+    EXPECT_EQ(records.files, (std::vector<std::string>{"C:\\a.txt", "C:\\c.txt"}));
+    EXPECT_EQ(records.dirs, (std::vector<std::string>{"C:\\d"}));
+    records.files.pop_back();
+    records.dirs.clear();
+    install::WriteRecords(records);
+    FlushSettings();
+    EXPECT_EQ(Setting("UNINSTALL", "FILENUM"), "1");
+    EXPECT_EQ(Setting("UNINSTALL", "PATHNUM"), "0");
+    EXPECT_EQ(Setting("UNINSTALL", "FILE3"), "");
+    EXPECT_EQ(Setting("UNINSTALL", "DIR1"), "");
+    ForgetInstallation();
+
+    // Both programs read such counts: a reinstallation and the removal
+    // still finish and take everything away.
+    auto swellCounts = [] {
+        WritePrivateProfileStringA("UNINSTALL", "FILENUM", "2000000000", "Tavirsel.INI");
+        WritePrivateProfileStringA("UNINSTALL", "PATHNUM", "2147483647", "Tavirsel.INI");
+        FlushSettings();
+    };
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    swellCounts();
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    swellCounts();
+    ASSERT_EQ(Uninstall(), 0);
+    EXPECT_TRUE(WaitForFolderGone("C:\\Quenlark"));
+    EXPECT_FALSE(Exists(SettingsPath()));
+}
+
+TEST_F(Journey, AFileLockedAtRemovalTakesItsEmptiedFoldersAlongAtRestart) {
+    ASSERT_EQ(Install(kDefaultDestination), 0);
+    const std::string install = kDefaultDestination + "\\";
+    HANDLE held = CreateFileA((install + "Kivaro.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string notice;
+    ASSERT_EQ(Uninstall(nullptr, &notice), 0);
+    EXPECT_THAT(notice, HasSubstr("Kivaro.dll"));
+    // The companion has done its part once the uninstaller's file is gone.
+    for (DWORD wait = GetTickCount(); Exists(install + "REMOVE32.EXE") && GetTickCount() - wait < 15000;) Sleep(20);
+    std::string pending;
+    for (DWORD wait = GetTickCount(); GetTickCount() - wait < 15000; Sleep(20)) {
+        pending = PendingAtRestart();
+        if (pending.find("c:\\quenlark|") != std::string::npos) break;
+    }
+    CloseHandle(held);
+    // The file, then the installation folder, then the parent setup made.
+    const size_t file = pending.find("c:\\quenlark\\ommavu\\kivaro.dll|");
+    const size_t folder = pending.find("c:\\quenlark\\ommavu|");
+    const size_t parent = pending.find("c:\\quenlark|");
+    ASSERT_NE(file, std::string::npos) << pending;
+    ASSERT_NE(folder, std::string::npos) << pending;
+    ASSERT_NE(parent, std::string::npos) << pending;
+    EXPECT_LT(file, folder) << pending;
+    EXPECT_LT(folder, parent) << pending;
+    // Nothing else is left in the folder to stop it going.
+    EXPECT_EQ(Contents(kDefaultDestination).size(), 1u);
+    ForgetPendingAtRestart();
+}
+
+TEST_F(Journey, RemovalFromAFolderAlreadyInUseTakesOnlyWhatItInstalled) {
+    // Like the user's profile: files and folders of the user's, empty ones
+    // too, before anything is installed there.
+    const std::string home = "C:\\Populated";
+    for (const char* dir : {"", "\\Empty", "\\Nested", "\\Nested\\Deeper", "\\Docs"})
+        CreateDirectoryA((home + dir).c_str(), nullptr);
+    WriteBytes(home + "\\notes.txt", "mine");
+    WriteBytes(home + "\\Docs\\letter.txt", "mine too");
+    const std::map<std::string, std::string> before = Contents(home);
+
+    ASSERT_EQ(Install(home), 0);
+    FlushSettings();
+    for (const std::string& dir : install::ReadRecords().dirs)
+        EXPECT_FALSE(install::IsSameOrInside(install::NormalizePath(dir), home)) << dir << " was there before";
+    MakeCache(home, 20);
+    ASSERT_EQ(Uninstall(), 0);
+    for (DWORD wait = GetTickCount();
+         (Exists(home + "\\REMOVE32.EXE") || Exists(home + "\\REMOVE16.EXE")) && GetTickCount() - wait < 15000;)
+        Sleep(20);
+
+    const std::map<std::string, std::string> after = Contents(home);
+    for (const auto& entry : before) EXPECT_TRUE(after.count(entry.first)) << entry.first << " was removed";
+    for (const auto& entry : after)
+        EXPECT_TRUE(before.count(entry.first) && before.at(entry.first) == entry.second) << entry.first << " changed";
+    EXPECT_FALSE(Exists(install::GroupFolder("Quenlark Ommavu")));
+    EXPECT_FALSE(Exists(SettingsPath()));
+    DeleteTree(home);
 }
 
 }  // namespace
