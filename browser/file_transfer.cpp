@@ -66,9 +66,9 @@ void PutSelectionOnClipboard(HWND browser, DWORD effect) {
 void PasteIntoShownFolder(HWND browser, DWORD effect) {
     const std::string folder = BrowsedFolderPath();
     if (folder.empty()) return;
-    const PasteOutcome outcome = effect == kDropMove
-                                     ? PasteFilesMove(browser, folder)
-                                     : PasteFilesCopy(browser, folder, StringOr(IDS_COPY_PREFIX, "Copy"));
+    const std::string prefix = StringOr(IDS_COPY_PREFIX, "Copy");
+    const PasteOutcome outcome =
+        effect == kDropMove ? PasteFilesMove(browser, folder, prefix) : PasteFilesCopy(browser, folder, prefix);
     switch (outcome) {
     case kPasteDone:
         if (effect == kDropMove) MarkCutItems({});

@@ -98,15 +98,15 @@ TEST_F(ClipboardTest, CutFilesMoveOnceAndNeverIntoTheirOwnFolder) {
     // stays on the clipboard for a paste elsewhere.
     std::string upper = dir_ + "\\";
     CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-    EXPECT_EQ(kPasteSameFolder, PasteFilesMove(nullptr, upper));
+    EXPECT_EQ(kPasteSameFolder, PasteFilesMove(nullptr, upper, "Copy"));
     EXPECT_EQ((std::vector<std::string>{"a.jpg", "b.jpg"}), NamesIn(dir_));
     EXPECT_EQ(kDropMove, GetClipboardDropEffect(nullptr));
 
-    EXPECT_EQ(kPasteDone, PasteFilesMove(nullptr, other_));
+    EXPECT_EQ(kPasteDone, PasteFilesMove(nullptr, other_, "Copy"));
     EXPECT_TRUE(NamesIn(dir_).empty());
     EXPECT_EQ((std::vector<std::string>{"a.jpg", "b.jpg"}), NamesIn(other_));
     EXPECT_EQ("effect=0\n", RunPeer("read")) << "emptied after the move";
-    EXPECT_EQ(kPasteNothing, PasteFilesMove(nullptr, dir_));
+    EXPECT_EQ(kPasteNothing, PasteFilesMove(nullptr, dir_, "Copy"));
 }
 
 TEST_F(ClipboardTest, AFailedMoveKeepsTheCut) {
@@ -114,11 +114,32 @@ TEST_F(ClipboardTest, AFailedMoveKeepsTheCut) {
     WriteFileText(other_ + "\\a.jpg", "old");
     ASSERT_TRUE(PutFilesOnClipboard(nullptr, kDropMove, {At("a.jpg")}));
     SetOverwriteQuestion([](HWND, const std::vector<std::string>&) { return false; });
-    EXPECT_EQ(kPasteFailed, PasteFilesMove(nullptr, other_));
+    EXPECT_EQ(kPasteFailed, PasteFilesMove(nullptr, other_, "Copy"));
     SetOverwriteQuestion(nullptr);
     EXPECT_EQ("new", ReadFileText(At("a.jpg")));
     EXPECT_EQ("old", ReadFileText(other_ + "\\a.jpg"));
     EXPECT_EQ(kDropMove, GetClipboardDropEffect(nullptr)) << "the cut is still there";
+}
+
+// Another program can put files of one name from several folders on the
+// clipboard: every one of them arrives, copied or moved.
+TEST_F(ClipboardTest, FilesOfOneNameFromTwoFoldersAllArrive) {
+    const std::string third = ScratchFolder("ommavu-clip-third");
+    for (DWORD effect : {kDropCopy, kDropMove}) {
+        SCOPED_TRACE(effect == kDropCopy ? "copy" : "move");
+        WriteFileText(At("a.jpg"), "from the first");
+        WriteFileText(third + "\\a.jpg", "from the second");
+        WriteFileText(other_ + "\\Copy a.jpg", "there before");
+        ASSERT_TRUE(PutFilesOnClipboard(nullptr, effect, {At("a.jpg"), third + "\\a.jpg"}));
+        EXPECT_EQ(kPasteDone, effect == kDropCopy ? PasteFilesCopy(nullptr, other_, "Copy")
+                                                  : PasteFilesMove(nullptr, other_, "Copy"));
+        EXPECT_EQ((std::vector<std::string>{"Copy a.jpg", "Copy(1) a.jpg", "a.jpg"}), NamesIn(other_));
+        EXPECT_EQ("from the first", ReadFileText(other_ + "\\a.jpg"));
+        EXPECT_EQ("from the second", ReadFileText(other_ + "\\Copy(1) a.jpg"));
+        EXPECT_EQ("there before", ReadFileText(other_ + "\\Copy a.jpg"));
+        EXPECT_EQ(effect == kDropMove, !Exists(At("a.jpg")) && !Exists(third + "\\a.jpg"));
+        for (const std::string& name : NamesIn(other_)) DeleteFileA((other_ + "\\" + name).c_str());
+    }
 }
 
 TEST_F(ClipboardTest, WideListsAndOddDropEffectBlocksAreReadSafely) {
@@ -230,6 +251,7 @@ TEST(PasteNamesTest, CopiesIntoTheirOwnFolderGetFreeNames) {
     const std::string dir = ScratchFolder("ommavu-names");
     for (const char* name : {"a.jpg", "B.jpg", "Copy b.jpg", "COPY(1) B.JPG", "c.jpg"}) WriteFileText(dir + "\\" + name, "x");
     const std::string elsewhere = ScratchFolder("ommavu-names-2") + "\\";
+    const std::string third = ScratchFolder("ommavu-names-3") + "\\";
     struct Case {
         std::vector<std::string> sources;
         std::vector<std::string> names;
@@ -237,8 +259,12 @@ TEST(PasteNamesTest, CopiesIntoTheirOwnFolderGetFreeNames) {
     const Case cases[] = {
         {{dir + "\\a.jpg"}, {"Copy a.jpg"}},
         {{dir + "\\b.jpg"}, {"Copy(2) b.jpg"}},   // "Copy b.jpg" and "COPY(1) B.JPG" are on the disk
-        {{dir + "\\a.jpg", elsewhere + "Copy a.jpg"}, {"Copy a.jpg", "Copy a.jpg"}},   // other folders keep their names
-        {{elsewhere + "Copy a.jpg", dir + "\\a.jpg"}, {"Copy a.jpg", "Copy(1) a.jpg"}},   // chosen before in the paste
+        // Whichever folder a source comes from, no two destinations meet.
+        {{dir + "\\a.jpg", elsewhere + "Copy a.jpg"}, {"Copy a.jpg", "Copy Copy a.jpg"}},
+        {{elsewhere + "Copy a.jpg", dir + "\\a.jpg"}, {"Copy a.jpg", "Copy(1) a.jpg"}},
+        {{elsewhere + "n.jpg", third + "n.jpg", elsewhere + "N.JPG"}, {"n.jpg", "Copy n.jpg", "Copy(1) N.JPG"}},
+        {{dir + "\\c.jpg", elsewhere + "c.jpg"}, {"Copy c.jpg", "Copy(1) c.jpg"}},   // c.jpg is being read
+        {{elsewhere + "b.jpg", third + "b.jpg"}, {"b.jpg", "Copy(2) b.jpg"}},   // the first asks before overwriting
         {{elsewhere + "new.jpg"}, {"new.jpg"}},
     };
     for (const Case& c : cases) {
