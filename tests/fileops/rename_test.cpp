@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -202,8 +201,8 @@ TEST(MultiRenameDialogTest, AThousandFilesOpenAndFollowEachKeystroke) {
         paths.push_back(dir + "\\IMG_" + std::to_string(1000 + i) + ".JPG");
         WriteFileText(paths.back(), std::to_string(i));
     }
+    // Its speed is in tools/bench-fileops.sh; here every row must follow.
     Driver driver(IDC_RENAME_TEMPLATE);
-    std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now(), opened, typed;
     std::string firstRow, lastRow, afterTyping;
     auto row = [](HWND d, int index, int column) {
         char text[MAX_PATH] = "";
@@ -215,24 +214,16 @@ TEST(MultiRenameDialogTest, AThousandFilesOpenAndFollowEachKeystroke) {
         return std::string(text);
     };
     driver.Then([&](HWND d) {
-              opened = std::chrono::steady_clock::now();
               firstRow = row(d, 0, 0) + " / " + row(d, 0, 1);
               lastRow = row(d, 999, 0);
           })
         .Then([&](HWND d) {
-            const auto start = std::chrono::steady_clock::now();
             SetDlgItemTextA(d, IDC_RENAME_TEMPLATE, "trip-####");
-            UpdateWindow(GetDlgItem(d, IDC_RENAME_LIST));
-            typed = std::chrono::steady_clock::now();
             afterTyping = row(d, 999, 0);
-            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(typed - start).count();
-            std::printf("    dialog 185, 1000 files: one keystroke refreshes all rows in %d ms\n", static_cast<int>(took));
         })
         .Type(IDC_RENAME_START, "7")
         .Press(IDOK);
     driver.Run([&] { ShowMultiRenameDialog(nullptr, paths); });
-    const auto openMs = std::chrono::duration_cast<std::chrono::milliseconds>(opened - began).count();
-    std::printf("    dialog 185 with 1000 files opened in %d ms\n", static_cast<int>(openMs));
     EXPECT_EQ("IMG_1000.JPG / IMG_1000.JPG", firstRow);
     EXPECT_EQ("IMG_1999.JPG", lastRow) << "template IMG_#### from 1000";
     EXPECT_EQ("trip-1999.JPG", afterTyping);
