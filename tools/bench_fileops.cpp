@@ -1,4 +1,4 @@
-// The file operations' figures, each the median of the runs with its target:
+// The file operations' figures with their targets, medians of the runs:
 //   - a 12 MP picture put on the clipboard as CF_DIB (under 200 ms);
 //   - the names for 1000 files pasted into their own folder of 10 000
 //     (under 100 ms);
@@ -6,8 +6,9 @@
 //     (under 500 ms), and all rows following one keystroke (under 100 ms);
 //   - the Send To cache of 50 named folders (under 50 ms, and built once
 //     however often it is read);
-//   - the picture type table at start: the types from the image library
-//     with their colours from the settings (under 20 ms).
+//   - the picture type table: the types from the image library
+//     with their colours from the settings; its first (cold) build, as at
+//     start, rather than a median (under 20 ms).
 // Exit 0 when every target holds, 1 when one is missed, 2 when it could not
 // measure.
 //
@@ -200,8 +201,14 @@ bool BenchPictureTypes(int runs, bool* held) {
         builds.push_back(BenchNow() - start);
     }
     if (types <= 0) return std::printf("the image library listed no picture types\n"), false;
-    std::printf("(%d picture types)\n", types);
-    *held &= Report("picture type table with its colours at start", builds, 20);
+    // The program builds the table once, cold: the first build is the figure
+    // that counts; the rebuilds after it are shown apart.
+    const double first = builds.front();
+    std::printf("picture type table with its colours at start (%d types): %.1f ms (target under 20 ms: %s)\n", types,
+                first, first < 20 ? "holds" : "MISSED");
+    *held &= first < 20;
+    builds.erase(builds.begin());
+    if (!builds.empty()) Report("  built again", builds, 0);
     return true;
 }
 
