@@ -8,8 +8,25 @@
 
 namespace {
 
-// One shell file operation; true only when it succeeded and nothing of it
-// was cancelled.
+// Whether the disk shows a copy, move or rename with one destination per
+// source done: Wine's shell answers success for a file that it left where it
+// was because another program holds it open.
+bool ArrivedOnDisk(UINT function, const char* from, const char* to) {
+    const std::vector<std::string> sources = SplitPathList(from);
+    const std::vector<std::string> destinations = SplitPathList(to);
+    if (destinations.size() != sources.size()) return true;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (GetFileAttributesA(destinations[i].c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+        // A change of case only is the same file under both names.
+        if (function != FO_COPY && lstrcmpiA(sources[i].c_str(), destinations[i].c_str()) != 0 &&
+            GetFileAttributesA(sources[i].c_str()) != INVALID_FILE_ATTRIBUTES)
+            return false;
+    }
+    return true;
+}
+
+// One shell file operation; true only when it succeeded, nothing of it was
+// cancelled and, for a copy, move or rename, every file is where it should be.
 bool RunShellOperation(HWND owner, UINT function, const char* from, const char* to, FILEOP_FLAGS flags,
                        const char* title) {
     if (!from || !*from) return false;
@@ -20,7 +37,8 @@ bool RunShellOperation(HWND owner, UINT function, const char* from, const char* 
     op.pTo = to;
     op.fFlags = flags;
     op.lpszProgressTitle = title;
-    return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+    if (SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return false;
+    return function == FO_DELETE || !to || ArrivedOnDisk(function, from, to);
 }
 
 OverwriteQuestion g_overwriteQuestion = nullptr;

@@ -118,6 +118,18 @@ TEST_F(ClipboardTest, AFailedMoveKeepsTheCut) {
     EXPECT_EQ("new", ReadFileText(At("a.jpg")));
     EXPECT_EQ("old", ReadFileText(other_ + "\\a.jpg"));
     EXPECT_EQ(kDropMove, GetClipboardDropEffect(nullptr)) << "the cut is still there";
+
+    // A file another program holds open (without FILE_SHARE_DELETE) stays
+    // where it is, though the shell may call the move done.
+    WriteFileText(At("held.jpg"), "held");
+    ASSERT_TRUE(PutFilesOnClipboard(nullptr, kDropMove, {At("held.jpg")}));
+    HANDLE held = CreateFileA(At("held.jpg").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(kPasteFailed, PasteFilesMove(nullptr, other_, "Copy"));
+    CloseHandle(held);
+    EXPECT_EQ("held", ReadFileText(At("held.jpg")));
+    EXPECT_EQ(kDropMove, GetClipboardDropEffect(nullptr)) << "the cut is still there";
 }
 
 // Another program can put files of one name from several folders on the
