@@ -29,10 +29,8 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// One pass of moves through the shell; true when the disk shows every file
-// under its new name.  The shell's own answer is not enough: Wine's reports
-// success for a move that left a file held open by another program where it
-// was.
+// One pass of moves through the shell; true when every file has its new
+// name (MoveFilesQuiet asks the disk, not only the shell).
 bool RunPass(HWND owner, const std::vector<RenameStep>& steps) {
     if (steps.empty()) return true;
     std::vector<std::string> from, to;
@@ -42,13 +40,7 @@ bool RunPass(HWND owner, const std::vector<RenameStep>& steps) {
     }
     const std::string fromList = JoinPathList(from);
     const std::string toList = JoinPathList(to);
-    MoveFilesQuiet(owner, fromList.c_str(), toList.c_str());
-    for (const RenameStep& step : steps) {
-        if (!PathTaken(step.to)) return false;
-        // A change of case only is the same file under both names.
-        if (lstrcmpiA(step.from.c_str(), step.to.c_str()) != 0 && PathTaken(step.from)) return false;
-    }
-    return true;
+    return MoveFilesQuiet(owner, fromList.c_str(), toList.c_str());
 }
 
 void (*g_betweenPasses)(const std::vector<std::string>& temporaries) = nullptr;
