@@ -146,11 +146,7 @@ void FileTransferCommand(HWND browser, UINT id) {
         MailFiles(browser);
         return;
     }
-    const std::vector<std::string> paths = SelectedItemPaths(false);
-    if (paths.empty()) return;
-    std::string destination;
-    if (!ShowDestinationDialog(browser, &destination) || destination.empty()) return;
-    TransferFilesToFolder(browser, paths, destination, id == IDC_MOVE_TO);
+    TransferToChosenFolder(browser, SelectedItemPaths(false), id == IDC_MOVE_TO);
 }
 
 void ThumbClipboardCommand(HWND browser, UINT) {

@@ -6,6 +6,7 @@
 #include "file_list.h"
 #include "file_operations.h"
 #include "folder_chooser.h"
+#include "named_folders.h"
 #include "program.h"
 #include "resource_ids.h"
 #include "send_to_cache.h"
@@ -66,9 +67,9 @@ void PutSelectionOnClipboard(HWND browser, DWORD effect) {
 void PasteIntoShownFolder(HWND browser, DWORD effect) {
     const std::string folder = BrowsedFolderPath();
     if (folder.empty()) return;
-    const PasteOutcome outcome = effect == kDropMove
-                                     ? PasteFilesMove(browser, folder)
-                                     : PasteFilesCopy(browser, folder, StringOr(IDS_COPY_PREFIX, "Copy"));
+    const std::string prefix = StringOr(IDS_COPY_PREFIX, "Copy");
+    const PasteOutcome outcome =
+        effect == kDropMove ? PasteFilesMove(browser, folder, prefix) : PasteFilesCopy(browser, folder, prefix);
     switch (outcome) {
     case kPasteDone:
         if (effect == kDropMove) MarkCutItems({});
@@ -105,6 +106,13 @@ bool TransferFilesToFolder(HWND owner, const std::vector<std::string>& paths, co
     const std::string from = JoinPathList(paths);
     const std::string to = JoinPathList(destinations);
     return move ? MoveFilesTo(owner, from.c_str(), to.c_str()) : CopyFilesTo(owner, from.c_str(), to.c_str());
+}
+
+bool TransferToChosenFolder(HWND owner, const std::vector<std::string>& paths, bool move) {
+    if (paths.empty()) return false;
+    std::string destination;
+    if (!ShowDestinationDialog(owner, &destination) || destination.empty()) return false;
+    return TransferFilesToFolder(owner, paths, destination, move);
 }
 
 void SendSelectionToEntry(HWND browser, size_t entry, bool move) {

@@ -26,6 +26,10 @@ void SendSelectionToEntry(HWND browser, size_t entry, bool move);
 // by its full path); false when nothing was done.
 bool TransferFilesToFolder(HWND owner, const std::vector<std::string>& paths, const std::string& folder, bool move);
 
+// Copy To... and Move To...: asks for the destination (dialog 192) and
+// copies or moves paths there; false when nothing was done.
+bool TransferToChosenFolder(HWND owner, const std::vector<std::string>& paths, bool move);
+
 // A message box titled with string titleId (or the product name) showing
 // string textId formatted with detail ("%s").
 void ShowFileMessage(HWND owner, UINT textId, const char* fallback, const std::string& detail);

@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "file_list.h"
 #include "file_operations.h"
+#include "file_transfer.h"
 #include "messages.h"
 #include "pidl.h"
 
@@ -548,7 +549,11 @@ void ShowContextMenu(HTREEITEM item, POINT screen) {
             UINT id = static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
                                                        g_tree, nullptr));
             if (UINT command = TransferCommandOfMenuId(id)) {
-                PostMessageA(GetParent(g_tree), WM_COMMAND, command, 0);
+                // "No Defined Folder" copies or moves this folder, not the
+                // list's selection.  A drive root has no name to take along.
+                const std::string path = ItemPath(item);
+                if (!path.empty() && path.back() != '\\')
+                    TransferToChosenFolder(GetParent(g_tree), {path}, command == IDC_MOVE_TO);
             } else if (id >= kFirstShellCommand) {
                 char verb[64] = {};
                 UINT offset = id - kFirstShellCommand;

@@ -29,16 +29,48 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool RunPass(HWND owner, const std::vector<RenameStep>& steps, bool reverse) {
+// One pass of moves through the shell; true when every file has its new
+// name (MoveFilesQuiet asks the disk, not only the shell).
+bool RunPass(HWND owner, const std::vector<RenameStep>& steps) {
     if (steps.empty()) return true;
     std::vector<std::string> from, to;
     for (const RenameStep& step : steps) {
-        from.push_back(reverse ? step.to : step.from);
-        to.push_back(reverse ? step.from : step.to);
+        from.push_back(step.from);
+        to.push_back(step.to);
     }
     const std::string fromList = JoinPathList(from);
     const std::string toList = JoinPathList(to);
     return MoveFilesQuiet(owner, fromList.c_str(), toList.c_str());
+}
+
+void (*g_betweenPasses)(const std::vector<std::string>& temporaries) = nullptr;
+
+// After a pass of the plan failed (the second when secondFailed), gives
+// every file its old name back where that can be done without writing over
+// a file, and returns the files that keep another name, one
+// "old path -> name now" line each.  Where a file is, the disk tells: the
+// shell does not say how far a failed operation got.
+std::string PutBack(const RenamePlan& plan, bool secondFailed) {
+    const std::vector<RenameStep>& first = plan.first;
+    std::vector<std::string> now(first.size());
+    for (size_t i = 0; i < first.size(); ++i) {
+        if (secondFailed)
+            now[i] = PathTaken(plan.second[i].from) ? plan.second[i].from : plan.second[i].to;
+        else   // a first pass never moves a file onto another file's old name
+            now[i] = !PathTaken(first[i].from) && PathTaken(first[i].to) ? first[i].to : first[i].from;
+    }
+    // A file that reached its new name may stand on another file's old
+    // name: back to the temporary names first, so the old names are free.
+    if (secondFailed)
+        for (size_t i = 0; i < first.size(); ++i)
+            if (now[i] == plan.second[i].to && MoveFileA(now[i].c_str(), plan.second[i].from.c_str()))
+                now[i] = plan.second[i].from;
+    for (size_t i = 0; i < first.size(); ++i)
+        if (now[i] != first[i].from && MoveFileA(now[i].c_str(), first[i].from.c_str())) now[i] = first[i].from;
+    std::string left;
+    for (size_t i = 0; i < first.size(); ++i)
+        if (now[i] != first[i].from) left += first[i].from + " -> " + NameOf(now[i]) + "\n";
+    return left;
 }
 
 // The dialog's record, attached to the dialog window.
@@ -217,15 +249,27 @@ bool RenameFilesAs(HWND owner, const std::vector<std::string>& paths, const std:
         return false;
     }
     if (plan.first.empty()) return true;   // every file keeps its name
-    if (!RunPass(owner, plan.first, false)) return false;
-    if (RunPass(owner, plan.second, false)) return true;
-    // The second pass stopped: whatever still has a temporary name gets its
-    // old name back.
-    for (size_t i = 0; i < plan.second.size(); ++i)
-        if (PathTaken(plan.second[i].from)) MoveFileA(plan.second[i].from.c_str(), plan.first[i].from.c_str());
-    *problem = StringOr(IDS_RENAME_STOPPED, "The renaming stopped partway; files not renamed keep their old names.");
+    bool secondFailed = false;
+    if (RunPass(owner, plan.first)) {
+        if (plan.second.empty()) return true;
+        if (g_betweenPasses) {
+            std::vector<std::string> temporaries;
+            for (const RenameStep& step : plan.second) temporaries.push_back(step.from);
+            g_betweenPasses(temporaries);
+        }
+        if (RunPass(owner, plan.second)) return true;
+        secondFailed = true;
+    }
+    const std::string left = PutBack(plan, secondFailed);
+    *problem = left.empty()
+                   ? StringOr(IDS_RENAME_STOPPED, "The renaming could not be finished; every file has its old name again.")
+                   : Formatted(StringOr(IDS_RENAME_LEFT, "The renaming could not be finished, and these files could "
+                                                         "not be given their old names back. They are now named:\n%s"),
+                               left);
     return false;
 }
+
+void SetBetweenRenamePasses(void (*hook)(const std::vector<std::string>& temporaries)) { g_betweenPasses = hook; }
 
 bool ShowMultiRenameDialog(HWND owner, const std::vector<std::string>& paths) {
     if (paths.empty()) return false;

@@ -142,6 +142,7 @@
 #define IDS_PASTE_SAME_FOLDER 40167
 #define IDS_RENAME_STOPPED 40168
 #define IDS_CHOOSE_FOLDER 40169          // title of the folder chooser of "Add Define"
+#define IDS_RENAME_LEFT 40170            // "%s": one "old path -> name now" line per file
 
 // ---------------------------------------------------------------------------
 // Menus and accelerators.

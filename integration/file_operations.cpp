@@ -8,8 +8,25 @@
 
 namespace {
 
-// One shell file operation; true only when it succeeded and nothing of it
-// was cancelled.
+// Whether the disk shows a copy, move or rename with one destination per
+// source done: Wine's shell answers success for a file that it left where it
+// was because another program holds it open.
+bool ArrivedOnDisk(UINT function, const char* from, const char* to) {
+    const std::vector<std::string> sources = SplitPathList(from);
+    const std::vector<std::string> destinations = SplitPathList(to);
+    if (destinations.size() != sources.size()) return true;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (GetFileAttributesA(destinations[i].c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+        // A change of case only is the same file under both names.
+        if (function != FO_COPY && lstrcmpiA(sources[i].c_str(), destinations[i].c_str()) != 0 &&
+            GetFileAttributesA(sources[i].c_str()) != INVALID_FILE_ATTRIBUTES)
+            return false;
+    }
+    return true;
+}
+
+// One shell file operation; true only when it succeeded, nothing of it was
+// cancelled and, for a copy, move or rename, every file is where it should be.
 bool RunShellOperation(HWND owner, UINT function, const char* from, const char* to, FILEOP_FLAGS flags,
                        const char* title) {
     if (!from || !*from) return false;
@@ -20,7 +37,8 @@ bool RunShellOperation(HWND owner, UINT function, const char* from, const char* 
     op.pTo = to;
     op.fFlags = flags;
     op.lpszProgressTitle = title;
-    return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+    if (SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return false;
+    return function == FO_DELETE || !to || ArrivedOnDisk(function, from, to);
 }
 
 OverwriteQuestion g_overwriteQuestion = nullptr;
@@ -243,43 +261,59 @@ std::vector<std::string> PasteDestinations(const std::vector<std::string>& sourc
     const std::string normalTarget = NormalFolder(target);
     std::string folder = normalTarget;
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    // The sources' folders, each spelt out once (most share one).
+    // Which sources lie in the target already; the sources' folders are
+    // spelt out once each (most share one).
+    std::vector<bool> inTarget(sources.size());
     std::string lastFolder;
     bool lastSame = false;
-    // The names of the target, read once: a folder of thousands of items
-    // costs one pass, not one per pasted file.
-    std::unordered_set<std::string> taken;
-    bool diskRead = false;
-    std::vector<std::string> destinations;
-    destinations.reserve(sources.size());
-    for (const std::string& source : sources) {
-        std::string name = NamePart(source);
-        const std::string sourceFolder = FolderPart(source);
-        if (destinations.empty() || sourceFolder != lastFolder) {
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const std::string sourceFolder = FolderPart(sources[i]);
+        if (i == 0 || sourceFolder != lastFolder) {
             lastFolder = sourceFolder;
             lastSame = lstrcmpiA(NormalFolder(sourceFolder).c_str(), normalTarget.c_str()) == 0;
         }
-        if (lastSame) {
+        inTarget[i] = lastSame;
+    }
+    // Names no destination of this paste may get: the names of sources in
+    // the target (they are being read) and every name chosen so far, so that
+    // X\a.jpg and Y\a.jpg never land on one file.
+    std::unordered_set<std::string> chosen;
+    for (size_t i = 0; i < sources.size(); ++i)
+        if (inTarget[i]) chosen.insert(NameKey(NamePart(sources[i])));
+    // The names of the target, read once and only when a name must be made:
+    // a folder of thousands of items costs one pass, not one per file.
+    std::unordered_set<std::string> onDisk;
+    bool diskRead = false;
+    std::vector<std::string> destinations;
+    destinations.reserve(sources.size());
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const std::string name = NamePart(sources[i]);
+        std::string candidate = name;
+        // A source from another folder keeps its name unless this paste
+        // uses the name already; a file of that name on the disk is the
+        // overwrite question's to settle.  A copy into its own folder always
+        // gets a new name.
+        if (inTarget[i] || chosen.count(NameKey(name))) {
             if (!diskRead) {
                 diskRead = true;
                 WIN32_FIND_DATAA found;
                 HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
                 if (find != INVALID_HANDLE_VALUE) {
-                    do taken.insert(NameKey(found.cFileName));
+                    do onDisk.insert(NameKey(found.cFileName));
                     while (FindNextFileA(find, &found));
                     FindClose(find);
                 }
             }
-            std::string candidate = name;
-            for (int counter = 0; taken.count(NameKey(candidate)); ++counter) {
+            for (int counter = 0;; ++counter) {
                 char number[16] = "";
                 if (counter > 0) wsprintfA(number, "(%d)", counter);
                 candidate = prefix + number + " " + name;
+                const std::string key = NameKey(candidate);
+                if (!onDisk.count(key) && !chosen.count(key)) break;
             }
-            name = candidate;
         }
-        taken.insert(NameKey(name));
-        destinations.push_back(folder + name);
+        chosen.insert(NameKey(candidate));
+        destinations.push_back(folder + candidate);
     }
     return destinations;
 }
@@ -297,7 +331,7 @@ PasteOutcome PasteFilesCopy(HWND owner, const std::string& target, const std::st
     return CopyFilesQuiet(owner, from.c_str(), to.c_str()) ? kPasteDone : kPasteFailed;
 }
 
-PasteOutcome PasteFilesMove(HWND owner, const std::string& target) {
+PasteOutcome PasteFilesMove(HWND owner, const std::string& target, const std::string& prefix) {
     if (target.empty()) return kPasteNothing;
     std::vector<std::string> sources;
     if (!ReadClipboardFiles(owner, &sources)) return kPasteClipboardBusy;
@@ -310,13 +344,11 @@ PasteOutcome PasteFilesMove(HWND owner, const std::string& target) {
         lastFolder = sourceFolder;
         if (lstrcmpiA(NormalFolder(sourceFolder).c_str(), normalTarget.c_str()) == 0) return kPasteSameFolder;
     }
-    std::string folder = normalTarget;
-    if (folder.back() != '\\') folder += '\\';
-    std::vector<std::string> destinations;
-    for (const std::string& source : sources) {
-        destinations.push_back(folder + NamePart(source));
-        if (destinations.back().size() >= MAX_PATH) return kPasteFailed;
-    }
+    // No source lies in the target, so a file keeps its name unless another
+    // file of this paste has it already.
+    const std::vector<std::string> destinations = PasteDestinations(sources, target, prefix);
+    for (const std::string& destination : destinations)
+        if (destination.size() >= MAX_PATH) return kPasteFailed;
     const std::string from = JoinPathList(sources);
     const std::string to = JoinPathList(destinations);
     if (!MoveFilesQuiet(owner, from.c_str(), to.c_str())) return kPasteFailed;

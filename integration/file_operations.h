@@ -92,19 +92,22 @@ DWORD GetClipboardDropEffect(HWND owner);
 // holds none.
 bool ReadClipboardFiles(HWND owner, std::vector<std::string>* paths);
 
-// The names pasted copies get in a folder: a source whose folder is the
-// target keeps its name unless the name is taken, else becomes prefix + " "
-// + name, then prefix + "(1) " + name, "(2) ", ... until free.  Taken are the
-// names on the disk in the target and the names chosen before in the same
-// paste (one case-insensitive set).  Sources from other folders keep their
-// names.  Returns one full destination path per source.
+// The names pasted files get in a folder.  A copy into its own folder
+// becomes prefix + " " + name, then prefix + "(1) " + name, "(2) ", ...
+// until free.  A source from another folder keeps its name unless another
+// file of the same paste has it (X\\a.jpg and Y\\a.jpg): then it is named
+// the same way.  Taken are the names on the disk in the target, the names of
+// the sources in the target and the names chosen before in the same paste
+// (one case-insensitive set); a name kept from another folder may still be
+// on the disk, which the overwrite question settles.  Returns one full
+// destination path per source.
 std::vector<std::string> PasteDestinations(const std::vector<std::string>& sources, const std::string& target,
                                            const std::string& prefix);
 
 // Pastes the clipboard's files into target by copying (names from
 // PasteDestinations with prefix); the clipboard keeps its list.
 PasteOutcome PasteFilesCopy(HWND owner, const std::string& target, const std::string& prefix);
-// Pastes by moving.  Nothing moves when a listed file already lies in the
-// target (kPasteSameFolder); the clipboard is emptied only after a move that
-// succeeded.
-PasteOutcome PasteFilesMove(HWND owner, const std::string& target);
+// Pastes by moving, under the names PasteDestinations gives.  Nothing moves
+// when a listed file already lies in the target (kPasteSameFolder); the
+// clipboard is emptied only after a move that succeeded.
+PasteOutcome PasteFilesMove(HWND owner, const std::string& target, const std::string& prefix);

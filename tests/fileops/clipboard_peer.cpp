@@ -1,8 +1,10 @@
 // A second program on the clipboard, as a user's other programs are:
 //   clipboard_peer read          prints the CF_HDROP paths (one a line) and
 //                                then "effect=N" for "Preferred DropEffect"
-//   clipboard_peer hold <ms>     opens the clipboard, prints "held", keeps it
-//                                open for <ms> milliseconds, closes it
+//   clipboard_peer hold <ms> [event]
+//                                opens the clipboard, prints "held", keeps it
+//                                open for <ms> milliseconds or until the
+//                                named event is set, closes it
 #include <windows.h>
 #include <shellapi.h>
 
@@ -41,7 +43,14 @@ int main(int argc, char** argv) {
         if (!OpenClipboard(window)) return 2;
         printf("held\n");
         fflush(stdout);
-        Sleep(static_cast<DWORD>(atoi(argv[2])));
+        const DWORD ms = static_cast<DWORD>(atoi(argv[2]));
+        HANDLE release = argc >= 4 ? OpenEventA(SYNCHRONIZE, FALSE, argv[3]) : nullptr;
+        if (release) {
+            WaitForSingleObject(release, ms);
+            CloseHandle(release);
+        } else {
+            Sleep(ms);
+        }
         CloseClipboard();
         return 0;
     }

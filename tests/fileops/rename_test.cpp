@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <chrono>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -127,6 +127,72 @@ TEST(RenameFilesTest, ChainsAndFoldersKeepEveryFile) {
     EXPECT_EQ((std::vector<std::string>{"a3.txt", "b1.txt"}), NamesIn(dir));
 }
 
+// A file another program holds open (without FILE_SHARE_DELETE) cannot be
+// renamed: whichever pass meets it, every other file gets its old name back
+// and the message names only what could not be put back.
+namespace {
+HANDLE g_held = INVALID_HANDLE_VALUE;
+std::string g_heldName;
+
+HANDLE HoldOpen(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
+void HoldSecondTemporary(const std::vector<std::string>& temporaries) {
+    g_held = HoldOpen(temporaries[1]);
+    g_heldName = temporaries[1].substr(temporaries[1].find_last_of('\\') + 1);
+}
+}  // namespace
+
+TEST(RenameFilesTest, AFileHeldOpenStopsTheRenameAndTheOthersGetTheirNamesBack) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> names, newNames;
+        bool holdBetweenPasses;   // else the second file is held from the start
+    };
+    const Case cases[] = {
+        {"one pass", {"b1.txt", "b2.txt", "b3.txt"}, {"c1.txt", "c2.txt", "c3.txt"}, false},
+        {"first pass of a chain", {"a1.txt", "a2.txt", "a3.txt"}, {"a2.txt", "a3.txt", "a4.txt"}, false},
+        {"second pass of a chain", {"a1.txt", "a2.txt", "a3.txt"}, {"a2.txt", "a3.txt", "a4.txt"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string dir = ScratchFolder("ommavu-rename-held");
+        std::vector<std::string> paths;
+        for (const std::string& name : c.names) {
+            paths.push_back(dir + "\\" + name);
+            WriteFileText(paths.back(), "was " + name);
+        }
+        g_heldName.clear();
+        if (c.holdBetweenPasses) {
+            SetBetweenRenamePasses(HoldSecondTemporary);
+        } else {
+            g_held = HoldOpen(paths[1]);
+            g_heldName = c.names[1];
+        }
+        std::string problem;
+        EXPECT_FALSE(RenameFilesAs(nullptr, paths, c.newNames, &problem));
+        SetBetweenRenamePasses(nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, g_held) << "the file was held open";
+        CloseHandle(g_held);
+        g_held = INVALID_HANDLE_VALUE;
+
+        std::vector<std::string> expected = {c.names[0], c.names[2], g_heldName};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(expected, NamesIn(dir)) << problem;
+        EXPECT_EQ("was " + c.names[0], ReadFileText(dir + "\\" + c.names[0]));
+        EXPECT_EQ("was " + c.names[1], ReadFileText(dir + "\\" + g_heldName));
+        EXPECT_EQ("was " + c.names[2], ReadFileText(dir + "\\" + c.names[2]));
+        if (c.holdBetweenPasses) {
+            EXPECT_NE(std::string::npos, problem.find(paths[1] + " -> " + g_heldName)) << problem;
+            EXPECT_EQ(std::string::npos, problem.find(c.names[0])) << problem;
+        } else {
+            EXPECT_EQ(std::string::npos, problem.find(".txt")) << "every file has its old name: " << problem;
+        }
+    }
+}
+
 TEST(MultiRenameDialogTest, AThousandFilesOpenAndFollowEachKeystroke) {
     SetUpProgramState();
     const std::string dir = ScratchFolder("ommavu-rename-many");
@@ -135,8 +201,8 @@ TEST(MultiRenameDialogTest, AThousandFilesOpenAndFollowEachKeystroke) {
         paths.push_back(dir + "\\IMG_" + std::to_string(1000 + i) + ".JPG");
         WriteFileText(paths.back(), std::to_string(i));
     }
+    // Its speed is in tools/bench-fileops.sh; here every row must follow.
     Driver driver(IDC_RENAME_TEMPLATE);
-    std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now(), opened, typed;
     std::string firstRow, lastRow, afterTyping;
     auto row = [](HWND d, int index, int column) {
         char text[MAX_PATH] = "";
@@ -148,24 +214,16 @@ TEST(MultiRenameDialogTest, AThousandFilesOpenAndFollowEachKeystroke) {
         return std::string(text);
     };
     driver.Then([&](HWND d) {
-              opened = std::chrono::steady_clock::now();
               firstRow = row(d, 0, 0) + " / " + row(d, 0, 1);
               lastRow = row(d, 999, 0);
           })
         .Then([&](HWND d) {
-            const auto start = std::chrono::steady_clock::now();
             SetDlgItemTextA(d, IDC_RENAME_TEMPLATE, "trip-####");
-            UpdateWindow(GetDlgItem(d, IDC_RENAME_LIST));
-            typed = std::chrono::steady_clock::now();
             afterTyping = row(d, 999, 0);
-            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(typed - start).count();
-            std::printf("    dialog 185, 1000 files: one keystroke refreshes all rows in %d ms\n", static_cast<int>(took));
         })
         .Type(IDC_RENAME_START, "7")
         .Press(IDOK);
     driver.Run([&] { ShowMultiRenameDialog(nullptr, paths); });
-    const auto openMs = std::chrono::duration_cast<std::chrono::milliseconds>(opened - began).count();
-    std::printf("    dialog 185 with 1000 files opened in %d ms\n", static_cast<int>(openMs));
     EXPECT_EQ("IMG_1000.JPG / IMG_1000.JPG", firstRow);
     EXPECT_EQ("IMG_1999.JPG", lastRow) << "template IMG_#### from 1000";
     EXPECT_EQ("trip-1999.JPG", afterTyping);

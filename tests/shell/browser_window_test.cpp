@@ -457,4 +457,50 @@ TEST_F(BrowserWindowTest, FolderTreeMenuHoldsTheBrowsersOwnEntries) {
     EXPECT_EQ(32788u, moveToFirst) << "\"No Defined Folder\"";
 }
 
+// "No Defined Folder" under the tree's MoveTo moves the folder that was
+// right-clicked, not the file chosen in the list beside it.
+TEST_F(BrowserWindowTest, FolderTreeMoveToMovesTheTreesFolder) {
+    Text("note.txt");
+    static std::string destination;
+    destination = Beside("browser-window-test-destination");
+    CreateDirectoryA(destination.c_str(), nullptr);
+    Open();
+    Browse();
+    SelectInBrowser(folder_ + "\\note.txt");
+    Pump(200);
+    ASSERT_EQ(std::vector<std::string>{folder_ + "\\note.txt"}, SelectedItemPaths(false));
+    // Down to "MoveTo" (separators are passed over), into it, and its first
+    // entry, "No Defined Folder".
+    WhenShown menu("#32768", [](const std::vector<HWND>& shown) {
+        HMENU popup = reinterpret_cast<HMENU>(SendMessageA(shown[0], MN_GETHMENU, 0, 0));
+        int presses = 0;
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            char text[64] = "";
+            GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+            if (!(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR)) ++presses;
+            if (lstrcmpA(text, "MoveTo") == 0) break;
+        }
+        for (int i = 0; i < presses; ++i) PostMessageA(shown[0], WM_KEYDOWN, VK_DOWN, 0), Sleep(50);
+        PostMessageA(shown[0], WM_KEYDOWN, VK_RIGHT, 0);
+        Sleep(300);
+        PostMessageA(shown[0], WM_KEYDOWN, VK_RETURN, 0);
+    });
+    WhenShown dialog("#32770", [](const std::vector<HWND>& shown) {
+        SetDlgItemTextA(shown[0], IDC_DESTINATION_EDIT, destination.c_str());
+        PostMessageA(shown[0], WM_COMMAND, IDOK, 0);
+    });
+    PostMessageA(FolderTreeWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FolderTreeWindow()), -1);
+    PumpUntil([&] { return menu.Done() && dialog.Done(); }, 20000);
+    Pump(200);
+    ASSERT_TRUE(menu.seen) << "the folder's menu opened";
+    EXPECT_TRUE(dialog.seen) << "Copy/Move Destination asked where to";
+    const std::string moved = destination + "\\browser-window-test";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((moved + "\\note.txt").c_str())) << "the folder moved";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((destination + "\\note.txt").c_str()))
+        << "the list's file stayed in its folder";
+    MoveFileA(moved.c_str(), folder_.c_str());
+    MoveFileA((destination + "\\note.txt").c_str(), (folder_ + "\\note.txt").c_str());
+    RemoveDirectoryA(destination.c_str());
+}
+
 }  // namespace
