@@ -81,14 +81,8 @@ struct RenameRun {
 };
 RenameRun g_rename;
 
-BOOL CALLBACK FindRenameDialog(HWND window, LPARAM found) {
-    if (GetDlgItem(window, IDC_RENAME_LIST)) *reinterpret_cast<HWND*>(found) = window;
-    return TRUE;
-}
-
 void CALLBACK RenameTick(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindRenameDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = ThreadWindowWithControl(IDC_RENAME_LIST);
     if (!dialog || g_rename.opened != 0) return;
     RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     g_rename.opened = BenchNow();

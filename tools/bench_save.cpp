@@ -35,16 +35,10 @@ constexpr int kHeight = 3000;
 double g_opened = 0;
 double g_painted = 0;
 
-BOOL CALLBACK FindSaveDialog(HWND window, LPARAM found) {
-    if (GetDlgItem(window, IDC_SAVE_PREVIEW)) *reinterpret_cast<HWND*>(found) = window;
-    return TRUE;
-}
-
 // Once the dialog is up: everything painted, the time taken, the dialog
 // cancelled.
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindSaveDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = ThreadWindowWithControl(IDC_SAVE_PREVIEW);
     if (!dialog || g_painted != 0) return;
     RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     g_painted = BenchNow();

@@ -52,3 +52,24 @@ int RunsFromArguments(int argc, char** argv, int runs) {
         if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::atoi(argv[++i]);
     return runs < 1 ? 1 : runs;
 }
+
+namespace {
+
+struct ControlSearch {
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK HoldsControl(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<ControlSearch*>(search);
+    if (GetDlgItem(window, s->controlId)) s->found = window;
+    return TRUE;
+}
+
+}  // namespace
+
+HWND ThreadWindowWithControl(int controlId) {
+    ControlSearch search = {controlId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), HoldsControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

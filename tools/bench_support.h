@@ -17,3 +17,7 @@ void FillPhotoLike(DWORD* pixels, LONG width, LONG height);
 
 // The N of "--runs N" among the arguments (at least 1), else runs.
 int RunsFromArguments(int argc, char** argv, int runs);
+
+// The window of this thread that holds a control of the given ID (a dialog
+// the benchmark opened), or null.
+HWND ThreadWindowWithControl(int controlId);
