@@ -13,6 +13,7 @@
 #include "program.h"
 #include "resource_ids.h"
 #include "save.h"
+#include "save_failure.h"
 #include "save_names.h"
 #include "settings.h"
 
@@ -20,13 +21,6 @@ namespace {
 
 constexpr int kFormatColumnWidths[2] = {55, 220};
 constexpr int kStartQuality = 75;
-
-std::string Format(UINT id, const char* a, const char* b = "") {
-    const std::string format = ResourceString(id);
-    std::vector<char> text(format.size() + std::strlen(a) + std::strlen(b) + 64);
-    std::snprintf(text.data(), text.size(), format.c_str(), a, b);
-    return text.data();
-}
 
 std::string ItemText(HWND dialog, int id) {
     char text[1024] = {};
@@ -46,27 +40,6 @@ void Tell(HWND dialog, const std::string& text, UINT title) {
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The message of a failed save: the file and why, in the user's language
-// where the reason is the program's own, the system's words where it is the
-// system's.
-std::string SaveFailureText(const std::string& file, const char* format, const SaveError& error) {
-    std::string reason;
-    char system[300];
-    switch (error.fault) {
-    case SaveFault::NameTooLong: reason = ResourceString(IDS_SAVE_NAME_TOO_LONG); break;
-    case SaveFault::IsFolder: reason = ResourceString(IDS_SAVE_IS_FOLDER); break;
-    case SaveFault::Encoder:
-        reason = error.libraryText[0] ? Format(IDS_SAVE_ENCODER_FAILED, format, error.libraryText)
-                                      : Format(IDS_SAVE_ENCODER_FAILED, format, ResourceString(IDS_SAVE_ENCODER_SILENT).c_str());
-        break;
-    default:
-        SystemErrorText(error.systemError ? error.systemError : ERROR_GEN_FAILURE, system, sizeof system);
-        reason = system;
-        break;
-    }
-    return Format(IDS_SAVE_FAILED, file.c_str(), reason.c_str());
 }
 
 // A 4-colour preview cannot be painted at 2 bits: its indexes are widened to
@@ -261,7 +234,7 @@ struct SaveDialogBase {
         bool tooLong = false;
         if (ResolveSaveName(typed, folder, full, &tooLong)) return true;
         const std::string reason = ResourceString(tooLong ? IDS_SAVE_NAME_TOO_LONG : IDS_SAVE_NO_FOLDER);
-        Tell(dialog, Format(IDS_SAVE_FAILED, typed.c_str(), reason.c_str()), IDS_SAVE_FAILED_TITLE);
+        Tell(dialog, FormatResource(IDS_SAVE_FAILED, typed.c_str(), reason.c_str()), IDS_SAVE_FAILED_TITLE);
         return false;
     }
 };
@@ -403,7 +376,7 @@ struct SavePicturesDialog : SaveDialogBase {
         }
         for (const std::string& name : names) {
             if (name.size() > kLongestSavePath) {
-                Tell(dialog, Format(IDS_SAVE_FAILED, name.c_str(), ResourceString(IDS_SAVE_NAME_TOO_LONG).c_str()),
+                Tell(dialog, FormatResource(IDS_SAVE_FAILED, name.c_str(), ResourceString(IDS_SAVE_NAME_TOO_LONG).c_str()),
                      IDS_SAVE_FAILED_TITLE);
                 return false;
             }

@@ -3,7 +3,6 @@
 // clipboard.
 #include "browser_features.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "program.h"
 #include "resource_ids.h"
 #include "save.h"
+#include "save_failure.h"
 
 namespace {
 
@@ -71,15 +71,11 @@ struct MailedPicture {
     }
 
     static bool Tell(HWND browser, const std::string& target, const SaveError* error = nullptr) {
-        char reason[512] = {};
-        if (error && error->libraryText[0])
-            lstrcpynA(reason, error->libraryText, sizeof reason);
-        else
-            SystemErrorText(error && error->systemError ? error->systemError : GetLastError(), reason, sizeof reason);
-        const std::string format = ResourceString(IDS_SAVE_FAILED);
-        std::vector<char> text(format.size() + target.size() + sizeof reason + 8);
-        std::snprintf(text.data(), text.size(), format.c_str(), target.c_str(), reason);
-        MessageBoxA(browser, text.data(), ResourceString(IDS_SAVE_FAILED_TITLE).c_str(), MB_OK | MB_ICONWARNING);
+        SaveError reason;
+        if (error) reason = *error;
+        else reason.systemError = GetLastError();
+        MessageBoxA(browser, SaveFailureText(target, "BMP", reason).c_str(),
+                    ResourceString(IDS_SAVE_FAILED_TITLE).c_str(), MB_OK | MB_ICONWARNING);
         return false;
     }
 };
