@@ -256,24 +256,29 @@ bool ReadClipboardFiles(HWND owner, std::vector<std::string>* paths) {
     return true;
 }
 
-std::vector<std::string> PasteDestinations(const std::vector<std::string>& sources, const std::string& target,
-                                           const std::string& prefix) {
-    const std::string normalTarget = NormalFolder(target);
-    std::string folder = normalTarget;
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    // Which sources lie in the target already; the sources' folders are
-    // spelt out once each (most share one).
-    std::vector<bool> inTarget(sources.size());
+// Which sources lie in folder (spelt out by NormalFolder); the sources'
+// folders are spelt out once each, as most share one.
+static std::vector<bool> SourcesInFolder(const std::vector<std::string>& sources, const std::string& folder) {
+    std::vector<bool> inFolder(sources.size());
     std::string lastFolder;
     bool lastSame = false;
     for (size_t i = 0; i < sources.size(); ++i) {
         const std::string sourceFolder = FolderPart(sources[i]);
         if (i == 0 || sourceFolder != lastFolder) {
             lastFolder = sourceFolder;
-            lastSame = lstrcmpiA(NormalFolder(sourceFolder).c_str(), normalTarget.c_str()) == 0;
+            lastSame = lstrcmpiA(NormalFolder(sourceFolder).c_str(), folder.c_str()) == 0;
         }
-        inTarget[i] = lastSame;
+        inFolder[i] = lastSame;
     }
+    return inFolder;
+}
+
+std::vector<std::string> PasteDestinations(const std::vector<std::string>& sources, const std::string& target,
+                                           const std::string& prefix) {
+    const std::string normalTarget = NormalFolder(target);
+    std::string folder = normalTarget;
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    const std::vector<bool> inTarget = SourcesInFolder(sources, normalTarget);
     // Names no destination of this paste may get: the names of sources in
     // the target (they are being read) and every name chosen so far, so that
     // X\a.jpg and Y\a.jpg never land on one file.
@@ -336,14 +341,8 @@ PasteOutcome PasteFilesMove(HWND owner, const std::string& target, const std::st
     std::vector<std::string> sources;
     if (!ReadClipboardFiles(owner, &sources)) return kPasteClipboardBusy;
     if (sources.empty()) return kPasteNothing;
-    const std::string normalTarget = NormalFolder(target);
-    std::string lastFolder;
-    for (size_t i = 0; i < sources.size(); ++i) {
-        const std::string sourceFolder = FolderPart(sources[i]);
-        if (i > 0 && sourceFolder == lastFolder) continue;
-        lastFolder = sourceFolder;
-        if (lstrcmpiA(NormalFolder(sourceFolder).c_str(), normalTarget.c_str()) == 0) return kPasteSameFolder;
-    }
+    for (bool inTarget : SourcesInFolder(sources, NormalFolder(target)))
+        if (inTarget) return kPasteSameFolder;
     // No source lies in the target, so a file keeps its name unless another
     // file of this paste has it already.
     const std::vector<std::string> destinations = PasteDestinations(sources, target, prefix);
