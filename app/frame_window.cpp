@@ -186,10 +186,12 @@ void OnNewPicture(HWND frame, const Picture* picture) {
         PostMessageA(frame, kMsgRefreshInfo, 0, 0);
         return;
     }
-    GiveViewPicture(picture);
+    // The views learn that the picture is loading before they get it, so
+    // that they draw only its decoded rows (none yet), never the whole page.
     SetViewLoading(g_view, true);
-    SetPreviewPicture(picture);
     if (PreviewPane()) SetViewLoading(PreviewPane(), true);
+    GiveViewPicture(picture);
+    SetPreviewPicture(picture);
     PostMessageA(frame, kMsgPlaceNewPicture, 0, 0);
 }
 
@@ -396,8 +398,13 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == kMsgLoaderShowPicture) {
             // The new file's picture becomes current here, on this thread.
-            AdoptLoadedPicture(reinterpret_cast<Picture*>(lp));
-            OnNewPicture(frame, reinterpret_cast<const Picture*>(lp));
+            Picture* picture = reinterpret_cast<Picture*>(lp);
+            const bool adopted = AdoptLoadedPicture(picture);
+            // The loader decodes on while the old picture is freed and the
+            // views take the new one.
+            ReplyMessage(0);
+            if (adopted) FreeReplacedPictures();
+            if (adopted || !picture) OnNewPicture(frame, picture);
             return 0;
         }
         if (msg == kMsgPlaceNewPicture) {

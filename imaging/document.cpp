@@ -72,8 +72,28 @@ bool AllocateDocumentPages(int count) {
 }
 
 void FreeCurrentPicture() {
+    RetiredPictures retired = TakeCurrentPictures();
+    FreeRetiredPictures(retired);
+}
+
+RetiredPictures TakeCurrentPictures() {
     PictureDocument& doc = g_document;
-    FreePages(doc, doc.picture);
-    FreePicture(doc.picture);
+    RetiredPictures retired = {doc.picture, doc.pages, doc.pageDelays, doc.pageBits, doc.pageSlots};
     doc.picture = nullptr;
+    doc.pages = nullptr;
+    doc.pageDelays = nullptr;
+    doc.pageBits = nullptr;
+    doc.pageSlots = 0;
+    doc.pagesDifferInSize = false;
+    return retired;
+}
+
+void FreeRetiredPictures(RetiredPictures& retired) {
+    for (int i = 0; i < retired.pageSlots; ++i)
+        if (retired.pages[i] != retired.picture) FreePicture(retired.pages[i]);
+    FreePicture(retired.picture);
+    delete[] retired.pages;
+    delete[] retired.pageDelays;
+    delete[] retired.pageBits;
+    retired = {};
 }

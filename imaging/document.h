@@ -70,3 +70,16 @@ bool AllocateDocumentPages(int count);
 // Frees the current picture, every page picture and the page arrays.  The
 // views must have let go of them first.
 void FreeCurrentPicture();
+
+// The current picture with its pages and page arrays, taken out of the
+// document whole so that they can be freed a moment later.
+struct RetiredPictures {
+    Picture* picture;
+    Picture** pages;
+    int* pageDelays;
+    int* pageBits;
+    int pageSlots;
+};
+RetiredPictures TakeCurrentPictures();
+// Frees what TakeCurrentPictures took and empties the record.
+void FreeRetiredPictures(RetiredPictures& retired);

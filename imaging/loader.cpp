@@ -14,15 +14,20 @@ namespace {
 
 LoaderSink g_sink = {};
 
-// Guards the hand-over between a new request and a thread about to end: the
-// file name, the restart value of the flag, g_running and g_thread.  Whoever
-// holds it either sees the thread still running (and the thread will see the
-// request before it ends) or sees it ended (and starts a new one).
+// Guards the hand-over between a new request and a thread about to go idle:
+// the file name, the restart value of the flag, g_running and g_thread.
+// Whoever holds it either sees the thread still working (and the thread will
+// see the request before it goes idle) or sees it idle or ended (and wakes it
+// or starts a new one).
 CRITICAL_SECTION g_control;
 bool g_controlMade = false;
 HANDLE g_thread = nullptr;
 bool g_running = false;
 int g_requestedPage = 0;
+// Wakes the idle loader thread for a new request or for its stop.  The thread
+// stays between files: starting a thread costs milliseconds under some
+// systems, which every picture would wait for.
+HANDLE g_wake = nullptr;
 
 CRITICAL_SECTION* ControlLock() {
     // First used on the user-interface thread, before any loader exists.
@@ -71,6 +76,9 @@ struct Arriving {
     bool reduced;
 };
 Arriving g_arriving = {};
+// The pictures the last adoption replaced, until they are freed.
+RetiredPictures g_replaced = {};
+void AdoptArrivingPicture(Picture* picture);
 
 // What the row callback works on; set only while the loader's own decode runs.
 struct RowState {
@@ -294,7 +302,7 @@ void LoadFile() {
     }
     ReleaseDecoding();
     if (g_sink.showPicture) g_sink.showPicture(g_sink.context, picture);
-    AdoptLoadedPicture(picture);
+    if (AdoptLoadedPicture(picture)) FreeReplacedPictures();
 
     HoldDecoding();
     if (Interrupted()) return EndAttempt();
@@ -348,27 +356,39 @@ bool TakeRequest() {
     return true;
 }
 
-// After a file: go on when another was requested meanwhile, else end.
+// After a file: go on when another was requested meanwhile, else go idle.
 bool MoreToLoad() {
     ControlGuard guard;
-    if (CurrentDocument().loadControl == kLoadRestart) return true;
+    if (CurrentDocument().loadControl != kLoadGoOn) return true;
     g_running = false;
     return false;
 }
 
-DWORD WINAPI LoaderThread(void*) {
-    while (TakeRequest()) {
-        // A recovery point for every file, dropped once the file is done.
-        RecoveryScope scope;
-        if (LorimelRecoveryPoint(g_recovery) == 0) {
-            LoadFile();
-        } else {
-            scope.Jumped();
-            RecoverFromDecoderError();
-        }
-        if (!MoreToLoad()) break;
+// Idle until a new request or a stop arrives (a wake-up without either is
+// ignored).
+void AwaitRequest() {
+    for (;;) {
+        WaitForSingleObject(g_wake, INFINITE);
+        ControlGuard guard;
+        if (CurrentDocument().loadControl != kLoadGoOn) return;
     }
-    return 0;
+}
+
+DWORD WINAPI LoaderThread(void*) {
+    for (;;) {
+        if (!TakeRequest()) return 0;
+        {
+            // A recovery point for every file, dropped once the file is done.
+            RecoveryScope scope;
+            if (LorimelRecoveryPoint(g_recovery) == 0) {
+                LoadFile();
+            } else {
+                scope.Jumped();
+                RecoverFromDecoderError();
+            }
+        }
+        if (!MoreToLoad()) AwaitRequest();
+    }
 }
 
 // Waits for the thread to end, answering messages other threads send to
@@ -392,11 +412,36 @@ bool WaitAnsweringSentMessages(HANDLE thread, DWORD ms) {
 
 void SetPictureLoaderSink(const LoaderSink& sink) { g_sink = sink; }
 
-void AdoptLoadedPicture(Picture* picture) {
-    ControlGuard guard;
-    if (!picture || picture != g_arriving.picture) return;
+bool AdoptLoadedPicture(Picture* picture) {
+    RetiredPictures older = {};
+    {
+        ControlGuard guard;
+        if (!picture || picture != g_arriving.picture) return false;
+        // One replaced set at a time waits to be freed.
+        older = g_replaced;
+        g_replaced = TakeCurrentPictures();
+        AdoptArrivingPicture(picture);
+    }
+    FreeRetiredPictures(older);
+    return true;
+}
+
+void FreeReplacedPictures() {
+    RetiredPictures replaced;
+    {
+        ControlGuard guard;
+        replaced = g_replaced;
+        g_replaced = {};
+    }
+    FreeRetiredPictures(replaced);
+}
+
+namespace {
+
+// Makes the arriving picture current, with its file's facts (under the
+// control lock, the old pictures already taken out).
+void AdoptArrivingPicture(Picture* picture) {
     PictureDocument& doc = CurrentDocument();
-    FreeCurrentPicture();
     lstrcpynA(doc.formatName, g_arriving.format, sizeof doc.formatName);
     doc.pageCount = g_arriving.pageCount;
     doc.currentPage = g_arriving.page;
@@ -408,6 +453,8 @@ void AdoptLoadedPicture(Picture* picture) {
     g_arriving.picture = nullptr;
 }
 
+}  // namespace
+
 bool RequestPicture(const char* path, int page) {
     if (!path) return false;
     ControlGuard guard;
@@ -416,8 +463,20 @@ bool RequestPicture(const char* path, int page) {
     doc.notOnDisk = false;
     g_requestedPage = page;
     doc.loadControl = kLoadRestart;
-    if (g_running) return true;  // the running thread picks the new name up
+    if (g_running) return true;  // the working thread picks the new name up
+    if (g_thread && WaitForSingleObject(g_thread, 0) == WAIT_TIMEOUT) {
+        // The idle thread takes it.
+        g_running = true;
+        SetEvent(g_wake);
+        return true;
+    }
     if (g_thread) CloseHandle(g_thread);
+    if (!g_wake) g_wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!g_wake) {
+        g_thread = nullptr;
+        g_running = false;
+        return false;
+    }
     DWORD id = 0;
     g_thread = CreateThread(nullptr, 0, LoaderThread, nullptr, 0, &id);
     g_running = g_thread != nullptr;
@@ -436,6 +495,7 @@ bool StopPictureLoader(DWORD waitMs) {
         thread = g_thread;
         if (!thread) return true;
         CurrentDocument().loadControl = kLoadStop;
+        SetEvent(g_wake);  // an idle thread ends at once
     }
     const bool ended = WaitAnsweringSentMessages(thread, waitMs);
     if (!ended) {

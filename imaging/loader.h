@@ -1,7 +1,7 @@
 // The picture loader thread: decodes the current file of the viewer into the
 // current document (document.h) while the views show the rows already
-// decoded.  One loader thread at a time, steered by the document's
-// load-control flag.
+// decoded.  One loader thread at a time, idle between files, steered by the
+// document's load-control flag.
 //
 // The loader knows no windows.  It reports through a sink the viewer hands
 // it.  Every callback runs on the loader thread; a null entry is skipped.
@@ -9,7 +9,8 @@
 //  - Called with no lock held, so the viewer may wait for its own thread
 //    (SendMessage): detachViews, showPicture, unreadable, decodeError,
 //    fileLoaded.  detachViews and showPicture must be answered before the
-//    loader goes on: the old picture is freed right after detachViews.
+//    loader goes on: the views let go of the old picture in detachViews, and
+//    the new one is made current in showPicture.
 //  - Called from inside the decode, under the process-wide decoding lock:
 //    rowsReady and pageFinished.  They must never wait for the user-interface
 //    thread (which may itself be waiting for the decoding lock): post only.
@@ -33,7 +34,8 @@ struct LoadRows {
 
 struct LoaderSink {
     void* context;
-    // The views let go of the current picture and pages; they are freed next.
+    // The views let go of the current picture and pages; they are freed
+    // once the new picture has replaced them.
     void (*detachViews)(void* context);
     // picture is the new file's page, still decoding: the viewer makes it
     // current on its own thread (AdoptLoadedPicture), the views take it and
@@ -63,12 +65,16 @@ struct LoaderSink {
 void SetPictureLoaderSink(const LoaderSink& sink);
 
 // The current picture is replaced only on the thread that shows it: called
-// there while the loader waits in showPicture, this frees the old picture and
-// pages and makes picture current with its file's format, page count, page
-// and depth.  Does nothing unless picture is the one the loader is handing
-// over (a second call, or a stale one).  When showPicture returns without
-// it, the loader adopts the picture itself.
-void AdoptLoadedPicture(Picture* picture);
+// there while the loader waits in showPicture, this makes picture current
+// with its file's format, page count, page and depth, and sets the old
+// picture and pages aside for FreeReplacedPictures (the caller may let the
+// loader go on first).  False, doing nothing, unless picture is the one the
+// loader is handing over (a second call, or a stale one).  When showPicture
+// returns without it, the loader adopts the picture itself.
+bool AdoptLoadedPicture(Picture* picture);
+
+// Frees the pictures the last adoption replaced (none: nothing to do).
+void FreeReplacedPictures();
 
 // Makes path the current file and has it loaded, showing the given page: a
 // running loader drops what it is doing and starts over with the new name;
@@ -76,7 +82,8 @@ void AdoptLoadedPicture(Picture* picture);
 // thread could be started.
 bool RequestPicture(const char* path, int page = 0);
 
-// True while a loader thread is working (it has not yet decided to end).
+// True while the loader thread is working on a file (it has not yet gone
+// idle: between files it waits for the next request, or for its stop).
 bool IsPictureLoaderRunning();
 
 // Sets the load-control flag to stop and waits up to waitMs for the thread

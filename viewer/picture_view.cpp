@@ -250,72 +250,113 @@ struct RowRange {
     int count;
 };
 
+// Where the picture goes: the whole source onto the destination.
+void PictureRects(const ViewRecord* record, RECT* source, RECT* destination) {
+    if (record->zoomedDrawing) {
+        *source = record->source;
+        *destination = record->destination;
+    } else {
+        SetRect(source, 0, 0, record->display->width, record->display->height);
+        GetClientRect(record->window, destination);
+    }
+}
+
+// Narrows source and destination to the part that shows picture rows
+// [rows.first, rows.first + rows.count); false when none of them is seen.
+bool NarrowToRows(const RowRange& rows, RECT* source, RECT* destination) {
+    const int top = source->top > rows.first ? source->top : rows.first;
+    const int end = rows.first + rows.count;
+    const int bottom = source->bottom < end ? source->bottom : end;
+    if (bottom <= top) return false;
+    const long long sourceHeight = source->bottom - source->top;
+    const long long destHeight = destination->bottom - destination->top;
+    const int destTop = destination->top + static_cast<int>((top - source->top) * destHeight / sourceHeight);
+    destination->bottom = destination->top + static_cast<int>((bottom - source->top) * destHeight / sourceHeight);
+    destination->top = destTop;
+    source->top = top;
+    source->bottom = bottom;
+    return true;
+}
+
+void StretchPicture(ViewRecord* record, HDC dc, const RECT& source, const RECT& destination) {
+    const bool usePalette = g_palette && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
+    SelectedPalette palette(dc, usePalette ? g_palette : nullptr);
+    if (usePalette) RealizePalette(dc);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchRows(record, dc, source, destination);
+}
+
+// Fills the client outside the picture's destination with the button face.
+void FillAroundPicture(const ViewRecord* record, HDC dc, const RECT& destination) {
+    RECT client;
+    GetClientRect(record->window, &client);
+    if (EqualRect(&destination, &client)) return;
+    const int saved = SaveDC(dc);
+    ExcludeClipRect(dc, destination.left, destination.top, destination.right, destination.bottom);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    RestoreDC(dc, saved);
+}
+
 // Draws the view.  Without rows it draws everything (background around the
 // picture and the selection included); otherwise only the part of the
 // picture covered by those rows.
 void DrawView(ViewRecord* record, HDC dc, const RowRange* rows) {
-    RECT client;
-    GetClientRect(record->window, &client);
     if (!record->display) {
+        RECT client;
+        GetClientRect(record->window, &client);
         if (!rows) FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
     RECT source, destination;
-    if (record->zoomedDrawing) {
-        source = record->source;
-        destination = record->destination;
-    } else {
-        SetRect(&source, 0, 0, record->display->width, record->display->height);
-        destination = client;
-    }
-    if (rows) {
-        // The destination rows that show the decoded source rows.
-        const int top = source.top > rows->first ? source.top : rows->first;
-        const int end = rows->first + rows->count;
-        const int bottom = source.bottom < end ? source.bottom : end;
-        if (bottom <= top) return;
-        const long long sourceHeight = source.bottom - source.top;
-        const long long destHeight = destination.bottom - destination.top;
-        const int destTop = destination.top + static_cast<int>((top - source.top) * destHeight / sourceHeight);
-        destination.bottom = destination.top + static_cast<int>((bottom - source.top) * destHeight / sourceHeight);
-        destination.top = destTop;
-        source.top = top;
-        source.bottom = bottom;
-    }
-
-    {
-        const bool usePalette = g_palette && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
-        SelectedPalette palette(dc, usePalette ? g_palette : nullptr);
-        if (usePalette) RealizePalette(dc);
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchRows(record, dc, source, destination);
-    }
-
+    PictureRects(record, &source, &destination);
+    if (rows && !NarrowToRows(*rows, &source, &destination)) return;
+    StretchPicture(record, dc, source, destination);
     if (!rows) {
-        // Whatever of the client the picture leaves uncovered.
-        if (!EqualRect(&destination, &client)) {
-            const int saved = SaveDC(dc);
-            ExcludeClipRect(dc, destination.left, destination.top, destination.right, destination.bottom);
-            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-            RestoreDC(dc, saved);
-        }
+        FillAroundPicture(record, dc, destination);
         if (record->selectionPresent || record->selecting) DrawBand(dc, record->selection);
     }
 }
 
-// Draws at once, outside WM_PAINT: everything, or while loading only the
-// rows decoded so far.
+// Draws the whole view of a picture still loading: the rows decoded so far,
+// the part of the picture still to come in black, the rest of the client as
+// usual.  Only the decoded rows are stretched: a page that has just been
+// handed over holds nothing worth reading yet.
+void DrawLoadingView(ViewRecord* record, HDC dc) {
+    RECT source, destination;
+    PictureRects(record, &source, &destination);
+    FillAroundPicture(record, dc, destination);
+    RECT rowsSource = source, rowsDestination = destination;
+    const RowRange decoded = {record->rowsFirst, record->rowsReady};
+    const bool any = NarrowToRows(decoded, &rowsSource, &rowsDestination);
+    const int saved = SaveDC(dc);
+    if (any)
+        ExcludeClipRect(dc, rowsDestination.left, rowsDestination.top, rowsDestination.right,
+                        rowsDestination.bottom);
+    FillRect(dc, &destination, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RestoreDC(dc, saved);
+    if (any) StretchPicture(record, dc, rowsSource, rowsDestination);
+}
+
+// Draws at once, outside WM_PAINT: everything, or while loading the rows
+// decoded so far.
 void DrawNow(ViewRecord* record) {
     WindowDC dc(record->window);
     if (!dc) return;
-    const RowRange decoded = {record->rowsFirst, record->rowsReady};
-    DrawView(record, dc, record->loading && record->display ? &decoded : nullptr);
+    if (record->loading && record->display)
+        DrawLoadingView(record, dc);
+    else
+        DrawView(record, dc, nullptr);
 }
 
 void OnPaint(ViewRecord* record) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(record->window, &paint);
-    if (dc && !(record->loading && record->display)) DrawView(record, dc, nullptr);
+    if (dc) {
+        if (record->loading && record->display)
+            DrawLoadingView(record, dc);
+        else
+            DrawView(record, dc, nullptr);
+    }
     EndPaint(record->window, &paint);
 }
 

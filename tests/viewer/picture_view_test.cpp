@@ -303,17 +303,20 @@ TEST_F(PictureViewTest, WhileLoadingOnlyDecodedRowsAreDrawn) {
         SetViewPicture(view, picture.get());
         InvalidateRect(view, nullptr, FALSE);
         UpdateWindow(view);
-        EXPECT_EQ(ButtonFace(), Snapshot(view).At(0, 0)) << "repaints wait while loading";
+        EXPECT_EQ(Rgb(0, 0, 0), Snapshot(view).At(0, 0)) << "the picture still to come is black";
         SendMessageA(view, kMsgRowsReady, c.rows, c.first);
         Snapshot partly(view);
         EXPECT_EQ(Rgb(255, 0, 0), partly.At(0, c.drawnTop));
         EXPECT_EQ(Rgb(255, 0, 0), partly.At(79, c.drawnBottom - 1));
         if (c.drawnTop > 0) {
-            EXPECT_EQ(ButtonFace(), partly.At(0, c.drawnTop - 1)) << "not decoded yet";
+            EXPECT_EQ(Rgb(0, 0, 0), partly.At(0, c.drawnTop - 1)) << "not decoded yet";
         }
         if (c.drawnBottom < 60) {
-            EXPECT_EQ(ButtonFace(), partly.At(0, c.drawnBottom)) << "not decoded yet";
+            EXPECT_EQ(Rgb(0, 0, 0), partly.At(0, c.drawnBottom)) << "not decoded yet";
         }
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+        EXPECT_EQ(Rgb(255, 0, 0), Snapshot(view).At(0, c.drawnTop)) << "a repaint keeps the decoded rows";
         SetViewLoading(view, false);
         EXPECT_FALSE(IsViewLoading(view));
         SendMessageA(view, kMsgRedrawView, 0, 0);
