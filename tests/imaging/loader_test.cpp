@@ -352,6 +352,27 @@ TEST_F(LoaderTest, NewRequestWhileDecodingStopsAtTheNextRowAndReusesTheThread) {
     EXPECT_EQ(160, DibWidth(doc.picture->working));
 }
 
+TEST_F(LoaderTest, AnIdleLoaderTakesTheNextFileOnItsOwnThreadAndEndsWhenStopped) {
+    rec.Clear();
+    ASSERT_TRUE(RequestPicture(Sample("bmp-8bit.bmp").c_str()));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(rec.ended, 30000));
+    ASSERT_EQ(1u, rec.detachThreads.size());
+    HANDLE loader = OpenThread(SYNCHRONIZE, FALSE, rec.detachThreads[0]);
+    ASSERT_NE(nullptr, loader);
+    for (int i = 0; i < 2000 && IsPictureLoaderRunning(); ++i) Sleep(5);
+    ASSERT_FALSE(IsPictureLoaderRunning()) << "idle once the file is loaded";
+    rec.Clear();
+    ASSERT_TRUE(RequestPicture(Sample("bmp-24bit.bmp").c_str()));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(rec.ended, 30000));
+    EXPECT_EQ("detach show finished loaded", rec.Trace());
+    ASSERT_NE(nullptr, CurrentDocument().picture);
+    EXPECT_EQ(160, DibWidth(CurrentDocument().picture->working));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(loader, 0)) << "the first file's thread took the second";
+    EXPECT_TRUE(StopPictureLoader(5000)) << "the idle thread ends by itself";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(loader, 0));
+    CloseHandle(loader);
+}
+
 TEST_F(LoaderTest, StopWhileDecodingEndsTheThreadWithinTheWait) {
     rec.Clear();
     rec.holdFirstBand = true;
