@@ -226,6 +226,35 @@ TEST_F(FolderTreeTest, SelectByPathOpensFolderOrFileFolderOrRoot) {
     EXPECT_EQ(opened + 2, g_opened.size()) << "the selected root is opened again";
 }
 
+TEST_F(FolderTreeTest, FolderIconsAreTheShellsWhetherAskedOrKnownFromAttributes) {
+    // A plain folder's icon is known from its attributes; a read-only one
+    // may carry its own and is asked for by identifier list.
+    std::string plain = scratch_ + "\\A", marked = scratch_ + "\\Marked";
+    ASSERT_TRUE(CreateDirectoryA(marked.c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesA(marked.c_str(), FILE_ATTRIBUTE_READONLY));
+    SelectFolderByPath(scratch_.c_str());
+    HTREEITEM parent = Selected();
+    Expand(parent);
+    for (const std::string& path : {plain, marked}) {
+        SCOPED_TRACE(path);
+        HTREEITEM item = nullptr;
+        for (HTREEITEM child = Next(parent, TVGN_CHILD); child; child = Next(child, TVGN_NEXT))
+            if (lstrcmpiA(Path(child).c_str(), path.c_str()) == 0) item = child;
+        ASSERT_TRUE(item);
+        TVITEMA tv = {};
+        tv.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tv.hItem = item;
+        SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        for (UINT open : {0u, static_cast<UINT>(SHGFI_OPENICON)}) {
+            SHFILEINFOA info = {};
+            ASSERT_TRUE(SHGetFileInfoA(reinterpret_cast<LPCSTR>(Data(item)->absolute), 0, &info, sizeof info,
+                                       SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | open));
+            EXPECT_EQ(info.iIcon, open ? tv.iSelectedImage : tv.iImage);
+        }
+    }
+    SetFileAttributesA(marked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(FolderTreeTest, RefreshMergesCreatedAndRemovedFolders) {
     SelectFolderByPath((scratch_ + "\\B\\Inner").c_str());
     HTREEITEM b = Next(Selected(), TVGN_PARENT);
