@@ -78,7 +78,21 @@ struct Arriving {
 Arriving g_arriving = {};
 // The pictures the last adoption replaced, until they are freed.
 RetiredPictures g_replaced = {};
-void AdoptArrivingPicture(Picture* picture);
+
+// Makes the arriving picture current, with its file's facts (under the
+// control lock, the old pictures already taken out).
+void AdoptArrivingPicture(Picture* picture) {
+    PictureDocument& doc = CurrentDocument();
+    lstrcpynA(doc.formatName, g_arriving.format, sizeof doc.formatName);
+    doc.pageCount = g_arriving.pageCount;
+    doc.currentPage = g_arriving.page;
+    doc.pageBitsPerPixel = g_arriving.bitsPerPixel;
+    doc.fileWidth = g_arriving.fileWidth;
+    doc.fileHeight = g_arriving.fileHeight;
+    doc.reducedPicture = g_arriving.reduced ? picture : nullptr;
+    SetCurrentPicture(picture);
+    g_arriving.picture = nullptr;
+}
 
 // What the row callback works on; set only while the loader's own decode runs.
 struct RowState {
@@ -435,25 +449,6 @@ void FreeReplacedPictures() {
     }
     FreeRetiredPictures(replaced);
 }
-
-namespace {
-
-// Makes the arriving picture current, with its file's facts (under the
-// control lock, the old pictures already taken out).
-void AdoptArrivingPicture(Picture* picture) {
-    PictureDocument& doc = CurrentDocument();
-    lstrcpynA(doc.formatName, g_arriving.format, sizeof doc.formatName);
-    doc.pageCount = g_arriving.pageCount;
-    doc.currentPage = g_arriving.page;
-    doc.pageBitsPerPixel = g_arriving.bitsPerPixel;
-    doc.fileWidth = g_arriving.fileWidth;
-    doc.fileHeight = g_arriving.fileHeight;
-    doc.reducedPicture = g_arriving.reduced ? picture : nullptr;
-    SetCurrentPicture(picture);
-    g_arriving.picture = nullptr;
-}
-
-}  // namespace
 
 bool RequestPicture(const char* path, int page) {
     if (!path) return false;

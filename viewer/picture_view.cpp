@@ -337,26 +337,24 @@ void DrawLoadingView(ViewRecord* record, HDC dc) {
     if (any) StretchPicture(record, dc, rowsSource, rowsDestination);
 }
 
-// Draws at once, outside WM_PAINT: everything, or while loading the rows
-// decoded so far.
-void DrawNow(ViewRecord* record) {
-    WindowDC dc(record->window);
-    if (!dc) return;
+// The whole view: everything, or while loading the rows decoded so far.
+void DrawWholeView(ViewRecord* record, HDC dc) {
     if (record->loading && record->display)
         DrawLoadingView(record, dc);
     else
         DrawView(record, dc, nullptr);
 }
 
+// Draws at once, outside WM_PAINT.
+void DrawNow(ViewRecord* record) {
+    WindowDC dc(record->window);
+    if (dc) DrawWholeView(record, dc);
+}
+
 void OnPaint(ViewRecord* record) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(record->window, &paint);
-    if (dc) {
-        if (record->loading && record->display)
-            DrawLoadingView(record, dc);
-        else
-            DrawView(record, dc, nullptr);
-    }
+    if (dc) DrawWholeView(record, dc);
     EndPaint(record->window, &paint);
 }
 
